@@ -1,0 +1,41 @@
+// Platform for the batch renderer: no window is shown, message boxes go to
+// standard error, every dialog answers Cancel.
+#pragma once
+
+#include "platform.h"
+
+class BatchPlatform : public Platform {
+public:
+    BatchPlatform(QString folder, QString commandLine, double screenWidthPx,
+                  double screenHeightPx);
+
+    void MsgBox(const QString& text) override;
+    DialogOutcome ShowColor(ColorDialogState&) override { return cancelled(); }
+    DialogOutcome ShowFont(FontDialogState&) override { return cancelled(); }
+    DialogOutcome ShowOpen(FileDialogState&) override { return cancelled(); }
+    DialogOutcome ShowSave(FileDialogState&) override { return cancelled(); }
+    void ShowModal(QDialog&) override {}
+
+    double ScreenWidthTwips() const override { return width_ * 15.0; }
+    double ScreenHeightTwips() const override { return height_ * 15.0; }
+    double TwipsPerPixelX() const override { return 15.0; }
+    double TwipsPerPixelY() const override { return 15.0; }
+    QString ProgramFolder() const override { return folder_; }
+    QString CommandLine() const override { return commandLine_; }
+
+    void EndProgram(int status) override;
+    bool HasEnded() const override { return ended_; }
+    int exitStatus() const { return status_; }
+    int messageCount() const { return messages_; }
+    void ResetMousePointer() override {}
+
+private:
+    static DialogOutcome cancelled() { return {kDialogCancelled, QString()}; }
+    QString folder_;
+    QString commandLine_;
+    double width_;
+    double height_;
+    bool ended_ = false;
+    int status_ = 0;
+    int messages_ = 0;
+};

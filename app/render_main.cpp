@@ -1,0 +1,214 @@
+// veldraplot-render: runs the viewer's start-up without showing a window and
+// saves the chart as a picture or describes what was built, for hosts that
+// want a picture without a viewer, for tests and for benchmarks.
+#include "axischart.h"
+#include "batchplatform.h"
+#include "frmsimplechart.h"
+#include "piechart.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+const char kUsage[] =
+    "Usage: veldraplot-render [--folder DIR] [--format jpg|bmp|tif|gif|png] [--size WxH]\n"
+    "                         [-o FILE] [--describe] SETTINGS_FILE\n"
+    "  --folder DIR   folder holding ~VGRAPH.TMP (default: the program's folder)\n"
+    "  --format F     picture format of -o (default: from FILE's extension, else png)\n"
+    "  --size WxH     chart size in pixels (default 1280x864)\n"
+    "  -o FILE        save the chart picture to FILE\n"
+    "  --describe     print what start-up built as JSON\n";
+
+int formatCode(const std::string& name)
+{
+    static const char* const names[] = {"bmp", "png", "jpg", "tif", "gif"};
+    for (int i = 0; i < 5; ++i)
+        if (name == names[i])
+            return i;
+    if (name == "jpeg")
+        return FormatJPG;
+    if (name == "tiff")
+        return FormatTIF;
+    return -1;
+}
+
+QString hexColour(vp::Colour c)
+{
+    return QStringLiteral("#%1%2%3")
+        .arg(vp::redOf(c), 2, 16, QLatin1Char('0'))
+        .arg(vp::greenOf(c), 2, 16, QLatin1Char('0'))
+        .arg(vp::blueOf(c), 2, 16, QLatin1Char('0'));
+}
+
+QJsonObject describeCommon(ChartComponent& chart)
+{
+    return {{"Visible", chart.Visible()},
+            {"Caption", chart.Caption()},
+            {"LegendTitle", chart.LegendTitle()},
+            {"LegendPos", chart.LegendPos()},
+            {"ShowLegend", chart.ShowLegend()},
+            {"BackColor", hexColour(chart.BackColor())},
+            {"Left", chart.Left()},
+            {"Top", chart.Top()},
+            {"Width", chart.Width()},
+            {"Height", chart.Height()}};
+}
+
+QJsonObject describe(frmsimplechart& w)
+{
+    PieChart& pie = w.PieChart1();
+    QJsonObject pieJson = describeCommon(pie);
+    pieJson["PieLabelMode"] = pie.PieLabelMode();
+    QJsonArray items;
+    for (int i = 1; i <= pie.Items().Count(); ++i) {
+        const PieItem& item = pie.Items().Item(i);
+        items.append(QJsonObject{{"label", item.Label()},
+                                 {"value", item.Value()},
+                                 {"Color", hexColour(item.Color())},
+                                 {"Exploded", item.Exploded()},
+                                 {"FillMode", item.FillMode()}});
+    }
+    pieJson["Items"] = items;
+
+    AxisChart& bar = w.barchart1();
+    QJsonObject barJson = describeCommon(bar);
+    barJson["ItemAxisLabel"] = bar.ItemAxisLabel();
+    barJson["UnitAxisLabel"] = bar.UnitAxisLabel();
+    barJson["BarStackingMode"] = bar.BarStackingMode();
+    barJson["Orientation"] = bar.Orientation();
+    barJson["SeriesBarSpacing"] = bar.SeriesBarSpacing();
+    barJson["ShowUnitAxisGridLines"] = bar.ShowUnitAxisGridLines();
+    QJsonArray series;
+    for (int k = 1; k <= bar.Series().Count(); ++k) {
+        const BarSeries& s = bar.Series().Item(k);
+        QJsonArray values;
+        for (int i = 1; i <= s.Values().Count(); ++i)
+            values.append(QJsonObject{{"label", s.Values().Item(i).label},
+                                      {"value", s.Values().Item(i).value}});
+        series.append(QJsonObject{
+            {"name", s.Name()}, {"Color", hexColour(s.Color())}, {"Values", values}});
+    }
+    barJson["Series"] = series;
+
+    QJsonArray combo, list;
+    for (int i = 0; i < w.ui.Combo1->count(); ++i)
+        combo.append(w.ui.Combo1->itemText(i));
+    for (int i = 0; i < w.ui.List1->count(); ++i)
+        list.append(w.ui.List1->item(i)->text());
+    const QJsonObject panel{{"txtCaption", w.ui.txtCaption->text()},
+                            {"Text1", w.ui.Text1->text()},
+                            {"Combo1", combo},
+                            {"Combo1Text", w.ui.Combo1->currentText()},
+                            {"List1", list},
+                            {"Frame3Visible", !w.ui.Frame3->isHidden()},
+                            {"chknolegend", w.ui.chknolegend->isChecked()}};
+
+    return {{"chartKind", QString::fromStdString(w.state.chartKind)},
+            {"chartTitle", QString::fromStdString(w.state.chartTitle)},
+            {"chartCaption", QString::fromStdString(w.state.chartCaption)},
+            {"rowCount", w.state.rowCount},
+            {"seriesCount", w.state.seriesCount},
+            {"pie", pieJson},
+            {"bar", barJson},
+            {"panel", panel}};
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QString folder, output, settings;
+    std::string format;
+    int width = 1280, height = 864;
+    bool describeWanted = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto next = [&](const char* what) -> const char* {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "veldraplot-render: %s needs a value\n%s", what, kUsage);
+                std::exit(64);
+            }
+            return argv[++i];
+        };
+        if (arg == "--folder")
+            folder = QString::fromLocal8Bit(next("--folder"));
+        else if (arg == "--format")
+            format = next("--format");
+        else if (arg == "--size") {
+            const char* size = next("--size");
+            if (std::sscanf(size, "%dx%d", &width, &height) != 2 || width < 16 || height < 16 ||
+                width > 20000 || height > 20000) {
+                std::fprintf(stderr, "veldraplot-render: bad --size %s\n", size);
+                return 64;
+            }
+        } else if (arg == "-o")
+            output = QString::fromLocal8Bit(next("-o"));
+        else if (arg == "--describe")
+            describeWanted = true;
+        else if (arg == "--help" || arg == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        } else if (settings.isEmpty())
+            settings = QString::fromLocal8Bit(argv[i]);
+        else {
+            std::fprintf(stderr, "veldraplot-render: unexpected argument %s\n%s", argv[i], kUsage);
+            return 64;
+        }
+    }
+    if (settings.isEmpty()) {
+        std::fputs(kUsage, stderr);
+        return 64;
+    }
+    int code = FormatPNG;
+    if (!format.empty()) {
+        code = formatCode(format);
+        if (code < 0) {
+            std::fprintf(stderr, "veldraplot-render: unknown format %s\n", format.c_str());
+            return 64;
+        }
+    } else if (!output.isEmpty()) {
+        const int guessed = formatCode(QFileInfo(output).suffix().toLower().toStdString());
+        if (guessed >= 0)
+            code = guessed;
+    }
+
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (folder.isEmpty())
+        folder = QApplication::applicationDirPath();
+    // The chart is two thirds of the screen wide and 80 % of it high.
+    BatchPlatform platform(folder, settings, width * 1.5, height / 0.8);
+    frmsimplechart window(platform);
+    window.Form_Load();
+    if (platform.HasEnded())
+        return platform.exitStatus() ? platform.exitStatus() : 1;
+    if (platform.messageCount() > 0)
+        return 1;
+
+    // Exactly the requested size, whatever rounding the twips gave.
+    ChartComponent& chart = window.state.chartKind == "SIMPLEPIECHART"
+                                ? static_cast<ChartComponent&>(window.PieChart1())
+                                : static_cast<ChartComponent&>(window.barchart1());
+    chart.resize(width, height);
+
+    if (describeWanted)
+        std::fputs(QJsonDocument(describe(window)).toJson(QJsonDocument::Indented).constData(),
+                   stdout);
+    if (!output.isEmpty()) {
+        const SaveResult saved = chart.SaveImage(output, code);
+        if (!saved.ok) {
+            std::fprintf(stderr, "VELDRAPLOT: Cannot save the chart to \"%s\":\n%s\n",
+                         output.toLocal8Bit().constData(), saved.error.toLocal8Bit().constData());
+            return 1;
+        }
+    }
+    return 0;
+}

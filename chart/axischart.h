@@ -1,0 +1,108 @@
+// The bar chart component: one or more series of bars over the categories
+// of the data lines, grouped or stacked, vertical or horizontal.
+#pragma once
+
+#include "chartcomponent.h"
+
+#include <QString>
+#include <vector>
+
+class AxisChart;
+
+// One bar of a series: its category label and value.
+struct BarValue {
+    QString label;
+    double value = 0.0;
+};
+
+class BarValues {
+public:
+    // Appends one bar (the third argument is always 0).
+    void Add(const QString& label, double value, int kind = 0);
+    int Count() const { return static_cast<int>(values_.size()); }
+    const BarValue& Item(int index) const; // 1-based
+
+private:
+    friend class AxisChart;
+    friend class BarSeries;
+    AxisChart* owner_ = nullptr;
+    std::vector<BarValue> values_;
+};
+
+class BarSeries {
+public:
+    QString Name() const { return name_; }
+    vp::Colour Color() const { return color_; }
+    void setColor(vp::Colour colour);
+    BarValues& Values() { return values_; }
+    const BarValues& Values() const { return values_; }
+
+private:
+    friend class AxisChart;
+    friend class BarSeriesCollection;
+    AxisChart* owner_ = nullptr;
+    QString name_;
+    vp::Colour color_ = 0;
+    BarValues values_;
+};
+
+class BarSeriesCollection {
+public:
+    // Appends one series (the second argument is always 1); it already
+    // carries a colour from the component's default palette.
+    BarSeries& Add(const QString& name, int kind = 1);
+    BarSeries& Item(int index); // 1-based
+    const BarSeries& Item(int index) const;
+    int Count() const { return static_cast<int>(series_.size()); }
+
+private:
+    friend class AxisChart;
+    AxisChart* owner_ = nullptr;
+    std::vector<std::unique_ptr<BarSeries>> series_;
+};
+
+class AxisChart : public ChartComponent {
+    Q_OBJECT
+public:
+    explicit AxisChart(QWidget* parent = nullptr);
+    ~AxisChart() override;
+
+    QString ItemAxisLabel() const;
+    void setItemAxisLabel(const QString& label);
+    QString UnitAxisLabel() const;
+    void setUnitAxisLabel(const QString& label);
+    bool ShowUnitAxisGridLines() const;
+    void setShowUnitAxisGridLines(bool show);
+    // 0 vertical, 1 horizontal.
+    int Orientation() const;
+    void setOrientation(int orientation);
+    // 0 grouped, 1 stacked, 2 stacked to 100%.
+    int BarStackingMode() const;
+    void setBarStackingMode(int mode);
+    // 0..3: no gap, small, medium, large gap between the series' bars.
+    int SeriesBarSpacing() const;
+    void setSeriesBarSpacing(int spacing);
+    vp::Colour BorderColor() const;
+    void setBorderColor(vp::Colour colour);
+    vp::Colour BarOutlineColor() const;
+    void setBarOutlineColor(vp::Colour colour);
+    // Colour of the chart's text (title, axes, legend).
+    vp::Colour ForeColor() const;
+    void setForeColor(vp::Colour colour);
+    // Colour of the value numbers.
+    vp::Colour ValuesTextColor() const;
+    void setValuesTextColor(vp::Colour colour);
+
+    ChartFont& ItemAxisLabelFont();
+    ChartFont& UnitAxisLabelFont();
+    ChartFont& ItemFont();
+    ChartFont& ValuesFont();
+
+    BarSeriesCollection& Series();
+    const BarSeriesCollection& Series() const;
+
+    void ShowValues(bool show) override;
+
+    // Called by the collections when data or a colour changed.
+    void dataChanged();
+};

@@ -1,0 +1,69 @@
+// The pie chart component: one slice per data line.
+#pragma once
+
+#include "chartcomponent.h"
+
+#include <QString>
+#include <memory>
+#include <vector>
+
+class PieChart;
+
+class PieItem {
+public:
+    QString Label() const { return label_; }
+    double Value() const { return value_; }
+    vp::Colour Color() const { return color_; }
+    void setColor(vp::Colour colour);
+    // 2: graduated colours (a gradient of the slice colour).
+    int FillMode() const { return fillMode_; }
+    void setFillMode(int mode);
+    // The slice is drawn pulled out of the pie.
+    bool Exploded() const { return exploded_; }
+    void setExploded(bool exploded);
+
+private:
+    friend class PieChart;
+    friend class PieItems;
+    PieChart* owner_ = nullptr;
+    int index_ = 0;
+    QString label_;
+    double value_ = 0.0;
+    vp::Colour color_ = 0;
+    int fillMode_ = 0;
+    bool exploded_ = false;
+};
+
+class PieItems {
+public:
+    // Appends one slice (the third argument is always 1); it already carries
+    // a colour from the component's default palette.
+    PieItem& Add(const QString& label, double value, int kind = 1);
+    PieItem& Item(int index); // 1-based
+    const PieItem& Item(int index) const;
+    int Count() const { return static_cast<int>(items_.size()); }
+
+private:
+    friend class PieChart;
+    PieChart* owner_ = nullptr;
+    std::vector<std::unique_ptr<PieItem>> items_;
+};
+
+class PieChart : public ChartComponent {
+    Q_OBJECT
+public:
+    explicit PieChart(QWidget* parent = nullptr);
+    ~PieChart() override;
+
+    // 0 labels inside the slices, 1 outside.
+    int PieLabelMode() const;
+    void setPieLabelMode(int mode);
+
+    PieItems& Items();
+    const PieItems& Items() const;
+
+    void ShowValues(bool show) override;
+
+    // Called by the slices when data or a look changed.
+    void dataChanged();
+};

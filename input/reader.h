@@ -1,0 +1,60 @@
+// Reading the settings file and the chart definition file "~VGRAPH.TMP".
+//
+// Every function reports a problem as text (what is wrong, in words a user
+// understands); the caller puts the file name in front and shows it.
+#pragma once
+
+#include "chartstate.h"
+
+#include <string>
+
+namespace vp {
+
+enum class ReadStatus {
+    Ok,
+    Failed,        // the file is missing, unreadable or malformed: see problem
+    CategoryLimit, // a two-way table with more than categoryLimit series or rows
+};
+
+struct ReadResult {
+    ReadStatus status = ReadStatus::Ok;
+    std::string problem; // empty when status is Ok
+    bool fileMissing = false; // Failed because no file exists at the path (or it is empty)
+    bool ok() const { return status == ReadStatus::Ok; }
+};
+
+// The name of the chart definition file inside the program's folder.
+inline const char* const kDefinitionFileName = "~VGRAPH.TMP";
+
+// Folder rule: a text that contains the separator and does not end with it
+// gets one appended. A text without any separator stays as it is.
+std::string applyFolderRule(std::string folder, char separator);
+
+// The three settings fields: the folder (trailing blanks removed, folder rule
+// applied), the text, and a text of as many blanks as the whole number says.
+struct SettingsValues {
+    std::string folder;
+    std::string name;
+    std::string blanks;
+};
+
+// Reads the three settings fields (folder text, text, whole number). A
+// missing file or an empty path fails with fileMissing set.
+ReadResult readSettingsFile(const std::string& path);
+ReadResult readSettingsFile(const std::string& path, SettingsValues& out, char separator = '/');
+
+// First reading: header, chartKind, then two more fields. captionText gets
+// the fourth field (shown in txtCaption). Trims and re-applies the folder
+// rule to state.appFolder before opening the file.
+ReadResult firstReading(ChartState& state, std::string& captionText, char separator = '/');
+
+// Kind-specific reading of "SIMPLEPIECHART" and "SIMPLEBARCHART".
+ReadResult readSimpleKind(ChartState& state, ChartData& data);
+
+// Kind-specific reading of "WSTACKEDBAR", with the category limit.
+ReadResult readStackedKind(ChartState& state, VplotGlobal& global, ChartData& data);
+
+// Full path of the definition file for the state's appFolder.
+std::string definitionPath(const ChartState& state);
+
+} // namespace vp
