@@ -1,0 +1,105 @@
+// The five commands of the File menu's "Save Image to a File as..." submenu.
+// Each asks for a file name in the shared file dialog and has the chart
+// component of the current kind write its picture there. The component does
+// all the encoding; the format code alone decides it, whatever the name's
+// extension.
+#include "frmsimplechart.h"
+
+#include "axischart.h"
+#include "changetofolder.h"
+#include "piechart.h"
+#include "qtext.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace {
+
+struct SaveFormat {
+    const char* filter;
+    int code;
+    std::string vp::ChartState::*fileName; // the name kept for this format
+};
+
+const SaveFormat kJpg{"*.JPG (*.JPG)|*.JPG", FormatJPG, &vp::ChartState::jpgFileName};
+const SaveFormat kBmp{"*.BMP (*.BMP)|*.BMP", FormatBMP, &vp::ChartState::bmpFileName};
+const SaveFormat kTif{"*.TIF (*.TIF)|*.TIF", FormatTIF, &vp::ChartState::tifFileName};
+const SaveFormat kGif{"*.GIF (*.GIF)|*.GIF", FormatGIF, &vp::ChartState::gifFileName};
+const SaveFormat kPng{"*.PNG (*.PNG)|*.PNG", FormatPNG, &vp::ChartState::pngFileName};
+
+// Where the dialog opens while nothing has given it a folder yet: the user's
+// Pictures folder when it exists, otherwise the home folder.
+QString firstSaveFolder()
+{
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!pictures.isEmpty() && QFileInfo(pictures).isDir())
+        return pictures;
+    return QDir::homePath();
+}
+
+void saveChartImage(frmsimplechart& window, const SaveFormat& format)
+{
+    ChangeToFolder(window.VPLOTGLOBAL, std::string());
+
+    // Only title and filter are set: whatever else the background-image
+    // browse left on the shared dialog stays in force.
+    FileDialogState& dialog = window.CmDialog1;
+    dialog.DialogTitle = QStringLiteral("Specify save file name");
+    dialog.Filter = QString::fromLatin1(format.filter);
+    if (dialog.InitDir.isEmpty())
+        dialog.InitDir = firstSaveFolder();
+
+    const DialogOutcome shown = window.platform.ShowSave(dialog);
+    std::string& fileName = window.state.*format.fileName;
+    fileName = shown.error == kDialogOk ? fromQ(dialog.FileName) : std::string();
+    if (shown.error != kDialogOk && shown.error != kDialogCancelled) {
+        window.platform.MsgBox(QStringLiteral("Error %1 selecting file.\n%2")
+                                   .arg(shown.error)
+                                   .arg(shown.description));
+        return;
+    }
+
+    // A name of blanks only saves nothing; otherwise the name goes to the
+    // component as typed, trailing blanks included.
+    if (fileName.find_first_not_of(' ') == std::string::npos)
+        return;
+
+    ChartComponent& chart = window.state.chartKind == "SIMPLEPIECHART"
+                                ? static_cast<ChartComponent&>(window.PieChart1())
+                                : static_cast<ChartComponent&>(window.barchart1());
+    const QString name = toQ(fileName);
+    const SaveResult saved = chart.SaveImage(name, format.code);
+    // The component replaces the file only once the picture is complete, so
+    // a failed save leaves any earlier file as it was.
+    if (!saved.ok)
+        window.platform.MsgBox(
+            QStringLiteral("The chart could not be saved as \"%1\".\n%2").arg(name, saved.error));
+}
+
+} // namespace
+
+void frmsimplechart::mnusave_Click()
+{
+    saveChartImage(*this, kJpg);
+}
+
+void frmsimplechart::mnusavebmp_Click()
+{
+    saveChartImage(*this, kBmp);
+}
+
+void frmsimplechart::mnusavetif_Click()
+{
+    saveChartImage(*this, kTif);
+}
+
+void frmsimplechart::mnusavegif_Click()
+{
+    saveChartImage(*this, kGif);
+}
+
+void frmsimplechart::mnusavePNG_Click()
+{
+    saveChartImage(*this, kPng);
+}
