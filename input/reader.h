@@ -18,7 +18,7 @@ enum class ReadStatus {
 
 struct ReadResult {
     ReadStatus status = ReadStatus::Ok;
-    std::string problem; // empty when status is Ok
+    std::string problem;      // empty when status is Ok
     bool fileMissing = false; // Failed because no file exists at the path (or it is empty)
     bool ok() const { return status == ReadStatus::Ok; }
 };
@@ -48,10 +48,15 @@ ReadResult readSettingsFile(const std::string& path, SettingsValues& out, char s
 // rule to state.appFolder before opening the file.
 ReadResult firstReading(ChartState& state, std::string& captionText, char separator = '/');
 
-// Kind-specific reading of "SIMPLEPIECHART" and "SIMPLEBARCHART".
+// Kind-specific reading of "SIMPLEPIECHART" and "SIMPLEBARCHART". Refuses
+// more than 254 series or more than 200 data lines. The readings start
+// lineValues from 0 and fill data with what the file holds.
 ReadResult readSimpleKind(ChartState& state, ChartData& data);
 
-// Kind-specific reading of "WSTACKEDBAR", with the category limit.
+// Kind-specific reading of "WSTACKEDBAR", with the category limit
+// (state.categoryLimit, checked after each data line is split: more series
+// or rows give CategoryLimit). Otherwise refuses more than 254 series, more
+// than 100 item categories and more than 100 data lines.
 ReadResult readStackedKind(ChartState& state, VplotGlobal& global, ChartData& data);
 
 // Full path of the definition file for the state's appFolder.

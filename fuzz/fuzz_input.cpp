@@ -1,0 +1,91 @@
+// Feeds arbitrary bytes through the whole chart input path: as the settings
+// file, as the chart definition file (first reading, then the reading of its
+// kind) and, directly, to the line splitter.
+#include "linesplit.h"
+#include "reader.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+// One temporary folder per process, removed when the process ends.
+class TempFolder
+{
+  public:
+    TempFolder()
+    {
+        char pattern[] = "/tmp/veldra-fuzz-XXXXXX";
+        if (!mkdtemp(pattern))
+            std::abort();
+        path_ = std::string(pattern) + "/";
+    }
+    ~TempFolder()
+    {
+        std::remove((path_ + vp::kDefinitionFileName).c_str());
+        std::remove((path_ + "settings.ini").c_str());
+        rmdir(path_.c_str());
+    }
+    const std::string& path() const { return path_; }
+
+  private:
+    std::string path_;
+};
+
+void writeFile(const std::string& path, const std::uint8_t* data, std::size_t size)
+{
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        std::abort();
+    if (size && std::fwrite(data, 1, size, f) != size)
+        std::abort();
+    std::fclose(f);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static const TempFolder folder;
+    const std::string& dir = folder.path();
+    writeFile(dir + vp::kDefinitionFileName, data, size);
+    writeFile(dir + "settings.ini", data, size);
+
+    vp::SettingsValues settings;
+    vp::readSettingsFile(dir + "settings.ini", settings);
+
+    vp::ChartState state;
+    state.categoryLimit = 200;
+    state.appFolder = dir.substr(0, dir.size() - 1) + "  ";
+    std::string caption;
+    if (vp::firstReading(state, caption).ok()) {
+        vp::ChartData chart;
+        vp::VplotGlobal global;
+        if (state.chartKind == "WSTACKEDBAR")
+            vp::readStackedKind(state, global, chart);
+        else
+            vp::readSimpleKind(state, chart);
+        // Every stored value must be reachable through the accessors.
+        for (int r = 1; r <= chart.rows; ++r)
+            for (int s = 1; s <= chart.columns; ++s)
+                (void)chart.value(r, s);
+        if (chart.values.size() != chart.labels.size())
+            std::abort();
+    }
+
+    // The splitter on its own: the first byte picks the label position.
+    if (size > 0) {
+        vp::ChartState split;
+        split.fieldCount = static_cast<std::int16_t>(data[0]);
+        split.dataLine.assign(reinterpret_cast<const char*>(data) + 1, size - 1);
+        vp::getnums(split);
+        if (split.fieldCount != 0)
+            std::abort();
+        std::int16_t whole;
+        vp::roundToInt16(vp::numericValue(split.dataLine), whole);
+    }
+    return 0;
+}

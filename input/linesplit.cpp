@@ -1,0 +1,271 @@
+#include "linesplit.h"
+
+#include <cfloat>
+#include <charconv>
+#include <cmath>
+#include <string>
+
+namespace vp {
+
+namespace {
+
+bool isSkipped(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n';
+}
+
+struct Parsed {
+    double value = 0.0;
+    bool found = false; // at least one digit was read
+};
+
+int digitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return 99;
+}
+
+// &H / &O whole numbers. Up to 16 bits they are read as a signed 16-bit
+// number (&HFFFF is -1), up to 32 bits as a signed 32-bit number.
+Parsed parseRadix(std::string_view t, std::size_t i, int radix)
+{
+    Parsed p;
+    std::uint64_t v = 0;
+    bool tooBig = false;
+    for (; i < t.size(); ++i) {
+        if (isSkipped(t[i]))
+            continue;
+        const int d = digitValue(t[i]);
+        if (d >= radix)
+            break;
+        p.found = true;
+        if (v > (UINT64_MAX - d) / radix)
+            tooBig = true;
+        else
+            v = v * radix + d;
+    }
+    if (tooBig)
+        p.value = static_cast<double>(UINT64_MAX);
+    else if (v <= 0xFFFF)
+        p.value = static_cast<std::int16_t>(static_cast<std::uint16_t>(v));
+    else if (v <= 0xFFFFFFFFu)
+        p.value = static_cast<std::int32_t>(static_cast<std::uint32_t>(v));
+    else
+        p.value = static_cast<double>(v);
+    return p;
+}
+
+// The leading number of a text, value-of-text style. Only the first 40
+// significant digits are kept (more cannot change a double); the rest only
+// move the decimal exponent, so any length of text is read in linear time.
+Parsed parseNumber(std::string_view t)
+{
+    std::size_t i = 0;
+    auto skip = [&] {
+        while (i < t.size() && isSkipped(t[i]))
+            ++i;
+    };
+    skip();
+    if (i + 1 < t.size() && t[i] == '&') {
+        std::size_t j = i + 1;
+        while (j < t.size() && isSkipped(t[j]))
+            ++j;
+        if (j < t.size() && (t[j] == 'H' || t[j] == 'h'))
+            return parseRadix(t, j + 1, 16);
+        if (j < t.size() && (t[j] == 'O' || t[j] == 'o'))
+            return parseRadix(t, j + 1, 8);
+        return {};
+    }
+    bool negative = false;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
+        negative = t[i] == '-';
+        ++i;
+    }
+    std::string digits;
+    long scale = 0; // power of ten applied to `digits`
+    bool found = false;
+    bool point = false;
+    for (; i < t.size(); ++i) {
+        const char c = t[i];
+        if (isSkipped(c))
+            continue;
+        if (c == '.' && !point) {
+            point = true;
+            continue;
+        }
+        if (c < '0' || c > '9')
+            break;
+        found = true;
+        if (digits.empty() && c == '0') {
+            if (point)
+                --scale;
+        } else if (digits.size() < 40) {
+            digits.push_back(c);
+            if (point)
+                --scale;
+        } else if (!point) {
+            ++scale;
+        }
+    }
+    Parsed p;
+    p.found = found;
+    if (!found || digits.empty())
+        return p;
+    if (i < t.size() && (t[i] == 'E' || t[i] == 'e' || t[i] == 'D' || t[i] == 'd')) {
+        ++i;
+        skip();
+        bool expNegative = false;
+        if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
+            expNegative = t[i] == '-';
+            ++i;
+        }
+        long exp = 0;
+        for (; i < t.size(); ++i) {
+            if (isSkipped(t[i]))
+                continue;
+            if (t[i] < '0' || t[i] > '9')
+                break;
+            if (exp < 100000000)
+                exp = exp * 10 + (t[i] - '0');
+        }
+        scale += expNegative ? -exp : exp;
+    }
+    // Far outside the double range either way: settle without parsing.
+    const long magnitude = scale + static_cast<long>(digits.size());
+    if (magnitude > 400) {
+        p.value = negative ? -DBL_MAX : DBL_MAX;
+        return p;
+    }
+    if (magnitude < -400)
+        return p;
+    const std::string text = digits + "e" + std::to_string(scale);
+    double v = 0.0;
+    const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (r.ec == std::errc::result_out_of_range)
+        v = magnitude > 0 ? DBL_MAX : 0.0;
+    else if (r.ec != std::errc())
+        v = 0.0;
+    if (!std::isfinite(v))
+        v = DBL_MAX;
+    p.value = negative ? -v : v;
+    return p;
+}
+
+} // namespace
+
+double numericValue(std::string_view text)
+{
+    return parseNumber(text).value;
+}
+
+bool startsWithNumber(std::string_view text)
+{
+    return parseNumber(text).found;
+}
+
+bool roundToInt16(double value, std::int16_t& out)
+{
+    if (!std::isfinite(value) || value < -32769.0 || value > 32768.0)
+        return false;
+    double r = std::floor(value);
+    const double diff = value - r;
+    if (diff > 0.5 || (diff == 0.5 && std::fmod(r, 2.0) != 0.0))
+        r += 1.0;
+    if (r < -32768.0 || r > 32767.0)
+        return false;
+    out = static_cast<std::int16_t>(r);
+    return true;
+}
+
+std::string trimLeadingBlanks(std::string_view text)
+{
+    const auto b = text.find_first_not_of(' ');
+    return b == std::string_view::npos ? std::string() : std::string(text.substr(b));
+}
+
+std::string trimTrailingBlanks(std::string_view text)
+{
+    const auto e = text.find_last_not_of(' ');
+    return e == std::string_view::npos ? std::string() : std::string(text.substr(0, e + 1));
+}
+
+std::string trimBlanks(std::string_view text)
+{
+    const auto b = text.find_first_not_of(' ');
+    if (b == std::string_view::npos)
+        return {};
+    const auto e = text.find_last_not_of(' ');
+    return std::string(text.substr(b, e - b + 1));
+}
+
+namespace {
+
+// Number of a field: decimal commas become points first.
+double fieldValue(std::string_view field)
+{
+    std::string t(field);
+    for (char& c : t)
+        if (c == ',')
+            c = '.';
+    return numericValue(t);
+}
+
+} // namespace
+
+void getnums(ChartState& state)
+{
+    constexpr int kMaxFields = 20;
+    const int f = state.fieldCount;
+    // The label position must lie inside the tables; otherwise no label is taken.
+    const bool hasLabel = f > 0 && f < static_cast<int>(state.lineFields.size());
+    std::string label;
+
+    std::string line = trimBlanks(state.dataLine);
+    std::size_t start = 0; // the line still to split begins here
+    int k = 0;
+    for (;;) {
+        std::size_t p = line.find(", ", start);
+        const std::size_t q = line.find(" ,", start);
+        if (p != std::string::npos && q != std::string::npos && q < p) {
+            line[q] = ',';
+            line[q + 1] = ' ';
+            p = q;
+        }
+        const std::size_t r = line.find(",-", start);
+        if (p != std::string::npos && r != std::string::npos && r < p)
+            p = r;
+        ++k;
+        // The field ends with the separator's comma (or is the whole rest).
+        const std::size_t end = p == std::string::npos ? line.size() : p + 1;
+        const std::string_view field(line.data() + start, end - start);
+        if (k == f)
+            label.assign(field);
+        else
+            state.lineValues[static_cast<std::size_t>(k)] = fieldValue(field);
+        start = end;
+        if (p == std::string::npos || k == kMaxFields)
+            break;
+    }
+    state.dataLine = line.substr(start);
+
+    if (hasLabel) {
+        label = trimBlanks(label);
+        if (!label.empty() && label.front() == '"')
+            label.erase(0, 1);
+        if (!label.empty() && label.back() == ',')
+            label.pop_back();
+        if (!label.empty() && label.back() == '"')
+            label.pop_back();
+        if (k == f && label.empty())
+            label = "0";
+        state.lineFields[static_cast<std::size_t>(f)] = label;
+    }
+    state.fieldCount = 0;
+}
+
+} // namespace vp
