@@ -1,0 +1,190 @@
+// The apply pass behind every Ok button of the options panel, and the
+// Cancel buttons, which only hide the panel.
+//
+// The tab handlers only collect choices; this pass carries all of them to
+// the chart component of the current chart kind in one go. It keeps no state
+// of its own: what was applied is held by the components.
+#include "frmsimplechart.h"
+
+#include "axischart.h"
+#include "optionshelpers.h"
+#include "piechart.h"
+#include "qtext.h"
+
+#include <QFileInfo>
+#include <QImageReader>
+#include <algorithm>
+
+namespace {
+
+// Only a fully checked box counts; the greyed state does not.
+bool checked(const QCheckBox* box)
+{
+    return box->checkState() == Qt::Checked;
+}
+
+// Each selected member writes its value, in table order; with nothing
+// selected the chart keeps its legend position.
+void applyLegendPos(const Ui::frmsimplechart& ui, ChartComponent& chart)
+{
+    if (ui.OptLegRight->isChecked())
+        chart.setLegendPos(0);
+    if (ui.optlegLeft->isChecked())
+        chart.setLegendPos(1);
+    if (ui.OptLegTop->isChecked())
+        chart.setLegendPos(2);
+    if (ui.OptLegBottom->isChecked())
+        chart.setLegendPos(3);
+}
+
+// The picture for the background image, or a null image after telling the
+// user why the file could not be used.
+QImage loadBackImage(Platform& platform, const std::string& path)
+{
+    const QString file = toQ(path);
+    QString reason;
+    QImage picture;
+    if (file.isEmpty()) {
+        reason = QStringLiteral("No image file has been chosen: use Browse on the Image tab.");
+    } else {
+        QImageReader reader(file);
+        picture = reader.read();
+        if (picture.isNull())
+            reason = QFileInfo::exists(file) ? reader.errorString()
+                                             : QStringLiteral("The file does not exist.");
+    }
+    if (picture.isNull())
+        platform.MsgBox(QStringLiteral("Cannot show the background image \"%1\":\r\n%2")
+                            .arg(file, reason));
+    return picture;
+}
+
+// Image tab: on loads the picture and shows it stretched; off only hides it,
+// without touching the file. A picture that cannot be loaded changes nothing.
+void applyBackImage(Platform& platform, const Ui::frmsimplechart& ui, const vp::ChartState& state,
+                    ChartComponent& chart)
+{
+    if (!checked(ui.Check1)) {
+        chart.setShowBackImage(false);
+        return;
+    }
+    const QImage picture = loadBackImage(platform, state.backImagePath);
+    if (picture.isNull())
+        return;
+    chart.setBackImage(picture);
+    chart.setShowBackImage(true);
+    chart.setBackImageDrawMode(1);
+}
+
+// The six bar chart fonts, in the order the bar pass writes them.
+void applyBarFonts(vp::ChartState& state, AxisChart& bar)
+{
+    options::copyFontToChart(state.titleFont, bar.CaptionFont());
+    options::copyFontToChart(state.itemAxisFont, bar.ItemAxisLabelFont());
+    options::copyFontToChart(state.unitAxisFont, bar.UnitAxisLabelFont());
+    options::copyFontToChart(state.valuesFont, bar.ValuesFont());
+    options::copyFontToChart(state.legendFont, bar.LegendFont());
+    options::copyFontToChart(state.itemFont, bar.ItemFont());
+}
+
+} // namespace
+
+void frmsimplechart::TamCmd1_Click()
+{
+    if (state.chartKind == "SIMPLEPIECHART") {
+        PieChart& pie = PieChart1();
+        // An empty caption box is skipped: the chart keeps its old text.
+        if (!ui.Text1->text().isEmpty())
+            pie.setLegendTitle(ui.Text1->text());
+        if (!ui.txtCaption->text().isEmpty())
+            pie.setCaption(ui.txtCaption->text());
+        applyLegendPos(ui, pie);
+        pie.setShowLegend(!checked(ui.chknolegend));
+        if (ui.optLabelsInside->isChecked())
+            pie.setPieLabelMode(0);
+        if (ui.OptLabelsOutside->isChecked())
+            pie.setPieLabelMode(1);
+        // "Show Percentages" first; "Show Numbers" below has the last word.
+        pie.ShowValues(checked(ui.Check5));
+
+        const int slices = std::min<int>({state.rowCount, pie.Items().Count(), 256});
+        // Graduated fill is only ever switched on here, never back off.
+        const bool graduated = checked(ui.Check3);
+        for (int i = 1; i <= slices; ++i) {
+            PieItem& slice = pie.Items().Item(i);
+            slice.setColor(state.itemColors[i]);
+            if (graduated)
+                slice.setFillMode(2);
+        }
+        // A slice is pulled out exactly while its label is in the outside list.
+        for (int i = 1; i <= slices; ++i) {
+            const QListWidgetItem* entry = ui.List1->item(i - 1);
+            const QString label = entry ? entry->text() : QString();
+            bool outside = false;
+            for (int j = 0; j < ui.List2->count() && !outside; ++j)
+                outside = ui.List2->item(j)->text() == label;
+            pie.Items().Item(i).setExploded(outside);
+        }
+
+        options::copyFontToChart(state.titleFont, pie.CaptionFont());
+        options::copyFontToChart(state.legendFont, pie.LegendFont());
+        applyBackImage(platform, ui, state, pie);
+        pie.ShowValues(checked(ui.Check2));
+        // The bar chart's fonts follow along, so a switch of kind keeps them.
+        applyBarFonts(state, barchart1());
+    }
+
+    if (state.chartKind == "WSTACKEDBAR" || state.chartKind == "SIMPLEBARCHART") {
+        AxisChart& bar = barchart1();
+        if (!ui.Text1->text().isEmpty())
+            bar.setLegendTitle(ui.Text1->text());
+        if (!ui.txtCaption->text().isEmpty())
+            bar.setCaption(ui.txtCaption->text());
+        bar.ShowValues(checked(ui.Check4));
+        applyLegendPos(ui, bar);
+        bar.setShowLegend(!checked(ui.chknolegend));
+        // Orientation is always written: vertical unless Horizontal is picked.
+        bar.setOrientation(ui.Opthoriz->isChecked() ? 1 : 0);
+        if (ui.OPTSTACKED->isChecked())
+            bar.setBarStackingMode(1);
+        if (ui.OPT100PCT->isChecked())
+            bar.setBarStackingMode(2);
+        if (ui.OPTGROUPED->isChecked())
+            bar.setBarStackingMode(0);
+        for (int k = 0; k <= 3; ++k)
+            if (Option1(k)->isChecked())
+                bar.setSeriesBarSpacing(k);
+        // One blank goes after each axis label at every Ok; the panel reads
+        // the labels back when it opens, so they grow by one blank per cycle.
+        bar.setUnitAxisLabel(ui.Text2->text() + QLatin1Char(' '));
+        bar.setItemAxisLabel(ui.Text3->text() + QLatin1Char(' '));
+
+        const int series = std::min<int>({state.seriesCount, bar.Series().Count(), 256});
+        for (int i = 1; i <= series; ++i)
+            bar.Series().Item(i).setColor(state.itemColors[i]);
+        bar.setBackColor(state.chartBackColor);
+        bar.setBorderColor(state.chartBorderColor);
+        bar.setForeColor(state.chartForeColor);
+        applyBarFonts(state, bar);
+        bar.setBarOutlineColor(state.barOutlineColor);
+        bar.setValuesTextColor(state.valuesTextColor);
+        applyBackImage(platform, ui, state, bar);
+    }
+
+    ui.SSTab1->setVisible(false);
+}
+
+// Every other tab's Ok runs the same pass.
+void frmsimplechart::Command19_Click() { TamCmd1_Click(); }
+void frmsimplechart::Command20_Click() { TamCmd1_Click(); }
+void frmsimplechart::Command18_Click() { TamCmd1_Click(); }
+void frmsimplechart::Command21_Click() { TamCmd1_Click(); }
+void frmsimplechart::Command22_Click() { TamCmd1_Click(); }
+
+// Cancel hides the panel only: collected choices stay for the next Ok.
+void frmsimplechart::Command1_Click() { ui.SSTab1->setVisible(false); }
+void frmsimplechart::Command27_Click() { ui.SSTab1->setVisible(false); }
+void frmsimplechart::Command26_Click() { ui.SSTab1->setVisible(false); }
+void frmsimplechart::Command25_Click() { ui.SSTab1->setVisible(false); }
+void frmsimplechart::Command24_Click() { ui.SSTab1->setVisible(false); }
+void frmsimplechart::Command23_Click() { ui.SSTab1->setVisible(false); }
