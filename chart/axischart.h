@@ -4,8 +4,15 @@
 
 #include "chartcomponent.h"
 
+#include <QList>
 #include <QString>
+#include <memory>
 #include <vector>
+
+class QAbstractBarSeries;
+class QBarSet;
+class QBarCategoryAxis;
+class QValueAxis;
 
 class AxisChart;
 
@@ -25,6 +32,7 @@ public:
 private:
     friend class AxisChart;
     friend class BarSeries;
+    friend class BarSeriesCollection;
     AxisChart* owner_ = nullptr;
     std::vector<BarValue> values_;
 };
@@ -105,4 +113,44 @@ public:
 
     // Called by the collections when data or a colour changed.
     void dataChanged();
+    // Called when only a series colour changed: no rebuild needed.
+    void colourChanged();
+
+    // Value labels are left out above this many bars: each one is a rich
+    // text item of its own, far too slow and big for large tables.
+    static constexpr int kMaxValueLabels = 1000;
+    // Category labels longer than this many characters are shortened.
+    static constexpr int kMaxCategoryLabel = 40;
+
+protected:
+    void rebuild() override;
+    void restyle() override;
+    QColor textColour() const override;
+    int legendEntries() const override;
+
+private:
+    int categoryCount() const;
+    void styleSets(QAbstractBarSeries* series, const QList<QBarSet*>& sets,
+                   int categories) const;
+    void styleAxes(int categories);
+
+    BarSeriesCollection series_;
+    QString itemAxisLabel_;
+    QString unitAxisLabel_;
+    bool unitGridLines_ = true;
+    int orientation_ = 0;
+    int stackingMode_ = 0;
+    int barSpacing_ = 1;
+    vp::Colour borderColor_ = vp::rgb(0, 0, 0);
+    vp::Colour barOutlineColor_ = vp::rgb(0, 0, 0);
+    vp::Colour foreColor_ = vp::rgb(0, 0, 0);
+    vp::Colour valuesTextColor_ = vp::rgb(0, 0, 0);
+    ChartFont itemAxisLabelFont_;
+    ChartFont unitAxisLabelFont_;
+    ChartFont itemFont_;
+    ChartFont valuesFont_;
+
+    QAbstractBarSeries* bars_ = nullptr;
+    QBarCategoryAxis* itemAxis_ = nullptr;
+    QValueAxis* unitAxis_ = nullptr;
 };

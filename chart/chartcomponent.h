@@ -11,11 +11,17 @@
 #include "chartstate.h"
 
 #include <QChartView>
+#include <QColor>
 #include <QFont>
 #include <QImage>
+#include <QPen>
 #include <QString>
 
 #include <functional>
+
+class QGraphicsPixmapItem;
+class QGraphicsRectItem;
+class QLineSeries;
 
 // Image format codes of SaveImage.
 enum ImageFormat : int {
@@ -105,19 +111,47 @@ public:
     // The picture shown, at the component's size (or the given size).
     QImage renderImage(QSize size = QSize()) const;
 
+    // Applies every pending change to the Qt Charts objects now. The view
+    // does this by itself before it next paints; rendering does it too.
+    void flushPending() const;
+
+    // Colour i (0-based) of the palette that new slices and series take.
+    static vp::Colour defaultColour(int index);
+    // A data text made safe for Qt Charts, which draws every text as HTML:
+    // markup characters escaped, runs of blanks kept.
+    static QString chartText(const QString& text);
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     QChart* chart_ = nullptr;
     bool valuesShown_ = false;
-    // Called whenever the chart must be laid out again (data or property).
+
+    // What a property write invalidates. Changes are collected and applied
+    // once, before the next paint or render, so that filling a chart with
+    // thousands of Add calls builds the Qt Charts objects only once.
+    enum Change { StyleChanged = 1, DataChanged = 2 };
+    void invalidate(int change);
+
+    // Re-creates the series (and axes) from the component's own model.
     virtual void rebuild() {}
+    // Applies colours, fonts and labels to the series built last.
+    virtual void restyle() {}
+    // Colour of the title and the legend text.
+    virtual QColor textColour() const { return Qt::black; }
+    // Number of legend entries the data gives (the heading not counted).
+    virtual int legendEntries() const { return 0; }
+    // A frame drawn around the whole chart; Qt::NoPen for none.
+    void setFramePen(const QPen& pen);
 
 private:
-    void updateBackground();
+    void applyPending();
+    void applyCommonStyle();
+    void updateDecorations();
     double tppX_ = 15.0;
     double tppY_ = 15.0;
     QString caption_;
     QString legendTitle_;
+    bool showLegend_ = true;
     int legendPos_ = 0;
     vp::Colour backColor_ = vp::rgb(255, 255, 255);
     QImage backImage_;
@@ -125,4 +159,14 @@ private:
     int backImageDrawMode_ = 0;
     ChartFont captionFont_;
     ChartFont legendFont_;
+
+    int pending_ = 0;
+    bool queued_ = false;
+    // An empty series whose legend entry carries the legend heading; it is
+    // always the chart's first series so that its entry comes first.
+    QLineSeries* legendHeading_ = nullptr;
+    QGraphicsPixmapItem* backImageItem_ = nullptr;
+    QGraphicsRectItem* frameItem_ = nullptr;
+    QPen framePen_ = QPen(Qt::NoPen);
+    QSize backImageScaledFor_;
 };

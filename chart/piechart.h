@@ -8,6 +8,7 @@
 #include <vector>
 
 class PieChart;
+class QPieSeries;
 
 class PieItem {
 public:
@@ -66,4 +67,14 @@ public:
 
     // Called by the slices when data or a look changed.
     void dataChanged();
+
+protected:
+    // A pie has at most a few hundred slices: every change builds it anew.
+    void restyle() override;
+    int legendEntries() const override;
+
+private:
+    PieItems items_;
+    int labelMode_ = 0;
+    QPieSeries* pie_ = nullptr;
 };

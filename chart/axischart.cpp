@@ -1,0 +1,461 @@
+#include "axischart.h"
+
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QFontMetricsF>
+#include <QHorizontalBarSeries>
+#include <QHorizontalPercentBarSeries>
+#include <QHorizontalStackedBarSeries>
+#include <QPercentBarSeries>
+#include <QSet>
+#include <QStackedBarSeries>
+#include <QValueAxis>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+QColor toQColor(vp::Colour c)
+{
+    return QColor(vp::redOf(c), vp::greenOf(c), vp::blueOf(c));
+}
+
+QFont startFont(double points, bool bold)
+{
+    QFont font;
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+// Share of a category's width that its bars take, by SeriesBarSpacing.
+double barWidthFor(int spacing)
+{
+    switch (spacing) {
+    case 0:
+        return 1.0;
+    case 2:
+        return 0.75;
+    case 3:
+        return 0.5;
+    default:
+        return 0.9;
+    }
+}
+
+// Out-of-range Item() calls get a detached element: writes to it reach no
+// chart. The program only asks for elements it added.
+BarSeries& detachedSeries()
+{
+    static BarSeries dummy;
+    dummy = BarSeries();
+    return dummy;
+}
+
+} // namespace
+
+// ------------------------------------------------------------- collections
+
+void BarValues::Add(const QString& label, double value, int)
+{
+    values_.push_back(BarValue{label, value});
+    if (owner_)
+        owner_->dataChanged();
+}
+
+const BarValue& BarValues::Item(int index) const
+{
+    static const BarValue none;
+    if (index < 1 || index > Count())
+        return none;
+    return values_[static_cast<std::size_t>(index - 1)];
+}
+
+void BarSeries::setColor(vp::Colour colour)
+{
+    if (colour == color_)
+        return;
+    color_ = colour;
+    if (owner_)
+        owner_->colourChanged();
+}
+
+BarSeries& BarSeriesCollection::Add(const QString& name, int)
+{
+    auto series = std::make_unique<BarSeries>();
+    series->owner_ = owner_;
+    series->values_.owner_ = owner_;
+    series->name_ = name;
+    series->color_ = ChartComponent::defaultColour(Count());
+    series_.push_back(std::move(series));
+    if (owner_)
+        owner_->dataChanged();
+    return *series_.back();
+}
+
+BarSeries& BarSeriesCollection::Item(int index)
+{
+    if (index < 1 || index > Count())
+        return detachedSeries();
+    return *series_[static_cast<std::size_t>(index - 1)];
+}
+
+const BarSeries& BarSeriesCollection::Item(int index) const
+{
+    if (index < 1 || index > Count())
+        return detachedSeries();
+    return *series_[static_cast<std::size_t>(index - 1)];
+}
+
+// --------------------------------------------------------------- AxisChart
+
+AxisChart::AxisChart(QWidget* parent)
+    : ChartComponent(parent),
+      itemAxisLabelFont_([this](const QFont&) { invalidate(StyleChanged); }, startFont(9, true)),
+      unitAxisLabelFont_([this](const QFont&) { invalidate(StyleChanged); }, startFont(9, true)),
+      itemFont_([this](const QFont&) { invalidate(StyleChanged); }, startFont(8, false)),
+      valuesFont_([this](const QFont&) { invalidate(DataChanged); }, startFont(8, false))
+{
+    series_.owner_ = this;
+}
+
+AxisChart::~AxisChart() = default;
+
+QString AxisChart::ItemAxisLabel() const { return itemAxisLabel_; }
+QString AxisChart::UnitAxisLabel() const { return unitAxisLabel_; }
+bool AxisChart::ShowUnitAxisGridLines() const { return unitGridLines_; }
+int AxisChart::Orientation() const { return orientation_; }
+int AxisChart::BarStackingMode() const { return stackingMode_; }
+int AxisChart::SeriesBarSpacing() const { return barSpacing_; }
+vp::Colour AxisChart::BorderColor() const { return borderColor_; }
+vp::Colour AxisChart::BarOutlineColor() const { return barOutlineColor_; }
+vp::Colour AxisChart::ForeColor() const { return foreColor_; }
+vp::Colour AxisChart::ValuesTextColor() const { return valuesTextColor_; }
+ChartFont& AxisChart::ItemAxisLabelFont() { return itemAxisLabelFont_; }
+ChartFont& AxisChart::UnitAxisLabelFont() { return unitAxisLabelFont_; }
+ChartFont& AxisChart::ItemFont() { return itemFont_; }
+ChartFont& AxisChart::ValuesFont() { return valuesFont_; }
+BarSeriesCollection& AxisChart::Series() { return series_; }
+const BarSeriesCollection& AxisChart::Series() const { return series_; }
+
+void AxisChart::setItemAxisLabel(const QString& label)
+{
+    itemAxisLabel_ = label;
+    invalidate(StyleChanged);
+}
+
+void AxisChart::setUnitAxisLabel(const QString& label)
+{
+    unitAxisLabel_ = label;
+    invalidate(StyleChanged);
+}
+
+void AxisChart::setShowUnitAxisGridLines(bool show)
+{
+    unitGridLines_ = show;
+    invalidate(StyleChanged);
+}
+
+// Orientation and stacking pick another Qt series class, so they rebuild;
+// the options panel writes them at every Ok, so unchanged values do not.
+void AxisChart::setOrientation(int orientation)
+{
+    orientation = orientation == 1 ? 1 : 0;
+    if (orientation == orientation_)
+        return;
+    orientation_ = orientation;
+    invalidate(DataChanged);
+}
+
+void AxisChart::setBarStackingMode(int mode)
+{
+    mode = std::clamp(mode, 0, 2);
+    if (mode == stackingMode_)
+        return;
+    stackingMode_ = mode;
+    invalidate(DataChanged);
+}
+
+void AxisChart::setSeriesBarSpacing(int spacing)
+{
+    spacing = std::clamp(spacing, 0, 3);
+    if (spacing == barSpacing_)
+        return;
+    barSpacing_ = spacing;
+    invalidate(DataChanged);
+}
+
+void AxisChart::setBorderColor(vp::Colour colour)
+{
+    borderColor_ = colour;
+    invalidate(StyleChanged);
+}
+
+void AxisChart::setBarOutlineColor(vp::Colour colour)
+{
+    if (colour == barOutlineColor_)
+        return;
+    barOutlineColor_ = colour;
+    invalidate(DataChanged);
+}
+
+void AxisChart::setForeColor(vp::Colour colour)
+{
+    foreColor_ = colour;
+    invalidate(StyleChanged);
+}
+
+void AxisChart::setValuesTextColor(vp::Colour colour)
+{
+    if (colour == valuesTextColor_)
+        return;
+    valuesTextColor_ = colour;
+    invalidate(DataChanged);
+}
+
+void AxisChart::ShowValues(bool show)
+{
+    if (show == valuesShown_)
+        return;
+    valuesShown_ = show;
+    invalidate(DataChanged);
+}
+
+void AxisChart::dataChanged()
+{
+    invalidate(DataChanged);
+}
+
+void AxisChart::colourChanged()
+{
+    invalidate(DataChanged);
+}
+
+QColor AxisChart::textColour() const
+{
+    return toQColor(foreColor_);
+}
+
+int AxisChart::legendEntries() const
+{
+    return series_.Count();
+}
+
+int AxisChart::categoryCount() const
+{
+    int count = 0;
+    for (const auto& s : series_.series_)
+        count = std::max(count, s->values_.Count());
+    return count;
+}
+
+void AxisChart::rebuild()
+{
+    if (bars_) {
+        chart_->removeSeries(bars_);
+        delete bars_;
+        bars_ = nullptr;
+    }
+    for (QAbstractAxis* axis : chart_->axes()) {
+        chart_->removeAxis(axis);
+        delete axis;
+    }
+    itemAxis_ = nullptr;
+    unitAxis_ = nullptr;
+    if (series_.Count() == 0)
+        return;
+
+    const int categories = categoryCount();
+
+    // Category labels come from the longest series. The category axis needs
+    // distinct, non-empty names: a repeated or empty label gets an HTML
+    // comment appended, which Qt Charts draws as nothing.
+    QStringList names;
+    names.reserve(categories);
+    const BarSeries* longest = nullptr;
+    for (const auto& s : series_.series_)
+        if (!longest || s->values_.Count() > longest->values_.Count())
+            longest = s.get();
+    QSet<QString> seen;
+    for (int i = 0; i < categories; ++i) {
+        QString label = longest->values_.values_[static_cast<std::size_t>(i)].label;
+        // Standing labels are drawn whole (see styleAxes): a very long one
+        // is cut here so that it cannot squeeze the plot.
+        if (label.size() > kMaxCategoryLabel)
+            label = label.left(kMaxCategoryLabel - 1) + QChar(0x2026);
+        QString name = chartText(label);
+        if (name.isEmpty() || seen.contains(name))
+            name += QStringLiteral("<!--%1-->").arg(i);
+        seen.insert(name);
+        names << name;
+    }
+
+    // All sets are filled before the series joins the chart: appending sets
+    // to a series already in a chart rebuilds its bar items every time.
+    QList<QBarSet*> sets;
+    sets.reserve(series_.Count());
+    for (const auto& s : series_.series_) {
+        auto* set = new QBarSet(chartText(s->name_));
+        QList<qreal> values(categories, 0.0);
+        for (int i = 0; i < s->values_.Count(); ++i)
+            values[i] = s->values_.values_[static_cast<std::size_t>(i)].value;
+        set->append(values);
+        sets << set;
+    }
+
+    const bool horizontal = orientation_ == 1;
+    switch (stackingMode_) {
+    case 1:
+        bars_ = horizontal ? static_cast<QAbstractBarSeries*>(new QHorizontalStackedBarSeries)
+                           : new QStackedBarSeries;
+        break;
+    case 2:
+        bars_ = horizontal ? static_cast<QAbstractBarSeries*>(new QHorizontalPercentBarSeries)
+                           : new QPercentBarSeries;
+        break;
+    default:
+        bars_ = horizontal ? static_cast<QAbstractBarSeries*>(new QHorizontalBarSeries)
+                           : new QBarSeries;
+        break;
+    }
+    bars_->append(sets);
+    styleSets(bars_, sets, categories);
+    chart_->addSeries(bars_);
+
+    itemAxis_ = new QBarCategoryAxis;
+    itemAxis_->append(names);
+    unitAxis_ = new QValueAxis;
+    chart_->addAxis(itemAxis_, horizontal ? Qt::AlignLeft : Qt::AlignBottom);
+    chart_->addAxis(unitAxis_, horizontal ? Qt::AlignBottom : Qt::AlignLeft);
+    bars_->attachAxis(itemAxis_);
+    bars_->attachAxis(unitAxis_);
+}
+
+void AxisChart::restyle()
+{
+    setFramePen(QPen(toQColor(borderColor_), 1.0));
+    styleAxes(categoryCount());
+}
+
+// The sets' looks are given while the series is still outside the chart:
+// each set's brush, pen or label change makes Qt Charts revisit every bar of
+// the series, so styling 200 sets in a chart costs a quarter of a second.
+// Any change of a set's look therefore rebuilds the series.
+void AxisChart::styleSets(QAbstractBarSeries* series, const QList<QBarSet*>& sets,
+                          int categories) const
+{
+    const double barWidth = barWidthFor(barSpacing_);
+    series->setBarWidth(barWidth);
+
+    // An outline would fill bars only a few pixels wide: below 4 pixels the
+    // bars go without one.
+    const bool horizontal = orientation_ == 1;
+    const double extent = horizontal ? height() * 0.8 : width() * 0.8;
+    const int count = static_cast<int>(sets.size());
+    const double barPixels = extent / std::max(1, categories) * barWidth
+                             / (stackingMode_ == 0 ? std::max(1, count) : 1);
+    const bool outlined = barPixels >= 4.0;
+
+    const bool labels = valuesShown_ && categories * count <= kMaxValueLabels;
+    series->setLabelsVisible(labels);
+    if (labels) {
+        series->setLabelsFormat(QStringLiteral("@value"));
+        series->setLabelsPrecision(7);
+        series->setLabelsPosition(stackingMode_ == 0 ? QAbstractBarSeries::LabelsOutsideEnd
+                                                     : QAbstractBarSeries::LabelsCenter);
+    }
+    for (int i = 0; i < count && i < series_.Count(); ++i) {
+        QBarSet* set = sets.at(i);
+        const QColor fill = toQColor(series_.series_[static_cast<std::size_t>(i)]->color_);
+        set->setBrush(fill);
+        set->setPen(outlined ? QPen(toQColor(barOutlineColor_), 1.0) : QPen(Qt::NoPen));
+        set->setLabelColor(toQColor(valuesTextColor_));
+        set->setLabelFont(valuesFont_.font());
+    }
+}
+
+void AxisChart::styleAxes(int categories)
+{
+    if (!itemAxis_ || !unitAxis_)
+        return;
+    const QColor fore = toQColor(foreColor_);
+    const QPen line(fore, 1.0);
+
+    itemAxis_->setTitleText(chartText(itemAxisLabel_));
+    itemAxis_->setTitleVisible(!itemAxisLabel_.isEmpty());
+    itemAxis_->setTitleFont(itemAxisLabelFont_.font());
+    itemAxis_->setTitleBrush(fore);
+    itemAxis_->setLabelsFont(itemFont_.font());
+    itemAxis_->setLabelsBrush(fore);
+    itemAxis_->setLinePen(line);
+    itemAxis_->setGridLineVisible(false);
+
+    unitAxis_->setTitleText(chartText(unitAxisLabel_));
+    unitAxis_->setTitleVisible(!unitAxisLabel_.isEmpty());
+    unitAxis_->setTitleFont(unitAxisLabelFont_.font());
+    unitAxis_->setTitleBrush(fore);
+    unitAxis_->setLabelsFont(itemFont_.font());
+    unitAxis_->setLabelsBrush(fore);
+    unitAxis_->setLinePen(line);
+    unitAxis_->setGridLineVisible(unitGridLines_);
+    unitAxis_->setGridLinePen(QPen(QColor(200, 200, 200), 1.0));
+    unitAxis_->setMinorGridLineVisible(false);
+
+    // Category labels stand on end when they do not fit side by side.
+    const bool horizontal = orientation_ == 1;
+    if (!horizontal && categories > 0) {
+        const QFontMetricsF metrics(itemFont_.font());
+        qreal widest = 0;
+        for (const QString& name : itemAxis_->categories())
+            widest = std::max(widest, metrics.horizontalAdvance(name));
+        const qreal room = width() * 0.75 / categories;
+        const bool standing = widest > room;
+        itemAxis_->setLabelsAngle(standing ? -90 : 0);
+        // Qt would cut standing labels to the category's width, which
+        // leaves only "..." on a dense axis. Drawn whole, labels that
+        // overlap their neighbour are left out by Qt, which thins them.
+        itemAxis_->setTruncateLabels(!standing);
+    } else {
+        itemAxis_->setLabelsAngle(0);
+        itemAxis_->setTruncateLabels(true);
+    }
+
+    // A round value range that holds every bar (stacked: every stack) and 0.
+    if (stackingMode_ == 2) {
+        unitAxis_->setRange(0, 100);
+        unitAxis_->setTickCount(6);
+        unitAxis_->setLabelFormat(QStringLiteral("%g%%"));
+        return;
+    }
+    double low = 0.0;
+    double high = 0.0;
+    for (int c = 0; c < categories; ++c) {
+        double positive = 0.0;
+        double negative = 0.0;
+        for (const auto& s : series_.series_) {
+            if (c >= s->values_.Count())
+                continue;
+            const double v = s->values_.values_[static_cast<std::size_t>(c)].value;
+            if (!std::isfinite(v))
+                continue;
+            if (stackingMode_ == 0) {
+                low = std::min(low, v);
+                high = std::max(high, v);
+            } else if (v > 0) {
+                positive += v;
+            } else {
+                negative += v;
+            }
+        }
+        low = std::min(low, negative);
+        high = std::max(high, positive);
+    }
+    if (high <= low)
+        high = low + 1.0;
+    unitAxis_->setLabelFormat(QStringLiteral("%.10g"));
+    unitAxis_->setRange(low, high);
+    unitAxis_->applyNiceNumbers();
+}

@@ -1,0 +1,38 @@
+// The chart's image encoders: BMP, PNG, JPG and TIF through Qt's image
+// writers, GIF through giflib. The format code alone picks the encoding,
+// never the file name. Files are written atomically: on any failure the
+// target keeps its old content (or stays absent).
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <QVector>
+
+#include <cstdint>
+#include <vector>
+
+class QIODevice;
+
+namespace imagesave {
+
+// Writes image to fileName as format code 0 BMP, 1 PNG, 2 JPG, 3 TIF, 4 GIF.
+// On failure returns false and puts the reason into *error.
+bool writeImageFile(const QImage& image, const QString& fileName, int format,
+                    QString* error);
+
+// A picture reduced to at most 256 colours.
+struct IndexedPicture {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> indices; // row-major, width * height
+    QVector<QRgb> palette;             // 1..256 entries
+};
+
+// Exact palette when the picture has at most 256 colours; otherwise a
+// quantized one whose entries are the mean of the pixels mapped to them.
+IndexedPicture toIndexed(const QImage& image);
+
+// Encodes one GIF (87a, one frame) into device.
+bool writeGif(const QImage& image, QIODevice* device, QString* error);
+
+} // namespace imagesave

@@ -1,0 +1,214 @@
+#include "piechart.h"
+
+#include <QChart>
+#include <QLegend>
+#include <QLegendMarker>
+#include <QLinearGradient>
+#include <QPieSeries>
+#include <QPieSlice>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+QColor toQColor(vp::Colour c)
+{
+    return QColor(vp::redOf(c), vp::greenOf(c), vp::blueOf(c));
+}
+
+// Text on a slice: white on dark colours, black on light ones.
+QColor labelOn(const QColor& fill)
+{
+    const double luma = 0.299 * fill.red() + 0.587 * fill.green() + 0.114 * fill.blue();
+    return luma < 140.0 ? Qt::white : Qt::black;
+}
+
+// Slices smaller than this share of the pie have no room for a label
+// inside; their labels are left to the legend.
+constexpr double kInsideLabelMinShare = 0.04;
+// Outside labels of neighbouring small slices sit on arms of alternating
+// length so that they do not print over each other.
+constexpr double kSmallSliceShare = 0.05;
+
+PieItem& detachedItem()
+{
+    static PieItem dummy;
+    dummy = PieItem();
+    return dummy;
+}
+
+} // namespace
+
+// ------------------------------------------------------------- collections
+
+void PieItem::setColor(vp::Colour colour)
+{
+    color_ = colour;
+    if (owner_)
+        owner_->dataChanged();
+}
+
+void PieItem::setFillMode(int mode)
+{
+    fillMode_ = mode;
+    if (owner_)
+        owner_->dataChanged();
+}
+
+void PieItem::setExploded(bool exploded)
+{
+    exploded_ = exploded;
+    if (owner_)
+        owner_->dataChanged();
+}
+
+PieItem& PieItems::Add(const QString& label, double value, int)
+{
+    auto item = std::make_unique<PieItem>();
+    item->owner_ = owner_;
+    item->index_ = Count() + 1;
+    item->label_ = label;
+    item->value_ = value;
+    item->color_ = ChartComponent::defaultColour(Count());
+    items_.push_back(std::move(item));
+    if (owner_)
+        owner_->dataChanged();
+    return *items_.back();
+}
+
+PieItem& PieItems::Item(int index)
+{
+    if (index < 1 || index > Count())
+        return detachedItem();
+    return *items_[static_cast<std::size_t>(index - 1)];
+}
+
+const PieItem& PieItems::Item(int index) const
+{
+    if (index < 1 || index > Count())
+        return detachedItem();
+    return *items_[static_cast<std::size_t>(index - 1)];
+}
+
+// ---------------------------------------------------------------- PieChart
+
+PieChart::PieChart(QWidget* parent) : ChartComponent(parent)
+{
+    items_.owner_ = this;
+}
+
+PieChart::~PieChart() = default;
+
+int PieChart::PieLabelMode() const
+{
+    return labelMode_;
+}
+
+void PieChart::setPieLabelMode(int mode)
+{
+    labelMode_ = mode == 1 ? 1 : 0;
+    dataChanged();
+}
+
+PieItems& PieChart::Items()
+{
+    return items_;
+}
+
+const PieItems& PieChart::Items() const
+{
+    return items_;
+}
+
+void PieChart::ShowValues(bool show)
+{
+    valuesShown_ = show;
+    dataChanged();
+}
+
+void PieChart::dataChanged()
+{
+    invalidate(StyleChanged);
+}
+
+int PieChart::legendEntries() const
+{
+    return items_.Count();
+}
+
+void PieChart::restyle()
+{
+    if (pie_) {
+        chart_->removeSeries(pie_);
+        delete pie_;
+        pie_ = nullptr;
+    }
+    if (items_.Count() == 0)
+        return;
+
+    double total = 0.0;
+    bool anyExploded = false;
+    for (const auto& item : items_.items_) {
+        if (std::isfinite(item->value_) && item->value_ > 0)
+            total += item->value_;
+        anyExploded = anyExploded || item->exploded_;
+    }
+
+    const bool outside = labelMode_ == 1;
+    pie_ = new QPieSeries;
+    // Room for pulled-out slices and for labels on arms: Qt does not shrink
+    // the pie for either.
+    double size = outside ? 0.62 : 0.78;
+    if (anyExploded)
+        size -= 0.1;
+    pie_->setPieSize(size);
+
+    const QFont labelFont = LegendFont().font();
+    bool longArm = false;
+    for (const auto& item : items_.items_) {
+        // A slice cannot be negative; such values are drawn as nothing.
+        const double value = std::isfinite(item->value_) ? std::max(0.0, item->value_) : 0.0;
+        const double share = total > 0 ? value / total : 0.0;
+        QString text = item->label_;
+        if (valuesShown_)
+            text += QStringLiteral(": ") + QString::number(value, 'g', 7);
+        auto* slice = new QPieSlice(chartText(text), value);
+
+        const QColor fill = toQColor(item->color_);
+        if (item->fillMode_ == 2) {
+            // Graduated: from a light tint at one corner of the slice to
+            // the slice colour at the other.
+            QLinearGradient gradient(0, 0, 1, 1);
+            gradient.setCoordinateMode(QGradient::ObjectBoundingMode);
+            gradient.setColorAt(0, fill.lighter(170));
+            gradient.setColorAt(1, fill);
+            slice->setBrush(gradient);
+        } else {
+            slice->setBrush(fill);
+        }
+        slice->setPen(QPen(Qt::white, 1.0));
+        slice->setLabelFont(labelFont);
+        if (outside) {
+            slice->setLabelPosition(QPieSlice::LabelOutside);
+            slice->setLabelColor(Qt::black);
+            slice->setLabelArmLengthFactor(share < kSmallSliceShare && (longArm = !longArm)
+                                               ? 0.35
+                                               : 0.15);
+            slice->setLabelVisible(value > 0);
+        } else {
+            slice->setLabelPosition(QPieSlice::LabelInsideHorizontal);
+            slice->setLabelColor(labelOn(fill));
+            slice->setLabelVisible(share >= kInsideLabelMinShare);
+        }
+        slice->setExploded(item->exploded_);
+        slice->setExplodeDistanceFactor(0.12);
+        pie_->append(slice);
+    }
+    chart_->addSeries(pie_);
+
+    // The legend lists the labels alone, also when the slices show values.
+    const QList<QLegendMarker*> markers = chart_->legend()->markers(pie_);
+    for (int i = 0; i < markers.size() && i < items_.Count(); ++i)
+        markers.at(i)->setLabel(chartText(items_.items_[static_cast<std::size_t>(i)]->label_));
+}
