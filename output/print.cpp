@@ -1,0 +1,300 @@
+// The two print commands of the main window and the printing of the print
+// canvas. The chart is printed through the canvas: the component copies its
+// picture to the clipboard, the picture is pasted at the end of the canvas,
+// and the canvas is printed inside quarter-inch margins, one print document
+// per copy.
+#include "printrichtext.h"
+
+#include "axischart.h"
+#include "frmselectprinter.h"
+#include "frmsimplechart.h"
+#include "piechart.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTextImageFormat>
+#include <QUrl>
+#include <QVariant>
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int kTwipsPerInch = 1440;
+// Margins from each edge of the paper: a quarter inch.
+constexpr int kPrintMargin = 360;
+
+int pixelsToTwips(double pixels, int resolution)
+{
+    return static_cast<int>(std::lround(pixels * kTwipsPerInch / resolution));
+}
+
+double twipsToPixels(double twips, int resolution)
+{
+    return twips * resolution / kTwipsPerInch;
+}
+
+QString printerLabel(const QPrinter& printer)
+{
+    const QString name = printer.printerName();
+    return name.isEmpty() ? QStringLiteral("The printer")
+                          : QStringLiteral("The printer \"%1\"").arg(name);
+}
+
+void clearClipboard()
+{
+    if (QClipboard* clipboard = QGuiApplication::clipboard())
+        clipboard->clear();
+}
+
+// Gives every picture of the document an explicit size in layout units: its
+// own size, or, when it is larger than the page, the largest size with the
+// same proportions that fits.
+void fitPictures(QTextDocument& document, const QSizeF& page)
+{
+    struct Picture {
+        int position;
+        int length;
+        QTextImageFormat format;
+    };
+    std::vector<Picture> pictures;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (fragment.isValid() && fragment.charFormat().isImageFormat())
+                pictures.push_back({fragment.position(), fragment.length(),
+                                    fragment.charFormat().toImageFormat()});
+        }
+    }
+    for (Picture& picture : pictures) {
+        QTextImageFormat& format = picture.format;
+        const QImage image = document.resource(QTextDocument::ImageResource, QUrl(format.name()))
+                                 .value<QImage>();
+        QSizeF size(format.hasProperty(QTextFormat::ImageWidth) ? format.width() : image.width(),
+                    format.hasProperty(QTextFormat::ImageHeight) ? format.height() : image.height());
+        if (size.isEmpty())
+            continue;
+        if (size.width() > page.width() || size.height() > page.height())
+            size = size.scaled(page, Qt::KeepAspectRatio);
+        format.setWidth(size.width());
+        format.setHeight(size.height());
+        QTextCursor cursor(&document);
+        cursor.setPosition(picture.position);
+        cursor.setPosition(picture.position + picture.length, QTextCursor::KeepAnchor);
+        cursor.setCharFormat(format);
+    }
+}
+
+// Copies the component's picture, pastes it at the end of the canvas and
+// prints the canvas in place of the chart. Returns what went wrong, if
+// anything.
+QString printOneChart(frmsimplechart& window, ChartComponent& component, QPrinter& printer)
+{
+    QTextEdit& canvas = *window.ui.RichTextBox1;
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!component.CopyToClipboard() || !clipboard || clipboard->image().isNull())
+        return QStringLiteral("The chart picture could not be copied for printing.");
+    const QImage picture = clipboard->image();
+
+    component.hide();
+    QTextCursor cursor = canvas.textCursor();
+    cursor.movePosition(QTextCursor::End);
+    canvas.setTextCursor(cursor);
+    cursor.insertImage(picture);
+    canvas.show();
+    Platform& platform = window.platform;
+    canvas.resize(qRound(0.7 * platform.ScreenWidthTwips() / platform.TwipsPerPixelX()),
+                  qRound(0.7 * platform.ScreenHeightTwips() / platform.TwipsPerPixelY()));
+
+    const QString error = PrintRichText(canvas, printer, kPrintMargin, kPrintMargin,
+                                        kPrintMargin, kPrintMargin);
+    canvas.hide();
+    component.show();
+    return error;
+}
+
+} // namespace
+
+PrintGeometry printGeometry(const QPrinter& printer)
+{
+    const int resolution = printer.resolution();
+    const QPageLayout layout = printer.pageLayout();
+    const QRect paper = layout.fullRectPixels(resolution);
+    // The printable area is the paper less the device's own minimum margins,
+    // whatever page mode and margins the printer is set to.
+    QPageLayout printable = layout;
+    printable.setMode(QPageLayout::StandardMode);
+    printable.setMargins(layout.minimumMargins());
+    const QRect area = printable.paintRectPixels(resolution);
+
+    PrintGeometry geometry;
+    geometry.offsetX = pixelsToTwips(area.left() - paper.left(), resolution);
+    geometry.offsetY = pixelsToTwips(area.top() - paper.top(), resolution);
+    geometry.paperWidth = pixelsToTwips(paper.width(), resolution);
+    geometry.paperHeight = pixelsToTwips(paper.height(), resolution);
+    geometry.printableWidth = pixelsToTwips(area.width(), resolution);
+    geometry.printableHeight = pixelsToTwips(area.height(), resolution);
+    return geometry;
+}
+
+TwipsRect printTargetRect(const PrintGeometry& geometry, int leftMargin, int topMargin,
+                          int rightMargin, int bottomMargin)
+{
+    TwipsRect target;
+    target.left = leftMargin - geometry.offsetX;
+    target.top = topMargin - geometry.offsetY;
+    target.right = (geometry.paperWidth - rightMargin) - geometry.offsetX;
+    target.bottom = (geometry.paperHeight - bottomMargin) - geometry.offsetY;
+    return target;
+}
+
+QString PrintRichText(QTextEdit& canvas, QPrinter& printer, int leftMargin, int topMargin,
+                      int rightMargin, int bottomMargin)
+{
+    // The canvas is empty after every run, printed or not.
+    struct EmptyCanvas {
+        QTextEdit& canvas;
+        ~EmptyCanvas() { canvas.clear(); }
+    } emptyCanvas{canvas};
+
+    // The painter's origin is then the paper's corner, whatever margins the
+    // printer carries.
+    printer.setFullPage(true);
+    const int resolution = printer.resolution();
+    const PrintGeometry geometry = printGeometry(printer);
+    const TwipsRect target =
+        printTargetRect(geometry, leftMargin, topMargin, rightMargin, bottomMargin);
+    // What can be drawn: the target clipped to the printable area.
+    const double clipLeft = std::max(target.left, 0);
+    const double clipTop = std::max(target.top, 0);
+    const double clipRight = std::min(target.right, geometry.printableWidth);
+    const double clipBottom = std::min(target.bottom, geometry.printableHeight);
+
+    // The canvas is laid out in its own screen pixels, so that pictures and
+    // text keep their screen size on paper; the painter scales to the
+    // printer's resolution.
+    const double canvasTwipsX = double(kTwipsPerInch) / canvas.logicalDpiX();
+    const double canvasTwipsY = double(kTwipsPerInch) / canvas.logicalDpiY();
+    const QSizeF page((target.right - target.left) / canvasTwipsX,
+                      (target.bottom - target.top) / canvasTwipsY);
+    if (page.width() < 1 || page.height() < 1 || clipRight <= clipLeft || clipBottom <= clipTop)
+        return QStringLiteral("%1 has no room for the page inside its margins.")
+            .arg(printerLabel(printer));
+
+    std::unique_ptr<QTextDocument> document(canvas.document()->clone());
+    document->setDocumentMargin(0);
+    fitPictures(*document, page);
+    document->setPageSize(page);
+    const int pages = document->pageCount();
+
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return QStringLiteral("%1 did not accept the print job.").arg(printerLabel(printer));
+
+    // Device coordinates relative to the printable area's corner.
+    painter.translate(twipsToPixels(geometry.offsetX, resolution),
+                      twipsToPixels(geometry.offsetY, resolution));
+    const QRectF clip(twipsToPixels(clipLeft, resolution), twipsToPixels(clipTop, resolution),
+                      twipsToPixels(clipRight - clipLeft, resolution),
+                      twipsToPixels(clipBottom - clipTop, resolution));
+    const double scaleX = canvasTwipsX * resolution / kTwipsPerInch;
+    const double scaleY = canvasTwipsY * resolution / kTwipsPerInch;
+
+    QString error;
+    // The layout breaks the content into pages of the target's height; a line
+    // taller than a page gets a page of its own, so the count is finite.
+    for (int index = 0; index < pages; ++index) {
+        if (index > 0 && !printer.newPage()) {
+            error = QStringLiteral("%1 did not accept page %2.")
+                        .arg(printerLabel(printer))
+                        .arg(index + 1);
+            break;
+        }
+        painter.save();
+        painter.setClipRect(clip);
+        painter.translate(twipsToPixels(target.left, resolution),
+                          twipsToPixels(target.top, resolution));
+        painter.scale(scaleX, scaleY);
+        const QRectF view(0, index * page.height(), page.width(), page.height());
+        painter.translate(0, -view.top());
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.clip = view;
+        context.palette.setColor(QPalette::Text, Qt::black);
+        document->documentLayout()->draw(&painter, context);
+        painter.restore();
+    }
+
+    if (!painter.end() && error.isEmpty())
+        error = QStringLiteral("%1 did not accept the print job.").arg(printerLabel(printer));
+    if (error.isEmpty() && printer.printerState() == QPrinter::Error)
+        error = QStringLiteral("%1 reported an error while printing.").arg(printerLabel(printer));
+    return error;
+}
+
+void frmsimplechart::mnuselectprinter_Click()
+{
+    platform.ShowModal(printerDialog());
+    // "Select Printer" closes the dialog after every use, so the next
+    // opening loads it afresh.
+    closePrinterDialog();
+}
+
+void frmsimplechart::mnuprint_Click()
+{
+    VPLOTGLOBAL.printCopies = -1;
+    VPLOTGLOBAL.printRequested = 0;
+    frmselectprinter& dialog = printerDialog();
+    platform.ShowModal(dialog);
+    // Select and Cancel close the dialog; Print leaves it loaded.
+    if (dialog.closeRequested())
+        closePrinterDialog();
+    if (VPLOTGLOBAL.printRequested == 0)
+        return;
+
+    const int copies = VPLOTGLOBAL.printCopies;
+    const bool pie = state.chartKind == "SIMPLEPIECHART";
+    const bool bars = state.chartKind == "SIMPLEBARCHART" || state.chartKind == "WSTACKEDBAR";
+    QPrinter* printer = CurrentPrinter::instance().printer();
+
+    QString error;
+    if (copies >= 1 && (pie || bars) && !printer) {
+        error = QPrinterInfo::availablePrinters().isEmpty()
+                    ? QStringLiteral("No printer is installed. Install a printer, then choose it "
+                                     "with File, Select Printer, and print again.")
+                    : QStringLiteral("No printer is selected. Choose one with File, Select "
+                                     "Printer, and print again.");
+    }
+    for (int index = 1; error.isEmpty() && index <= copies; ++index) {
+        state.printCopyIndex = static_cast<std::int16_t>(index);
+        if (printer) {
+            const auto orientation = VPLOTGLOBAL.printLandscape == 1 ? QPageLayout::Landscape
+                                                                     : QPageLayout::Portrait;
+            if (!printer->setPageOrientation(orientation)) {
+                error = QStringLiteral("%1 cannot print in %2.")
+                            .arg(printerLabel(*printer),
+                                 orientation == QPageLayout::Landscape ? "landscape" : "portrait");
+                break;
+            }
+        }
+        clearClipboard();
+        if (pie)
+            error = printOneChart(*this, PieChart1(), *printer);
+        else if (bars)
+            error = printOneChart(*this, barchart1(), *printer);
+    }
+    clearClipboard();
+    VPLOTGLOBAL.printCopies = 1;
+    if (!error.isEmpty())
+        platform.MsgBox(error);
+}
