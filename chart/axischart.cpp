@@ -4,6 +4,7 @@
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
+#include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QHorizontalBarSeries>
 #include <QHorizontalPercentBarSeries>
@@ -120,6 +121,7 @@ AxisChart::AxisChart(QWidget* parent)
       valuesFont_([this](const QFont&) { invalidate(DataChanged); }, startFont(8, false))
 {
     series_.owner_ = this;
+    setSmoothShapes(false);
 }
 
 AxisChart::~AxisChart() = default;
@@ -265,6 +267,10 @@ void AxisChart::rebuild()
     }
     itemAxis_ = nullptr;
     unitAxis_ = nullptr;
+    // Qt Charts drops the graphics of removed axes and series only through
+    // deleteLater(): without this, a picture taken before the event loop
+    // runs again still shows the old axes.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     if (series_.Count() == 0)
         return;
 

@@ -376,6 +376,12 @@ void ChartComponent::applyCommonStyle()
     updateDecorations();
 }
 
+void ChartComponent::setSmoothShapes(bool smooth)
+{
+    smoothShapes_ = smooth;
+    setRenderHint(QPainter::Antialiasing, smooth);
+}
+
 void ChartComponent::setFramePen(const QPen& pen)
 {
     framePen_ = pen;
@@ -449,7 +455,7 @@ QImage ChartComponent::renderImage(QSize size) const
     image.fill(toQColor(backColor_));
     {
         QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::Antialiasing, smoothShapes_);
         painter.setRenderHint(QPainter::TextAntialiasing);
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
         self->scene()->render(&painter, QRectF(QPointF(0, 0), QSizeF(size)),

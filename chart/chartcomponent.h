@@ -142,6 +142,9 @@ protected:
     virtual int legendEntries() const { return 0; }
     // A frame drawn around the whole chart; Qt::NoPen for none.
     void setFramePen(const QPen& pen);
+    // Smooth edges for shapes (text is always smoothed). Bars are upright
+    // rectangles and look sharper, and paint faster, without.
+    void setSmoothShapes(bool smooth);
 
 private:
     void applyPending();
@@ -169,4 +172,5 @@ private:
     QGraphicsRectItem* frameItem_ = nullptr;
     QPen framePen_ = QPen(Qt::NoPen);
     QSize backImageScaledFor_;
+    bool smoothShapes_ = true;
 };

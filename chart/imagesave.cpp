@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 
 namespace imagesave {
 namespace {
@@ -27,50 +28,142 @@ int writeToDevice(GifFileType* gif, const GifByteType* data, int length)
     return written < 0 ? 0 : static_cast<int>(written);
 }
 
-// Reduces a true-colour picture to at most 256 colours. giflib's median cut
-// works on 5 bits per channel and reports each box's low edge (white comes
-// out as 248, 248, 248), so every entry is then replaced by the mean of the
-// pixels mapped to it.
+// Reduces a true-colour picture to at most 256 colours by median cut over a
+// histogram of 6 bits per channel. A box is split where its pixels divide
+// in half along its longest side, always the box with the longest side, so
+// that no colour ends up far from its entry. Each entry is the mean of the
+// pixels in its box (a flat white area stays exactly white); one refining
+// pass then moves every histogram cell to its nearest entry and takes the
+// means again.
 bool quantize(const QImage& rgb, IndexedPicture* out)
 {
+    constexpr int kBits = 6;
+    constexpr int kShift = 8 - kBits;
+    constexpr int kCells = 1 << (3 * kBits);
+    struct Cell {
+        quint64 count = 0, r = 0, g = 0, b = 0;
+    };
+    std::vector<Cell> cells(kCells);
+    auto cellOf = [](QRgb c) {
+        return ((qRed(c) >> kShift) << (2 * kBits)) | ((qGreen(c) >> kShift) << kBits)
+               | (qBlue(c) >> kShift);
+    };
     const int w = rgb.width();
     const int h = rgb.height();
-    const std::size_t n = static_cast<std::size_t>(w) * h;
-    std::vector<GifByteType> red(n), green(n), blue(n);
     for (int y = 0; y < h; ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
         for (int x = 0; x < w; ++x) {
-            const std::size_t i = static_cast<std::size_t>(y) * w + x;
-            red[i] = static_cast<GifByteType>(qRed(line[x]));
-            green[i] = static_cast<GifByteType>(qGreen(line[x]));
-            blue[i] = static_cast<GifByteType>(qBlue(line[x]));
+            Cell& cell = cells[cellOf(line[x])];
+            ++cell.count;
+            cell.r += qRed(line[x]);
+            cell.g += qGreen(line[x]);
+            cell.b += qBlue(line[x]);
         }
     }
-    int mapSize = 256;
-    std::array<GifColorType, 256> map{};
-    out->indices.assign(n, 0);
-    if (GifQuantizeBuffer(static_cast<unsigned>(w), static_cast<unsigned>(h), &mapSize,
-                          red.data(), green.data(), blue.data(), out->indices.data(),
-                          map.data())
-        != GIF_OK)
+    std::vector<int> ids;
+    for (int i = 0; i < kCells; ++i)
+        if (cells[i].count)
+            ids.push_back(i);
+    if (ids.empty())
         return false;
-    mapSize = std::clamp(mapSize, 1, 256);
 
-    std::vector<std::array<quint64, 4>> sums(256, {0, 0, 0, 0});
-    for (std::size_t i = 0; i < n; ++i) {
-        auto& s = sums[out->indices[i]];
-        s[0] += red[i];
-        s[1] += green[i];
-        s[2] += blue[i];
-        s[3] += 1;
+    auto channel = [](int id, int axis) { return (id >> ((2 - axis) * kBits)) & ((1 << kBits) - 1); };
+    struct Box {
+        int begin, end, axis, range;
+    };
+    auto measure = [&](int begin, int end) {
+        int lo[3] = {64, 64, 64}, hi[3] = {-1, -1, -1};
+        for (int i = begin; i < end; ++i)
+            for (int a = 0; a < 3; ++a) {
+                lo[a] = std::min(lo[a], channel(ids[i], a));
+                hi[a] = std::max(hi[a], channel(ids[i], a));
+            }
+        Box box{begin, end, 0, hi[0] - lo[0]};
+        for (int a = 1; a < 3; ++a)
+            if (hi[a] - lo[a] > box.range)
+                box = Box{begin, end, a, hi[a] - lo[a]};
+        return box;
+    };
+    std::vector<Box> boxes{measure(0, static_cast<int>(ids.size()))};
+    while (boxes.size() < 256) {
+        auto widest = std::max_element(boxes.begin(), boxes.end(),
+                                       [](const Box& a, const Box& b) { return a.range < b.range; });
+        if (widest->range == 0)
+            break;
+        const Box box = *widest;
+        std::sort(ids.begin() + box.begin, ids.begin() + box.end,
+                  [&](int a, int b) { return channel(a, box.axis) < channel(b, box.axis); });
+        quint64 total = 0;
+        for (int i = box.begin; i < box.end; ++i)
+            total += cells[ids[i]].count;
+        quint64 seen = 0;
+        int split = box.begin + 1;
+        for (int i = box.begin; i < box.end - 1; ++i) {
+            seen += cells[ids[i]].count;
+            split = i + 1;
+            if (seen * 2 >= total)
+                break;
+        }
+        // Never split between two cells of the same coordinate.
+        while (split < box.end && split > box.begin
+               && channel(ids[split], box.axis) == channel(ids[split - 1], box.axis))
+            ++split;
+        if (split == box.end) {
+            split = box.end - 1;
+            while (split > box.begin
+                   && channel(ids[split], box.axis) == channel(ids[split - 1], box.axis))
+                --split;
+        }
+        *widest = measure(box.begin, split);
+        boxes.push_back(measure(split, box.end));
     }
-    out->palette.resize(mapSize);
-    for (int i = 0; i < mapSize; ++i) {
-        const auto& s = sums[i];
-        out->palette[i] = s[3] == 0 ? qRgb(map[i].Red, map[i].Green, map[i].Blue)
-                                    : qRgb(int((s[0] + s[3] / 2) / s[3]),
-                                           int((s[1] + s[3] / 2) / s[3]),
-                                           int((s[2] + s[3] / 2) / s[3]));
+
+    std::vector<int> entryOf(kCells, 0);
+    for (int e = 0; e < static_cast<int>(boxes.size()); ++e)
+        for (int i = boxes[e].begin; i < boxes[e].end; ++i)
+            entryOf[ids[i]] = e;
+    auto means = [&] {
+        std::vector<std::array<quint64, 4>> sums(boxes.size(), {0, 0, 0, 0});
+        for (int id : ids) {
+            auto& s = sums[entryOf[id]];
+            s[0] += cells[id].r;
+            s[1] += cells[id].g;
+            s[2] += cells[id].b;
+            s[3] += cells[id].count;
+        }
+        QVector<QRgb> palette;
+        for (const auto& s : sums)
+            palette.push_back(s[3] == 0 ? qRgb(0, 0, 0)
+                                        : qRgb(int((s[0] + s[3] / 2) / s[3]),
+                                               int((s[1] + s[3] / 2) / s[3]),
+                                               int((s[2] + s[3] / 2) / s[3])));
+        return palette;
+    };
+    QVector<QRgb> palette = means();
+    for (int id : ids) {
+        const Cell& c = cells[id];
+        const int r = int(c.r / c.count), g = int(c.g / c.count), b = int(c.b / c.count);
+        int best = entryOf[id];
+        int bestDistance = INT_MAX;
+        for (int e = 0; e < palette.size(); ++e) {
+            const int dr = qRed(palette[e]) - r, dg = qGreen(palette[e]) - g,
+                      db = qBlue(palette[e]) - b;
+            const int d = dr * dr + dg * dg + db * db;
+            if (d < bestDistance) {
+                bestDistance = d;
+                best = e;
+            }
+        }
+        entryOf[id] = best;
+    }
+    out->palette = means();
+
+    out->indices.resize(static_cast<std::size_t>(w) * h);
+    for (int y = 0; y < h; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        std::uint8_t* dst = out->indices.data() + static_cast<std::size_t>(y) * w;
+        for (int x = 0; x < w; ++x)
+            dst[x] = static_cast<std::uint8_t>(entryOf[cellOf(line[x])]);
     }
     return true;
 }

@@ -1,6 +1,7 @@
 #include "piechart.h"
 
 #include <QChart>
+#include <QCoreApplication>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLinearGradient>
@@ -143,6 +144,8 @@ void PieChart::restyle()
         chart_->removeSeries(pie_);
         delete pie_;
         pie_ = nullptr;
+        // Removed series leave their graphics to deleteLater().
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     if (items_.Count() == 0)
         return;

@@ -1,0 +1,5 @@
+# The chart component, checked by the pictures and files it produces.
+add_executable(tst_chart ${CMAKE_CURRENT_LIST_DIR}/tst_chart.cpp)
+target_link_libraries(tst_chart PRIVATE veldra_chart Qt6::Test)
+add_test(NAME tst_chart COMMAND tst_chart)
+set_tests_properties(tst_chart PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
