@@ -15,7 +15,7 @@
 namespace {
 
 const QByteArray kBarDefinition =
-    "VGRAPH,SIMPLEBARCHART,x,\"Sales\",2\nNorth,South\n10,4, Apples\n3,5, Pears\n6,9, Plums\n";
+    "VGRAPH,SIMPLEBARCHART,x,\"Sales\",2\nNorth,South\n10, 4, Apples\n3, 5, Pears\n6, 9, Plums\n";
 const QByteArray kStackedDefinition =
     "VGRAPH,WSTACKEDBAR,Sex,Group,N=40\nTable,2\nMale,Female\n3\nA,B,C\n4, 5\n6, 7\n8, 9\n";
 
@@ -262,7 +262,7 @@ void TestOutput::saveWritesFormatByCommand()
     QVERIFY(showsAll(d.image, sliceColours(w), tolerance));
 
     // The name goes into its own format's field only.
-    for (const QString& f : {"jpg", "bmp", "tif", "gif", "png"})
+    for (const QString f : {"jpg", "bmp", "tif", "gif", "png"})
         QCOMPARE(QString::fromStdString(keptName(w.state, f)), f == kept ? target : QString());
 }
 
@@ -339,20 +339,20 @@ void TestOutput::secondSaveOverwrites()
     StartedWindow s;
     frmsimplechart& w = s.start(kPieDefinition);
     const QString target = s.path("twice.png");
-    const QColor black(0, 0, 0);
+    const QColor teal(17, 201, 97);
 
     s.platform.answerSave(target);
     w.mnusavePNG_Click();
-    QVERIFY(pixelsNear(decode(target).image, black, 0) < kShown);
+    QVERIFY(pixelsNear(decode(target).image, teal, 0) < kShown);
 
-    // Paint the largest slice black; the second save must show it.
-    w.PieChart1().Items().Item(2).setColor(vp::rgb(0, 0, 0));
+    // Repaint the largest slice; the second save must show the new colour.
+    w.PieChart1().Items().Item(2).setColor(vp::rgb(17, 201, 97));
     s.platform.answerSave(target);
     w.mnusavePNG_Click();
 
     QCOMPARE(s.platform.saveShown, 2);
     QVERIFY(s.platform.messages.isEmpty());
-    QVERIFY(pixelsNear(decode(target).image, black, 0) >= kShown);
+    QVERIFY(pixelsNear(decode(target).image, teal, 0) >= kShown);
 }
 
 void TestOutput::failedSaveReportsAndKeepsFile_data()
