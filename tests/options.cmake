@@ -1,6 +1,8 @@
 # The options panel handlers, driven through the real widgets.
 add_executable(tst_options tst_options.cpp)
-target_include_directories(tst_options PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+# The window's generated form header lives with the library's build files.
+target_include_directories(tst_options PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}
+  ${CMAKE_BINARY_DIR}/veldra_ui_autogen/include)
 target_link_libraries(tst_options PRIVATE veldra_ui Qt6::Test)
 add_test(NAME tst_options COMMAND tst_options)
 set_tests_properties(tst_options PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)

@@ -25,7 +25,8 @@ const QByteArray kBar =
 // More series than data lines: the palettes stop at the row count.
 const QByteArray kBar3Series =
     "VGRAPH,SIMPLEBARCHART,x,\"Wide\",3,\"S1\",\"S2\",\"S3\"\n1,2,3,R1\n4,5,6,R2\n";
-const QByteArray kOneBar = "VGRAPH,SIMPLEBARCHART,x,\"One\",1,\"N\"\n10,Only\n";
+// One visible bar among three categories: a third of the plot across.
+const QByteArray kOneBar = "VGRAPH,SIMPLEBARCHART,x,\"One\",1,\"N\"\n10,A\n0,B\n0,C\n";
 
 constexpr vp::Colour kRed = vp::rgb(255, 0, 0);
 constexpr vp::Colour kSentinel = vp::rgb(1, 2, 3);
@@ -137,6 +138,7 @@ QRect pixelBounds(const QImage& image, vp::Colour colour)
 }
 
 const QSize kPictureSize(480, 360);
+const QSize kSquare(400, 400);
 
 } // namespace
 
@@ -222,7 +224,9 @@ void TestOptions::optionMappings()
     Session s(definition);
     s.w().mnuoptions_Click();
     // Start from another value so that only the Ok can bring the expected one.
-    const int modulus = property == "BarStackingMode" ? 3 : (property == "PieLabelMode" || property == "Orientation") ? 2 : 4;
+    const int modulus = property == "BarStackingMode"                              ? 3
+                        : property == "PieLabelMode" || property == "Orientation" ? 2
+                                                                                  : 4;
     setChartProperty(s.w(), property, (value + 1) % modulus);
     auto* option = s.w().findChild<QRadioButton*>(control);
     QVERIFY(option);
@@ -547,8 +551,9 @@ void TestOptions::palettes()
         st.rowCount = static_cast<std::int16_t>(rows);
     st.itemColors.fill(kSentinel);
     const auto palette = [&](int i) {
-        return button == "Command7" ? st.grayColors[i]
-                                    : button == "Command8" ? st.pastelColors[i] : st.brightColors[i];
+        if (button == "Command7")
+            return st.grayColors[i];
+        return button == "Command8" ? st.pastelColors[i] : st.brightColors[i];
     };
     s.w().findChild<QPushButton*>(button)->click();
     QCOMPARE(st.itemColors[0], kSentinel);
@@ -786,7 +791,8 @@ void TestOptions::makeFontsSameAsTitle()
     s.ui().Command38->click();
     s.ui().Command17->click();
 
-    for (const vp::FontChoice* f : {&st.itemAxisFont, &st.unitAxisFont, &st.valuesFont, &st.legendFont}) {
+    for (const vp::FontChoice* f :
+         {&st.itemAxisFont, &st.unitAxisFont, &st.valuesFont, &st.legendFont}) {
         QCOMPARE(f->name, std::string("DejaVu Serif"));
         QCOMPARE(f->size, 15.5);
         QVERIFY(f->bold && f->italic && f->underline && f->strikethrough);
@@ -796,14 +802,22 @@ void TestOptions::makeFontsSameAsTitle()
     QCOMPARE(s.ui().Text20->text(), QString("DejaVu Sans Mono"));
     QCOMPARE(st.itemFont.name, std::string("DejaVu Sans Mono"));
 
-    // At Ok only name and size reach the chart.
-    s.ui().Command22->click();
+    // At Ok only name and size reach the chart; its styles stay its own.
     AxisChart& bar = s.w().barchart1();
+    const QFont captionBefore = bar.CaptionFont().font();
+    const QFont legendBefore = bar.LegendFont().font();
+    s.ui().Command22->click();
     QCOMPARE(bar.ValuesFont().Size(), 15.5);
     QCOMPARE(bar.CaptionFont().Size(), 15.5);
     QCOMPARE(bar.ItemFont().Size(), 9.0);
-    QVERIFY(!bar.CaptionFont().font().bold());
-    QVERIFY(!bar.LegendFont().font().italic());
+    QCOMPARE(bar.CaptionFont().Name(), QString("DejaVu Serif"));
+    for (const auto& [after, before] : {std::pair(bar.CaptionFont().font(), captionBefore),
+                                        std::pair(bar.LegendFont().font(), legendBefore)}) {
+        QCOMPARE(after.bold(), before.bold());
+        QCOMPARE(after.italic(), before.italic());
+        QCOMPARE(after.underline(), before.underline());
+        QCOMPARE(after.strikeOut(), before.strikeOut());
+    }
 }
 
 // ---- background image ----
@@ -828,7 +842,8 @@ void TestOptions::browseDialog()
     QCOMPARE(shown.Filter,
              QString("Image Files(*.BMP;*.JPG;*.GIF)|*.BMP;*.JPG;*.GIF|All files (*.*)|*.*"));
     QCOMPARE(shown.FilterIndex, 1);
-    QCOMPARE(shown.Flags, cdlOFNHideReadOnly | cdlOFNFileMustExist | cdlOFNExplorer | cdlOFNLongNames);
+    QCOMPARE(shown.Flags,
+             cdlOFNHideReadOnly | cdlOFNFileMustExist | cdlOFNExplorer | cdlOFNLongNames);
     QCOMPARE(s.ui().Text4->text(), QString("/pictures/back.bmp"));
     QCOMPARE(s.w().state.backImagePath, std::string("/pictures/back.bmp"));
     QVERIFY(!s.ui().Check1->isChecked());
@@ -908,12 +923,12 @@ void TestOptions::orientationChangesBarShape()
     const vp::Colour fill = vp::rgb(20, 120, 220);
     s.w().state.itemColors[1] = fill;
     s.ui().TamCmd1->click();
-    const QRect upright = pixelBounds(s.w().barchart1().renderImage(kPictureSize), fill);
+    const QRect upright = pixelBounds(s.w().barchart1().renderImage(kSquare), fill);
     QVERIFY(upright.height() > upright.width());
 
     s.ui().Opthoriz->click();
     s.ui().Command18->click();
-    const QRect lying = pixelBounds(s.w().barchart1().renderImage(kPictureSize), fill);
+    const QRect lying = pixelBounds(s.w().barchart1().renderImage(kSquare), fill);
     QVERIFY(lying.width() > lying.height());
 }
 
