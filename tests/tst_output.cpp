@@ -135,13 +135,6 @@ const std::string& keptName(const vp::ChartState& state, const QString& format)
     return state.pngFileName;
 }
 
-QAction* action(frmsimplechart& w, const QString& name)
-{
-    QAction* a = w.findChild<QAction*>(name);
-    if (!a)
-        qWarning("no action %s", qPrintable(name));
-    return a;
-}
 
 QStringList entries(const QString& dir)
 {
@@ -243,7 +236,9 @@ void TestOutput::saveWritesFormatByCommand()
     const QString target = s.path("out/" + name);
     s.platform.answerSave(target);
 
-    action(w, command)->trigger();
+    QAction* command_ = w.findChild<QAction*>(command);
+    QVERIFY(command_);
+    command_->trigger();
 
     QCOMPARE(s.platform.saveShown, 1);
     QCOMPARE(s.platform.lastSave.DialogTitle, QStringLiteral("Specify save file name"));
@@ -569,7 +564,9 @@ void TestOutput::endingCommands()
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     const QStringList before = entries(s.dir.path());
 
-    action(w, command)->trigger();
+    QAction* command_ = w.findChild<QAction*>(command);
+    QVERIFY(command_);
+    command_->trigger();
 
     QVERIFY(s.platform.ended);
     QCOMPARE(s.platform.exitStatus, 0);
