@@ -109,8 +109,11 @@ private slots:
     void radioGroupsIndependent_data();
     void radioGroupsIndependent();
     void spacingFrameHidesOption();
-    void listsAndCombos_data();
-    void listsAndCombos();
+    void listSelection_data();
+    void listSelection();
+    void typingAddsNoEntry_data();
+    void typingAddsNoEntry();
+    void bareCheckBox();
     void swatches_data();
     void swatches();
     void tabContentFits_data();
@@ -167,10 +170,8 @@ bool TestWindow::isShownInForm(const QWidget* w) const
 {
     const QWidget* pages = ui_.SSTab1->findChild<QStackedWidget*>();
     const QWidget* scope = w;
-    while (scope->parentWidget() && scope->parentWidget() != pages && !scope->isWindow())
+    while (!scope->isWindow() && scope->parentWidget() != pages)
         scope = scope->parentWidget();
-    if (scope == w || scope->isWindow())
-        return !w->isHidden() && (scope == w || w->isVisibleTo(scope));
     return w->isVisibleTo(scope);
 }
 
@@ -534,35 +535,65 @@ void TestWindow::spacingFrameHidesOption()
 
 // --- lists, combo boxes, swatches ---------------------------------------------------------
 
-void TestWindow::listsAndCombos_data()
+void TestWindow::listSelection_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("manySelected");
-    QTest::newRow("List1 takes several labels at once") << "List1" << true;
-    QTest::newRow("List2 takes one entry") << "List2" << false;
+    QTest::addColumn<int>("selected");
+    QTest::newRow("List1 takes several labels at once") << "List1" << 2;
+    QTest::newRow("List2 takes one entry") << "List2" << 1;
 }
 
-void TestWindow::listsAndCombos()
+void TestWindow::listSelection()
 {
     QFETCH(QString, name);
-    QFETCH(bool, manySelected);
+    QFETCH(int, selected);
 
     auto list = qobject_cast<QListWidget*>(control(name));
     QVERIFY(list);
     list->addItems({"Red", "Blue", "Green"});
     list->item(0)->setSelected(true);
     list->item(2)->setSelected(true);
-    QCOMPARE(list->selectedItems().size(), manySelected ? 2 : 1);
+    QCOMPARE(list->selectedItems().size(), selected);
+}
 
-    // The category selectors start empty with their designed text, and
-    // typed text does not become an entry.
-    for (QComboBox* combo : {ui_.Combo1, ui_.Combo3}) {
-        QCOMPARE(combo->count(), 0);
-        QVERIFY(combo->isEditable());
-        combo->lineEdit()->setText(QStringLiteral("7 - typed"));
-        QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
-        QCOMPARE(combo->count(), 0);
-    }
+void TestWindow::typingAddsNoEntry_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("designed");
+    QTest::newRow("category selector") << "Combo1" << "Combo1";
+    QTest::newRow("reference-line number") << "Combo3" << "Combo3";
+    QTest::newRow("printer list") << "cboprinterlist" << "Combo1";
+}
+
+// The combo boxes start empty, showing their designed text; a typed text
+// with Enter stays a text and does not become an entry.
+void TestWindow::typingAddsNoEntry()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, designed);
+
+    QWidget* w = control(name);
+    if (!w)
+        w = dialogControl(name);
+    auto combo = qobject_cast<QComboBox*>(w);
+    QVERIFY(combo);
+    QCOMPARE(combo->count(), 0);
+    QCOMPARE(combo->currentText(), designed);
+    QVERIFY(combo->isEditable());
+    combo->lineEdit()->setText(QStringLiteral("7 - typed"));
+    QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
+    QCOMPARE(combo->count(), 0);
+    QCOMPARE(combo->currentText(), QStringLiteral("7 - typed"));
+}
+
+// Check1 is a bare box: its caption does not fit and so never shows.
+void TestWindow::bareCheckBox()
+{
+    showPanelAt(4);
+    const QImage withCaption = ui_.Check1->grab().toImage();
+    ui_.Check1->setText(QString());
+    const QImage withoutCaption = ui_.Check1->grab().toImage();
+    QCOMPARE(withCaption, withoutCaption);
 }
 
 void TestWindow::swatches_data()
