@@ -429,6 +429,8 @@ void ChartComponent::resizeEvent(QResizeEvent* event)
 {
     flushPending();
     QChartView::resizeEvent(event);
+    // Label rotation and the like depend on the size.
+    invalidate(StyleChanged);
 }
 
 QImage ChartComponent::renderImage(QSize size) const
