@@ -75,6 +75,7 @@ void frmsimplechart::BuildStackedBarChart()
 
     if (!readChartData(true))
         return;
+    ui.txtCaption->setText(toQ(state.chartCaption));
 
     placeBarChart();
     bar.setCaption(toQ(state.chartCaption));
