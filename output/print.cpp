@@ -12,6 +12,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QClipboard>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -34,11 +35,6 @@ namespace {
 constexpr int kTwipsPerInch = 1440;
 // Margins from each edge of the paper: a quarter inch.
 constexpr int kPrintMargin = 360;
-
-int pixelsToTwips(double pixels, int resolution)
-{
-    return static_cast<int>(std::lround(pixels * kTwipsPerInch / resolution));
-}
 
 double twipsToPixels(double twips, int resolution)
 {
@@ -85,8 +81,13 @@ void fitPictures(QTextDocument& document, const QSizeF& page)
                     format.hasProperty(QTextFormat::ImageHeight) ? format.height() : image.height());
         if (size.isEmpty())
             continue;
-        if (size.width() > page.width() || size.height() > page.height())
-            size = size.scaled(page, Qt::KeepAspectRatio);
+        // The picture's line also holds the font's descent below it: leave
+        // room for that, or a page-high picture would not fit its page.
+        const double descent = std::max(QFontMetricsF(format.font()).descent(),
+                                        QFontMetricsF(document.defaultFont()).descent());
+        const QSizeF room(page.width(), std::max(1.0, page.height() - std::ceil(descent) - 1));
+        if (size.width() > room.width() || size.height() > room.height())
+            size = size.scaled(room, Qt::KeepAspectRatio);
         format.setWidth(size.width());
         format.setHeight(size.height());
         QTextCursor cursor(&document);
@@ -128,23 +129,23 @@ QString printOneChart(frmsimplechart& window, ChartComponent& component, QPrinte
 
 PrintGeometry printGeometry(const QPrinter& printer)
 {
-    const int resolution = printer.resolution();
-    const QPageLayout layout = printer.pageLayout();
-    const QRect paper = layout.fullRectPixels(resolution);
-    // The printable area is the paper less the device's own minimum margins,
-    // whatever page mode and margins the printer is set to.
-    QPageLayout printable = layout;
-    printable.setMode(QPageLayout::StandardMode);
-    printable.setMargins(layout.minimumMargins());
-    const QRect area = printable.paintRectPixels(resolution);
+    // Millimetres keep the page and margin sizes exact; device pixels and
+    // points would round them.
+    QPageLayout layout = printer.pageLayout();
+    layout.setUnits(QPageLayout::Millimeter);
+    const QRectF paper = layout.fullRect();
+    // The printable area is the paper less the device's own minimum
+    // margins, whatever page mode and margins the printer is set to.
+    const QMarginsF edges = layout.minimumMargins();
+    auto twips = [](double mm) { return static_cast<int>(std::lround(mm * kTwipsPerInch / 25.4)); };
 
     PrintGeometry geometry;
-    geometry.offsetX = pixelsToTwips(area.left() - paper.left(), resolution);
-    geometry.offsetY = pixelsToTwips(area.top() - paper.top(), resolution);
-    geometry.paperWidth = pixelsToTwips(paper.width(), resolution);
-    geometry.paperHeight = pixelsToTwips(paper.height(), resolution);
-    geometry.printableWidth = pixelsToTwips(area.width(), resolution);
-    geometry.printableHeight = pixelsToTwips(area.height(), resolution);
+    geometry.offsetX = twips(edges.left());
+    geometry.offsetY = twips(edges.top());
+    geometry.paperWidth = twips(paper.width());
+    geometry.paperHeight = twips(paper.height());
+    geometry.printableWidth = twips(paper.width() - edges.left() - edges.right());
+    geometry.printableHeight = twips(paper.height() - edges.top() - edges.bottom());
     return geometry;
 }
 
@@ -229,7 +230,10 @@ QString PrintRichText(QTextEdit& canvas, QPrinter& printer, int leftMargin, int 
         const QRectF view(0, index * page.height(), page.width(), page.height());
         painter.translate(0, -view.top());
         QAbstractTextDocumentLayout::PaintContext context;
-        context.clip = view;
+        // Only lines that start on this page and end on it are drawn: the
+        // layout skips lines outside the clip, so the first line of the next
+        // page (which starts exactly at this page's bottom) stays off it.
+        context.clip = view.adjusted(0, 0.5, 0, -0.5);
         context.palette.setColor(QPalette::Text, Qt::black);
         document->documentLayout()->draw(&painter, context);
         painter.restore();

@@ -5,6 +5,9 @@
 #
 #   start-cups.sh RUN_DIR [PORT1 PORT2]
 #
+# The listener saves each job as RUN_DIR/spool/<number>-<queue>.prn. Builds
+# that may run their tests at the same time pass ports of their own.
+#
 # Prints the line "export CUPS_SERVER=RUN_DIR/cups.sock". Without root or
 # without cupsd it starts nothing and exits 0: the tests then skip the cases
 # that need the server. stop-cups.sh RUN_DIR stops it again.
@@ -65,7 +68,7 @@ DefaultAuthType None
 </Policy>
 CONF
 
-python3 "$here/listener.py" "$run/spool" "$port1" "$port2" >"$run/log/listener.log" 2>&1 &
+python3 "$here/listener.py" "$run/spool" "Office_Laser=$port1" "Plotter_Room_2=$port2" >"$run/log/listener.log" 2>&1 &
 echo $! >"$run/listener.pid"
 
 "$cupsd_bin" -f -c "$run/conf/cupsd.conf" -s "$run/conf/cups-files.conf" >"$run/log/cupsd.out" 2>&1 &
@@ -79,6 +82,13 @@ done
 if ! [ -S "$sock" ]; then
   echo "start-cups: cupsd did not start; see $run/log" >&2
   cat "$run/log/error_log" "$run/log/cupsd.out" >&2 2>/dev/null || true
+  exit 1
+fi
+
+if ! kill -0 "$(cat "$run/listener.pid")" 2>/dev/null; then
+  echo "start-cups: the listener did not start (ports $port1, $port2 in use?)" >&2
+  cat "$run/log/listener.log" >&2
+  bash "$here/stop-cups.sh" "$run"
   exit 1
 fi
 
