@@ -193,6 +193,18 @@ QString PrintRichText(QTextEdit& canvas, QPrinter& printer, int leftMargin, int 
         return QStringLiteral("%1 has no room for the page inside its margins.")
             .arg(printerLabel(printer));
 
+    // A queue that is stopped would take the job without a word and never
+    // print it: say so instead.
+    if (printer.outputFormat() == QPrinter::NativeFormat) {
+        const QPrinterInfo device = QPrinterInfo::printerInfo(printer.printerName());
+        if (device.isNull())
+            return QStringLiteral("%1 is no longer installed.").arg(printerLabel(printer));
+        if (device.state() == QPrinter::Error || device.state() == QPrinter::Aborted)
+            return QStringLiteral("%1 is stopped and does not accept print jobs. Start it again "
+                                  "or choose another printer with File, Select Printer.")
+                .arg(printerLabel(printer));
+    }
+
     std::unique_ptr<QTextDocument> document(canvas.document()->clone());
     document->setDocumentMargin(0);
     fitPictures(*document, page);
@@ -230,9 +242,9 @@ QString PrintRichText(QTextEdit& canvas, QPrinter& printer, int leftMargin, int 
         const QRectF view(0, index * page.height(), page.width(), page.height());
         painter.translate(0, -view.top());
         QAbstractTextDocumentLayout::PaintContext context;
-        // Only lines that start on this page and end on it are drawn: the
-        // layout skips lines outside the clip, so the first line of the next
-        // page (which starts exactly at this page's bottom) stays off it.
+        // The layout skips lines outside this clip; trimming half a unit at
+        // each end keeps the first line of the next page, which starts
+        // exactly at this page's bottom, off this page.
         context.clip = view.adjusted(0, 0.5, 0, -0.5);
         context.palette.setColor(QPalette::Text, Qt::black);
         document->documentLayout()->draw(&painter, context);

@@ -182,7 +182,7 @@ private slots:
     void exactMatch();
     void copiesNumber_data();
     void copiesNumber();
-    void outOfRangeCopiesPrintNothing();
+    void negativeCopiesPrintNothing();
     void cancelKeepsPrintMode();
     void closeByFrameActsAsCancel();
     void canvasGeometry_data();
@@ -201,6 +201,7 @@ private slots:
     void pictureInsideMargins();
     void largeCanvasContinues();
     void selectInPrintModePrintsNothing();
+    void stoppedPrinterIsReported();
 };
 
 void TestPrint::init()
@@ -256,65 +257,55 @@ void TestPrint::copiesNumber_data()
     QTest::newRow("too negative") << "-40000" << false << 0;
 }
 
-// Select stores the number in printCopies (print mode, so Text1 is shown);
-// an out-of-range number is refused with a message and changes nothing.
+// Print stores the number in printCopies and hides the dialog; an
+// out-of-range number is refused with a message, and nothing is requested.
 void TestPrint::copiesNumber()
 {
     QFETCH(QString, text);
     QFETCH(bool, accepted);
     QFETCH(int, copies);
 
+    std::int16_t parsed = 0;
+    QCOMPARE(vp::copiesFromText(text, parsed), accepted);
     ScriptedPlatform platform;
     vp::VplotGlobal global;
     global.printCopies = -1;
     frmselectprinter dialog(platform, global);
     dialog.show();
     dialog.ui.Text1->setText(text);
-    dialog.ui.Command1->click();
+    dialog.ui.Command2->click();
 
-    std::int16_t parsed = 0;
-    QCOMPARE(vp::copiesFromText(text, parsed), accepted);
-    if (accepted)
-        QCOMPARE(int(parsed), copies);
     if (accepted) {
+        QCOMPARE(int(parsed), copies);
         QVERIFY(platform.messages.isEmpty());
         QCOMPARE(int(global.printCopies), copies);
-        QVERIFY(dialog.closeRequested());
+        QCOMPARE(int(global.printRequested), 1);
         QVERIFY(dialog.isHidden());
     } else {
         QCOMPARE(platform.messages.size(), 1);
         QVERIFY(platform.messages.first().contains(text));
         QCOMPARE(int(global.printCopies), -1);
-        QVERIFY(!dialog.closeRequested());
+        QCOMPARE(int(global.printRequested), 0);
         QVERIFY(dialog.isVisible());
     }
-    QCOMPARE(int(global.printRequested), 0);
+    // Print never closes the dialog: it stays loaded.
+    QVERIFY(!dialog.closeRequested());
 }
 
-// Print with a copies number that prints nothing: -1 passes silently, an
-// out-of-range number is refused in the dialog.
-void TestPrint::outOfRangeCopiesPrintNothing()
+// A copies number of -1 passes the dialog but prints no copy; the
+// clipboard is still cleared and the number reset to 1.
+void TestPrint::negativeCopiesPrintNothing()
 {
-    {
-        PieWindow pie;
-        pie.platform.onModal = pressPrint(QString(), false, QStringLiteral("-1"));
-        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
-        pie.w.mnuprint_Click();
-        QVERIFY(pie.platform.messages.isEmpty());
-        QCOMPARE(int(pie.w.VPLOTGLOBAL.printRequested), 1);
-        QCOMPARE(int(pie.w.VPLOTGLOBAL.printCopies), 1);
-        QVERIFY(QGuiApplication::clipboard()->text().isEmpty());
-        QVERIFY(pie.w.printerDialogLoaded());
-    }
-    {
-        PieWindow pie;
-        pie.platform.onModal = pressPrint(QString(), false, QStringLiteral("40000"));
-        pie.w.mnuprint_Click();
-        QCOMPARE(pie.platform.messages.size(), 1);
-        QVERIFY(pie.platform.messages.first().contains("40000"));
-        QCOMPARE(int(pie.w.VPLOTGLOBAL.printRequested), 0);
-        QCOMPARE(int(pie.w.VPLOTGLOBAL.printCopies), -1);
-    }
+    PieWindow pie;
+    pie.platform.onModal = pressPrint(QString(), false, QStringLiteral("-1"));
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    pie.w.mnuprint_Click();
+    QVERIFY(pie.platform.messages.isEmpty());
+    QCOMPARE(int(pie.w.VPLOTGLOBAL.printRequested), 1);
+    QCOMPARE(int(pie.w.VPLOTGLOBAL.printCopies), 1);
+    QCOMPARE(int(pie.w.state.printCopyIndex), 0);
+    QVERIFY(QGuiApplication::clipboard()->text().isEmpty());
+    QVERIFY(pie.w.printerDialogLoaded());
 }
 
 // Cancel in print mode leaves printCopies at -1 and closes the dialog, so
@@ -726,6 +717,36 @@ void TestPrint::selectInPrintModePrintsNothing()
     QCOMPARE(int(pie.w.VPLOTGLOBAL.printLandscape), 0);
     QCOMPARE(CurrentPrinter::instance().name(), QStringLiteral("Plotter_Room_2"));
     QVERIFY(!pie.w.printerDialogLoaded());
+}
+
+// A stopped queue is named in a message and gets no job; the chart and the
+// canvas are back as before.
+void TestPrint::stoppedPrinterIsReported()
+{
+    if (!serverRunning())
+        QSKIP("needs the private print server (tests/cups/start-cups.sh, as root)");
+    auto queueCommand = [](const char* command) {
+        return QProcess::execute(QString::fromLatin1(command), {QStringLiteral("Plotter_Room_2")});
+    };
+    QCOMPARE(queueCommand("cupsdisable"), 0);
+    struct Restart {
+        std::function<int(const char*)> run;
+        ~Restart() { run("cupsenable"); }
+    } restart{queueCommand};
+
+    PieWindow pie;
+    const QStringList before = spooledJobs();
+    pie.platform.onModal = pressPrint(QStringLiteral("Plotter_Room_2"), false, "2");
+    pie.w.mnuprint_Click();
+    QCOMPARE(pie.platform.messages.size(), 1);
+    QVERIFY2(pie.platform.messages.first().contains("\"Plotter_Room_2\""),
+             qPrintable(pie.platform.messages.first()));
+    QCOMPARE(newJobs(before, 1, 3000), QStringList());
+    QVERIFY(pie.w.PieChart1().Visible());
+    QVERIFY(pie.w.ui.RichTextBox1->isHidden());
+    QVERIFY(pie.w.ui.RichTextBox1->document()->isEmpty());
+    QVERIFY(QGuiApplication::clipboard()->image().isNull());
+    QCOMPARE(int(pie.w.VPLOTGLOBAL.printCopies), 1);
 }
 
 QTEST_MAIN(TestPrint)
