@@ -185,6 +185,8 @@ private slots:
     void negativeCopiesPrintNothing();
     void cancelKeepsPrintMode();
     void closeByFrameActsAsCancel();
+    void dialogCentred_data();
+    void dialogCentred();
     void canvasGeometry_data();
     void canvasGeometry();
     void canvasContinuesOnNewPages();
@@ -361,6 +363,27 @@ void TestPrint::closeByFrameActsAsCancel()
     QCOMPARE(int(pie.w.VPLOTGLOBAL.printRequested), 0);
     QCOMPARE(int(pie.w.VPLOTGLOBAL.printCopies), -1);
     QVERIFY(!pie.w.printerDialogLoaded());
+}
+
+void TestPrint::dialogCentred_data()
+{
+    QTest::addColumn<QSizeF>("screen"); // twips
+    QTest::addColumn<QPoint>("position"); // pixels of 15 twips
+    // The dialog is 5715 x 3450 twips: (28800 - 5715) / 2 = 11542 twips.
+    QTest::newRow("1920 x 1080") << QSizeF(28800, 16200) << QPoint(769, 425);
+    QTest::newRow("960 x 600") << QSizeF(14400, 9000) << QPoint(289, 185);
+}
+
+void TestPrint::dialogCentred()
+{
+    QFETCH(QSizeF, screen);
+    QFETCH(QPoint, position);
+    ScriptedPlatform platform;
+    platform.screenWidthTwips = screen.width();
+    platform.screenHeightTwips = screen.height();
+    vp::VplotGlobal global;
+    const frmselectprinter dialog(platform, global);
+    QCOMPARE(dialog.pos(), position);
 }
 
 // PrintRichText on a PDF printer: where the picture lands and how large.
