@@ -6,6 +6,10 @@
 #include <QSaveFile>
 
 #include <gif_lib.h>
+#include <png.h>
+#include <zlib.h>
+
+#include <csetjmp>
 
 #include <algorithm>
 #include <array>
@@ -26,6 +30,91 @@ int writeToDevice(GifFileType* gif, const GifByteType* data, int length)
     auto* device = static_cast<QIODevice*>(gif->UserData);
     const qint64 written = device->write(reinterpret_cast<const char*>(data), length);
     return written < 0 ? 0 : static_cast<int>(written);
+}
+
+struct PngSink {
+    QIODevice* device = nullptr;
+    bool failed = false;
+    char message[256] = {};
+    std::jmp_buf jump;
+};
+
+void pngWrite(png_structp png, png_bytep data, png_size_t length)
+{
+    auto* sink = static_cast<PngSink*>(png_get_io_ptr(png));
+    if (sink->device->write(reinterpret_cast<const char*>(data), static_cast<qint64>(length))
+        != static_cast<qint64>(length)) {
+        sink->failed = true;
+        png_error(png, "write failed");
+    }
+}
+
+void pngFlush(png_structp) {}
+
+[[noreturn]] void pngFail(png_structp png, png_const_charp message)
+{
+    auto* sink = static_cast<PngSink*>(png_get_error_ptr(png));
+    qstrncpy(sink->message, message ? message : "error", sizeof sink->message);
+    std::longjmp(sink->jump, 1);
+}
+
+void pngWarn(png_structp, png_const_charp) {}
+
+// Encodes an opaque picture as 8-bit RGB. Charts are large flat areas and
+// straight edges: the "up" filter with run-length deflate packs them about
+// as small as the exhaustive default settings, in a fraction of the time.
+bool encodePng(const QImage& picture, QIODevice* device, QString* error)
+{
+    if (picture.isNull()) {
+        *error = QStringLiteral("PNG encoder: empty picture");
+        return false;
+    }
+    const QImage rgb = picture.format() == QImage::Format_RGB32
+                           ? picture
+                           : picture.convertToFormat(QImage::Format_RGB32);
+    PngSink sink;
+    sink.device = device;
+    png_structp png =
+        png_create_write_struct(PNG_LIBPNG_VER_STRING, &sink, pngFail, pngWarn);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!png || !info) {
+        png_destroy_write_struct(&png, nullptr);
+        *error = QStringLiteral("PNG encoder: out of memory");
+        return false;
+    }
+    // No object with a destructor may be created between here and the end
+    // of the rows: a libpng error jumps back to this point.
+    if (setjmp(sink.jump)) {
+        png_destroy_write_struct(&png, &info);
+        *error = sink.failed ? QStringLiteral("PNG encoder: %1").arg(device->errorString())
+                             : QStringLiteral("PNG encoder: %1")
+                                   .arg(QString::fromLatin1(sink.message));
+        return false;
+    }
+    png_set_write_fn(png, &sink, pngWrite, pngFlush);
+    png_set_compression_level(png, Z_DEFAULT_COMPRESSION);
+    png_set_compression_strategy(png, Z_RLE);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(rgb.width()),
+                 static_cast<png_uint_32>(rgb.height()), 8, PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
+    if (rgb.dotsPerMeterX() > 0 && rgb.dotsPerMeterY() > 0)
+        png_set_pHYs(png, info, static_cast<png_uint_32>(rgb.dotsPerMeterX()),
+                     static_cast<png_uint_32>(rgb.dotsPerMeterY()), PNG_RESOLUTION_METER);
+    png_write_info(png, info);
+    // Each pixel is one 32-bit word 0xffRRGGBB: drop the filler byte and
+    // take the colour bytes in the order memory holds them.
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+    png_set_filler(png, 0, PNG_FILLER_AFTER);
+    png_set_bgr(png);
+#else
+    png_set_filler(png, 0, PNG_FILLER_BEFORE);
+#endif
+    for (int y = 0; y < rgb.height(); ++y)
+        png_write_row(png, const_cast<png_bytep>(rgb.constScanLine(y)));
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return true;
 }
 
 // Reduces a true-colour picture to at most 256 colours by median cut over a
@@ -301,8 +390,10 @@ bool writeImageFile(const QImage& image, const QString& fileName, int format, QS
     bool ok = false;
     if (format == 4) {
         ok = writeGif(opaque, &file, error);
+    } else if (format == 1) {
+        ok = encodePng(opaque, &file, error);
     } else {
-        static const char* const names[] = {"bmp", "png", "jpg", "tiff"};
+        static const char* const names[] = {"bmp", nullptr, "jpg", "tiff"};
         QImageWriter writer(&file, names[format]);
         if (format == 2)
             writer.setQuality(90);
