@@ -12,6 +12,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -210,5 +211,9 @@ int main(int argc, char* argv[])
             return 1;
         }
     }
-    return 0;
+    // Tearing the window down would only hand memory back to a process that
+    // is about to end; with 20,000 bars that alone took a tenth of a second.
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::_Exit(0);
 }

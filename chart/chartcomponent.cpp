@@ -287,6 +287,7 @@ float ChartComponent::Width() const
 void ChartComponent::setWidth(float twips)
 {
     resize(std::max(1, static_cast<int>(std::lround(twips / tppX_))), height());
+    followViewSize();
 }
 
 float ChartComponent::Height() const
@@ -297,6 +298,20 @@ float ChartComponent::Height() const
 void ChartComponent::setHeight(float twips)
 {
     resize(width(), std::max(1, static_cast<int>(std::lround(twips / tppY_))));
+    followViewSize();
+}
+
+// A view that is not shown gets its resize event only when it is shown, so
+// until then the chart would keep its old size: everything built meanwhile
+// would be laid out once at that size and again at the real one (20,000
+// bars take a tenth of a second each time). The chart takes the view's size
+// at once instead.
+void ChartComponent::followViewSize()
+{
+    if (!isVisible() && chart_->size() != QSizeF(size())) {
+        chart_->setPos(0, 0);
+        chart_->resize(size());
+    }
 }
 
 void ChartComponent::invalidate(int change)

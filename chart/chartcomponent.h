@@ -148,6 +148,7 @@ protected:
 
 private:
     void applyPending();
+    void followViewSize();
     void applyCommonStyle();
     void updateDecorations();
     double tppX_ = 15.0;

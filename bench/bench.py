@@ -1,0 +1,291 @@
+#!/usr/bin/env python3
+"""Whole-process timings of veldraplot-render, of the viewer's launch to its
+first painted chart, and of gnuplot drawing the same P3 and B10 pictures.
+
+Every case runs once as a warm-up, then ROUNDS times, all cases interleaved
+round by round (in a rotated order) so that a burst of load on the machine
+hits every case alike. Reported figures are medians. Peak memory is the
+maximum resident set size reported by /usr/bin/time -f %M (median of a few
+separate runs).
+
+usage: bench.py BUILD_DIR WORK_DIR [--rounds N] [--readme FILE] [--json FILE]
+"""
+import argparse
+import datetime
+import json
+import os
+import platform
+import shutil
+import statistics
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(HERE)
+SCALE_BARS = [10, 100, 1000, 10000, 20000]
+
+
+def cpu_model():
+    try:
+        with open("/proc/cpuinfo") as f:
+            for line in f:
+                if line.startswith("model name"):
+                    return line.split(":", 1)[1].strip()
+    except OSError:
+        pass
+    return platform.processor() or "unknown"
+
+
+def loadavg():
+    with open("/proc/loadavg") as f:
+        return " ".join(f.read().split()[:3])
+
+
+class Case:
+    def __init__(self, name, argv, env=None, cwd=None, check=None):
+        self.name = name
+        self.argv = argv
+        self.env = env
+        self.cwd = cwd
+        self.check = check  # file that must exist after a run
+        self.times = []
+        self.mem = []
+
+    def run_once(self):
+        if self.check and os.path.exists(self.check):
+            os.remove(self.check)
+        t0 = time.perf_counter()
+        p = subprocess.run(self.argv, env=self.env, cwd=self.cwd,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        dt = time.perf_counter() - t0
+        if p.returncode != 0:
+            raise SystemExit("%s failed (%d): %s" % (self.name, p.returncode,
+                                                      p.stderr.decode(errors="replace")))
+        if self.check and not os.path.exists(self.check):
+            raise SystemExit("%s wrote no %s" % (self.name, self.check))
+        return dt
+
+    def run_mem(self, tmp):
+        out = os.path.join(tmp, "mem.txt")
+        p = subprocess.run(["/usr/bin/time", "-f", "%M", "-o", out] + self.argv,
+                           env=self.env, cwd=self.cwd,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if p.returncode != 0:
+            raise SystemExit("%s failed under /usr/bin/time" % self.name)
+        with open(out) as f:
+            return int(f.read().split()[-1])
+
+
+def start_xvfb(display):
+    proc = subprocess.Popen(["Xvfb", display, "-screen", "0", "1920x1080x24", "-nolisten", "tcp"],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    sock = "/tmp/.X11-unix/X%s" % display.lstrip(":")
+    for _ in range(100):
+        if os.path.exists(sock):
+            return proc
+        if proc.poll() is not None:
+            break
+        time.sleep(0.05)
+    proc.kill()
+    raise SystemExit("Xvfb %s did not start" % display)
+
+
+def free_display():
+    for n in range(90, 200):
+        if not os.path.exists("/tmp/.X11-unix/X%d" % n) and not os.path.exists("/tmp/.X%d-lock" % n):
+            return ":%d" % n
+    raise SystemExit("no free X display number")
+
+
+BEGIN = "<!-- figures: written by bench/run.sh -->"
+END = "<!-- end of figures -->"
+MIB = 1024.0
+
+
+def make_report(data):
+    m, r = data["meta"], data["results"]
+
+    def t(name):
+        return r[name]["median_s"]
+
+    def mem(name):
+        return r[name]["peak_kib"] / MIB
+
+    def yes(ok):
+        return "**met**" if ok else "**not met**"
+
+    lines = []
+    lines.append("Measured %s on `nproc` = %s, %s; load average (1/5/15 min) %s before "
+                 "and %s after the runs. Qt %s, %s. Each figure is the median of %d "
+                 "whole-process runs after one warm-up, all cases interleaved round by "
+                 "round; peak memory is the median maximum RSS of 3 runs (`/usr/bin/time -f %%M`)."
+                 % (m["date"], m["nproc"], m["cpu"], m["load_before"], m["load_after"],
+                    m["qt"] or "?", m["gnuplot"], m["rounds"]))
+    lines.append("")
+    lines.append("| target | measured | goal | |")
+    lines.append("|---|---|---|---|")
+    for name in ("P3", "B10"):
+        ratio = t("render " + name) / t("gnuplot " + name)
+        lines.append("| %s render / gnuplot | %.3f s / %.3f s = **%.2f** | <= 0.8 | %s |"
+                     % (name, t("render " + name), t("gnuplot " + name), ratio, yes(ratio <= 0.8)))
+    lines.append("| W200 render | %.3f s | < 0.25 s | %s |"
+                 % (t("render W200"), yes(t("render W200") < 0.25)))
+    lines.append("| launch to first painted P3 (Xvfb) | %.3f s | < 0.15 s | %s |"
+                 % (t("launch P3"), yes(t("launch P3") < 0.15)))
+    lines.append("| peak memory, P3 render | %.1f MiB | < 40 MiB | %s |"
+                 % (mem("render P3"), yes(mem("render P3") < 40)))
+    lines.append("")
+    lines.append("| case | median | min | max | peak memory |")
+    lines.append("|---|---|---|---|---|")
+    for name, v in r.items():
+        lines.append("| %s | %.3f s | %.3f s | %.3f s | %.1f MiB |"
+                     % (name, v["median_s"], v["min_s"], v["max_s"], v["peak_kib"] / MIB))
+    lines.append("")
+    lines.append("Scale (WSTACKEDBAR, grouped; bars = series x categories):")
+    lines.append("")
+    lines.append("| bars | series x categories | median | above 10 bars | per 1000 bars above 10 |")
+    lines.append("|---|---|---|---|---|")
+    base = t("render S10")
+    from gen_data import SCALE
+    linear = True
+    prev = None
+    for bars in SCALE_BARS:
+        v = t("render S%d" % bars)
+        extra = v - base
+        per = "" if bars == 10 else "%.2f ms" % (extra / (bars - 10) * 1000 * 1000)
+        lines.append("| %d | %d x %d | %.3f s | %+.3f s | %s |"
+                     % (bars, SCALE[bars][0], SCALE[bars][1], v, extra, per))
+        if prev is not None and v > prev[1] * bars / prev[0]:
+            linear = False
+        prev = (bars, v)
+    # The cost of the last 10,000 bars against the 9,000 before them.
+    last = t("render S20000") - t("render S10000")
+    before = t("render S10000") - t("render S1000")
+    lines.append("")
+    lines.append("Growth: each step's time is %s its bar count's growth; the last 10,000 bars "
+                 "cost %.3f s against %.3f s for the 9,000 before them (%.2f ms against %.2f ms "
+                 "per 1000 bars): %s."
+                 % ("within" if linear else "NOT within", last, before,
+                    last / 10.0 * 1000, before / 9.0 * 1000,
+                    "at most linear" if linear and last / 10.0 <= before / 9.0 * 1.25
+                    else "more than linear"))
+    return "\n".join(lines)
+
+
+def write_readme(path, report):
+    with open(path) as f:
+        text = f.read()
+    if BEGIN in text and END in text:
+        head, rest = text.split(BEGIN, 1)
+        tail = rest.split(END, 1)[1]
+        text = head + BEGIN + "\n" + report + "\n" + END + tail
+    else:
+        text += "\n" + BEGIN + "\n" + report + "\n" + END + "\n"
+    with open(path, "w") as f:
+        f.write(text)
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("build")
+    ap.add_argument("work")
+    ap.add_argument("--rounds", type=int, default=7)
+    ap.add_argument("--mem-runs", type=int, default=3)
+    ap.add_argument("--json")
+    ap.add_argument("--readme", help="write the figures into this README between its markers")
+    args = ap.parse_args()
+
+    build = os.path.abspath(args.build)
+    work = os.path.abspath(args.work)
+    render = os.path.join(build, "app", "veldraplot-render")
+    viewer = os.path.join(build, "app", "veldraplot")
+    settings = os.path.join(ROOT, "examples", "settings.ini")
+    subprocess.run([sys.executable, os.path.join(HERE, "gen_data.py"), work], check=True)
+    png = os.path.join(work, "png")
+    os.makedirs(png, exist_ok=True)
+
+    runtime = os.path.join(work, "runtime")
+    os.makedirs(runtime, mode=0o700, exist_ok=True)
+    os.chmod(runtime, 0o700)
+    base_env = dict(os.environ, XDG_RUNTIME_DIR=runtime)
+    base_env.pop("QT_QPA_PLATFORM", None)
+
+    cases = []
+
+    def rcase(name, folder):
+        out = os.path.join(png, name + ".png")
+        cases.append(Case("render " + name,
+                          [render, "--folder", os.path.join(work, folder), "--format", "png",
+                           "--size", "1280x864", "-o", out, settings],
+                          env=base_env, check=out))
+
+    rcase("P3", "P3")
+    rcase("B10", "B10")
+    rcase("W200", "W200")
+    rcase("P200", "P200")
+    for bars in SCALE_BARS:
+        rcase("S%d" % bars, "S%d" % bars)
+
+    for name, script in (("P3", "p3.gp"), ("B10", "b10.gp")):
+        out = os.path.join(png, "gnuplot-%s.png" % name)
+        cases.append(Case("gnuplot " + name,
+                          ["gnuplot", "-e", "outfile='%s'; datafile='%s'" %
+                           (out, os.path.join(work, "b10.dat")), os.path.join(HERE, script)],
+                          env=base_env, check=out))
+
+    # The viewer reads ~VGRAPH.TMP from its own folder: a copy of it goes into
+    # each case folder.
+    display = free_display()
+    xvfb = start_xvfb(display)
+    try:
+        view_env = dict(base_env, DISPLAY=display, QT_QPA_PLATFORM="xcb",
+                        VELDRAPLOT_EXIT_AFTER_FIRST_PAINT="1")
+        for name in ("P3", "W200"):
+            exe = os.path.join(work, name, "veldraplot")
+            shutil.copy2(viewer, exe)
+            cases.append(Case("launch " + name, [exe, settings], env=view_env))
+
+        load_before = loadavg()
+        for c in cases:  # warm-up
+            c.run_once()
+        for r in range(args.rounds):
+            k = r % len(cases)
+            for c in cases[k:] + cases[:k]:
+                c.times.append(c.run_once())
+        for _ in range(args.mem_runs):
+            for c in cases:
+                c.mem.append(c.run_mem(work))
+        load_after = loadavg()
+    finally:
+        xvfb.terminate()
+        xvfb.wait()
+
+    res = {c.name: {"median_s": statistics.median(c.times),
+                    "min_s": min(c.times), "max_s": max(c.times),
+                    "runs": len(c.times),
+                    "peak_kib": statistics.median(c.mem)} for c in cases}
+    meta = {"date": datetime.datetime.now().strftime("%Y-%m-%d %H:%M"),
+            "nproc": os.cpu_count(), "cpu": cpu_model(),
+            "load_before": load_before, "load_after": load_after,
+            "rounds": args.rounds,
+            "qt": subprocess.run(["sh", "-c", "dpkg-query -W -f='${Version}' libqt6core6 2>/dev/null"],
+                                 capture_output=True, text=True).stdout,
+            "gnuplot": subprocess.run(["gnuplot", "--version"], capture_output=True,
+                                      text=True).stdout.strip()}
+    data = {"meta": meta, "results": res}
+    if args.json:
+        with open(args.json, "w") as f:
+            json.dump(data, f, indent=1)
+    json.dump(data, sys.stdout, indent=1)
+    print()
+    report = make_report(data)
+    print(report)
+    if args.readme:
+        write_readme(args.readme, report)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,31 @@
+#!/bin/bash
+# Runs every benchmark with one command and writes the figures into
+# bench/README.md. Usage: bench/run.sh [ROUNDS]   (default 7 rounds)
+# BUILD_DIR (default build-bench) and WORK_DIR (default a temporary folder)
+# may be set in the environment.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(dirname "$here")
+build=${BUILD_DIR:-$root/build-bench}
+rounds=${1:-7}
+
+need=()
+command -v gnuplot >/dev/null || need+=(gnuplot-nox)
+[ -x /usr/bin/time ] || need+=(time)
+command -v Xvfb >/dev/null || need+=(xvfb)
+command -v cmake >/dev/null || need+=(cmake)
+command -v ninja >/dev/null || need+=(ninja-build)
+if [ ${#need[@]} -gt 0 ]; then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo=sudo
+    $sudo apt-get update -qq
+    $sudo apt-get install -y -qq "${need[@]}"
+fi
+
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build" -j2 --target veldraplot veldraplot-render
+
+work=${WORK_DIR:-$(mktemp -d /tmp/veldraplot-bench.XXXXXX)}
+python3 "$here/bench.py" "$build" "$work" --rounds "$rounds" \
+    --json "$work/results.json" --readme "$here/README.md"
+echo "pictures and raw figures: $work"
