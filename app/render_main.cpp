@@ -11,6 +11,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProxyStyle>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -121,6 +122,19 @@ QJsonObject describe(frmsimplechart& w)
             {"panel", panel}};
 }
 
+// The batch renderer never shows its window, so its widgets need no
+// standard icons. The menu bar asks for one when it is made, and reading it
+// from its PNG file would load every image format plugin (and libtiff,
+// libjpeg, libwebp ...) only to learn that the file is a PNG.
+class NoIconStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    QIcon standardIcon(StandardPixmap, const QStyleOption*, const QWidget*) const override
+    {
+        return QIcon();
+    }
+};
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -183,6 +197,7 @@ int main(int argc, char* argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    QApplication::setStyle(new NoIconStyle);
     if (folder.isEmpty())
         folder = QApplication::applicationDirPath();
     // The chart is two thirds of the screen wide and 80 % of it high.
