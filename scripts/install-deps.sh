@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-charts-dev qt6-image-formats-plugins
-  libgif-dev libgl-dev fonts-dejavu-core
+  libgif-dev libpng-dev libgl-dev fonts-dejavu-core time
   clang libclang-rt-14-dev
   xvfb xauth xdotool xclip imagemagick x11-utils
   cups cups-bsd cups-client poppler-utils python3
