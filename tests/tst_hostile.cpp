@@ -14,6 +14,7 @@
 #include <QProcess>
 #include <QtTest>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -161,10 +162,17 @@ struct RenderRun {
     qint64 elapsedMs = 0;
 };
 
-RenderRun runRenderer(const QStringList& arguments, int timeoutMs)
+// memoryLimit > 0 caps the renderer's address space, so that a run that
+// would eat the machine's memory fails fast instead.
+RenderRun runRenderer(const QStringList& arguments, int timeoutMs, qint64 memoryLimit = 0)
 {
     RenderRun run;
     QProcess p;
+    if (memoryLimit > 0)
+        p.setChildProcessModifier([memoryLimit] {
+            const rlimit limit{static_cast<rlim_t>(memoryLimit), static_cast<rlim_t>(memoryLimit)};
+            setrlimit(RLIMIT_AS, &limit);
+        });
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     p.setProcessEnvironment(env);
@@ -206,6 +214,8 @@ private slots:
     void corpusSeeds();
     void rendererProcess_data();
     void rendererProcess();
+    void longTextsDrawnInBoundedMemory_data();
+    void longTextsDrawnInBoundedMemory();
 };
 
 void TestHostile::refusedDefinition_data()
@@ -745,6 +755,53 @@ void TestHostile::rendererProcess()
     QCOMPARE(drawn, labels);
     const QImage saved(picture, "PNG");
     QCOMPARE(saved.size(), QSize(320, 240));
+}
+
+void TestHostile::longTextsDrawnInBoundedMemory_data()
+{
+    QTest::addColumn<QByteArray>("definition");
+    const QByteArray text(100 * 1024, 'W');
+    QTest::newRow("100 KiB pie label")
+        << QByteArray("VGRAPH,SIMPLEPIECHART,x,T,1\nS\n1, " + text + "\n2, b\n");
+    QTest::newRow("100 KiB title") << QByteArray("VGRAPH,SIMPLEPIECHART,x," + text + ",1\nS\n1, a\n");
+    QTest::newRow("100 KiB bar title")
+        << QByteArray("VGRAPH,SIMPLEBARCHART,x," + text + ",1\nS\n1, a\n");
+    QTest::newRow("100 KiB bar label")
+        << QByteArray("VGRAPH,SIMPLEBARCHART,x,T,1\nS\n1, " + text + "\n2, b\n");
+    QTest::newRow("100 KiB series name")
+        << QByteArray("VGRAPH,SIMPLEBARCHART,x,T,2\n" + text + ",S\n1, 2, a\n");
+}
+
+// A text far wider than any chart is drawn cut short; drawing it must not
+// cost memory or time that grows with the square of its length.
+void TestHostile::longTextsDrawnInBoundedMemory()
+{
+    QFETCH(QByteArray, definition);
+#if defined(__SANITIZE_ADDRESS__)
+    QSKIP("the address space cap that keeps this case safe does not work with AddressSanitizer");
+#endif
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QFile def(dir.filePath(kDefinition));
+    QVERIFY(def.open(QIODevice::WriteOnly));
+    def.write(definition);
+    def.close();
+    QFile ini(dir.filePath(QStringLiteral("settings.ini")));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write(kSettings);
+    ini.close();
+    const QString picture = dir.filePath(QStringLiteral("out.png"));
+
+    const RenderRun run = runRenderer({"--folder", dir.path(), "--size", "640x480", "-o", picture,
+                                       ini.fileName()},
+                                      30000, qint64(1) << 30);
+    QVERIFY2(run.finished, "the renderer did not finish within 30 s");
+    QVERIFY2(run.exitStatus == QProcess::NormalExit,
+             qPrintable("the renderer crashed (out of memory?) after "
+                        + QString::number(run.elapsedMs) + " ms"));
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.elapsedMs < 8000, qPrintable(QString::number(run.elapsedMs)));
+    QCOMPARE(QImage(picture, "PNG").size(), QSize(640, 480));
 }
 
 QTEST_MAIN(TestHostile)
