@@ -15,6 +15,7 @@ command -v gnuplot >/dev/null || need+=(gnuplot-nox)
 command -v Xvfb >/dev/null || need+=(xvfb)
 command -v cmake >/dev/null || need+=(cmake)
 command -v ninja >/dev/null || need+=(ninja-build)
+command -v valgrind >/dev/null || need+=(valgrind)
 if [ ${#need[@]} -gt 0 ]; then
     sudo=""
     [ "$(id -u)" -eq 0 ] || sudo=sudo
