@@ -6,14 +6,12 @@
 #include <QSaveFile>
 
 #include <gif_lib.h>
-#include <png.h>
 #include <zlib.h>
-
-#include <csetjmp>
 
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <cstring>
 
 namespace imagesave {
 namespace {
@@ -32,37 +30,35 @@ int writeToDevice(GifFileType* gif, const GifByteType* data, int length)
     return written < 0 ? 0 : static_cast<int>(written);
 }
 
-struct PngSink {
-    QIODevice* device = nullptr;
-    bool failed = false;
-    char message[256] = {};
-    std::jmp_buf jump;
-};
-
-void pngWrite(png_structp png, png_bytep data, png_size_t length)
+void putBigEndian32(uchar* out, quint32 value)
 {
-    auto* sink = static_cast<PngSink*>(png_get_io_ptr(png));
-    if (sink->device->write(reinterpret_cast<const char*>(data), static_cast<qint64>(length))
-        != static_cast<qint64>(length)) {
-        sink->failed = true;
-        png_error(png, "write failed");
-    }
+    out[0] = static_cast<uchar>(value >> 24);
+    out[1] = static_cast<uchar>(value >> 16);
+    out[2] = static_cast<uchar>(value >> 8);
+    out[3] = static_cast<uchar>(value);
 }
 
-void pngFlush(png_structp) {}
-
-[[noreturn]] void pngFail(png_structp png, png_const_charp message)
+bool writePngChunk(QIODevice* device, const char (&type)[5], const uchar* data, quint32 length)
 {
-    auto* sink = static_cast<PngSink*>(png_get_error_ptr(png));
-    qstrncpy(sink->message, message ? message : "error", sizeof sink->message);
-    std::longjmp(sink->jump, 1);
+    uchar head[8];
+    putBigEndian32(head, length);
+    std::memcpy(head + 4, type, 4);
+    uLong crc = crc32(0L, head + 4, 4);
+    if (length > 0)
+        crc = crc32(crc, data, length);
+    uchar tail[4];
+    putBigEndian32(tail, static_cast<quint32>(crc));
+    return device->write(reinterpret_cast<const char*>(head), 8) == 8
+           && (length == 0
+               || device->write(reinterpret_cast<const char*>(data), length) == qint64(length))
+           && device->write(reinterpret_cast<const char*>(tail), 4) == 4;
 }
 
-void pngWarn(png_structp, png_const_charp) {}
-
-// Encodes an opaque picture as 8-bit RGB. Charts are large flat areas and
-// straight edges: the "up" filter with run-length deflate packs them about
-// as small as the exhaustive default settings, in a fraction of the time.
+// Encodes an opaque picture as 8-bit RGB PNG. Charts are large flat areas
+// and straight edges: each row is stored as its difference to the row
+// above (filter "up"), and run-length deflate packs those about as small as
+// the exhaustive default settings of a general PNG writer, in a fraction of
+// the time. The rows are converted, filtered and compressed one at a time.
 bool encodePng(const QImage& picture, QIODevice* device, QString* error)
 {
     if (picture.isNull()) {
@@ -72,48 +68,91 @@ bool encodePng(const QImage& picture, QIODevice* device, QString* error)
     const QImage rgb = picture.format() == QImage::Format_RGB32
                            ? picture
                            : picture.convertToFormat(QImage::Format_RGB32);
-    PngSink sink;
-    sink.device = device;
-    png_structp png =
-        png_create_write_struct(PNG_LIBPNG_VER_STRING, &sink, pngFail, pngWarn);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!png || !info) {
-        png_destroy_write_struct(&png, nullptr);
-        *error = QStringLiteral("PNG encoder: out of memory");
+    const int width = rgb.width();
+    const int height = rgb.height();
+    auto failed = [&](const QString& why) {
+        *error = QStringLiteral("PNG encoder: %1").arg(why);
         return false;
+    };
+
+    static const char signature[8] = {'\x89', 'P', 'N', 'G', '\r', '\n', '\x1a', '\n'};
+    if (device->write(signature, 8) != 8)
+        return failed(device->errorString());
+    uchar header[13];
+    putBigEndian32(header, static_cast<quint32>(width));
+    putBigEndian32(header + 4, static_cast<quint32>(height));
+    header[8] = 8;  // bits per channel
+    header[9] = 2;  // colour type: RGB
+    header[10] = 0; // deflate
+    header[11] = 0; // adaptive filtering
+    header[12] = 0; // not interlaced
+    if (!writePngChunk(device, "IHDR", header, sizeof header))
+        return failed(device->errorString());
+    if (rgb.dotsPerMeterX() > 0 && rgb.dotsPerMeterY() > 0) {
+        uchar density[9];
+        putBigEndian32(density, static_cast<quint32>(rgb.dotsPerMeterX()));
+        putBigEndian32(density + 4, static_cast<quint32>(rgb.dotsPerMeterY()));
+        density[8] = 1; // per metre
+        if (!writePngChunk(device, "pHYs", density, sizeof density))
+            return failed(device->errorString());
     }
-    // No object with a destructor may be created between here and the end
-    // of the rows: a libpng error jumps back to this point.
-    if (setjmp(sink.jump)) {
-        png_destroy_write_struct(&png, &info);
-        *error = sink.failed ? QStringLiteral("PNG encoder: %1").arg(device->errorString())
-                             : QStringLiteral("PNG encoder: %1")
-                                   .arg(QString::fromLatin1(sink.message));
-        return false;
+
+    z_stream z{};
+    if (deflateInit2(&z, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15, 8, Z_RLE) != Z_OK)
+        return failed(QStringLiteral("cannot start the compressor"));
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
+    std::vector<uchar> previous(rowBytes, 0);
+    std::vector<uchar> current(rowBytes);
+    std::vector<uchar> filtered(rowBytes + 1);
+    std::vector<uchar> out(1 << 16);
+    filtered[0] = 2; // filter type "up"
+    bool ok = true;
+    QString why;
+    auto drain = [&](int flush) {
+        do {
+            z.next_out = out.data();
+            z.avail_out = static_cast<uInt>(out.size());
+            const int status = deflate(&z, flush);
+            if (status == Z_STREAM_ERROR) {
+                why = QStringLiteral("compressor error");
+                return false;
+            }
+            const quint32 produced = static_cast<quint32>(out.size() - z.avail_out);
+            if (produced > 0 && !writePngChunk(device, "IDAT", out.data(), produced)) {
+                why = device->errorString();
+                return false;
+            }
+        } while (z.avail_out == 0);
+        return true;
+    };
+    for (int y = 0; ok && y < height; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        uchar* cur = current.data();
+        for (int x = 0; x < width; ++x) {
+            const QRgb c = line[x];
+            cur[3 * x] = static_cast<uchar>(qRed(c));
+            cur[3 * x + 1] = static_cast<uchar>(qGreen(c));
+            cur[3 * x + 2] = static_cast<uchar>(qBlue(c));
+        }
+        const uchar* above = previous.data();
+        uchar* dst = filtered.data() + 1;
+        for (std::size_t i = 0; i < rowBytes; ++i)
+            dst[i] = static_cast<uchar>(cur[i] - above[i]);
+        current.swap(previous);
+        z.next_in = filtered.data();
+        z.avail_in = static_cast<uInt>(filtered.size());
+        ok = drain(Z_NO_FLUSH);
     }
-    png_set_write_fn(png, &sink, pngWrite, pngFlush);
-    png_set_compression_level(png, Z_DEFAULT_COMPRESSION);
-    png_set_compression_strategy(png, Z_RLE);
-    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(rgb.width()),
-                 static_cast<png_uint_32>(rgb.height()), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
-    if (rgb.dotsPerMeterX() > 0 && rgb.dotsPerMeterY() > 0)
-        png_set_pHYs(png, info, static_cast<png_uint_32>(rgb.dotsPerMeterX()),
-                     static_cast<png_uint_32>(rgb.dotsPerMeterY()), PNG_RESOLUTION_METER);
-    png_write_info(png, info);
-    // Each pixel is one 32-bit word 0xffRRGGBB: drop the filler byte and
-    // take the colour bytes in the order memory holds them.
-#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
-    png_set_filler(png, 0, PNG_FILLER_AFTER);
-    png_set_bgr(png);
-#else
-    png_set_filler(png, 0, PNG_FILLER_BEFORE);
-#endif
-    for (int y = 0; y < rgb.height(); ++y)
-        png_write_row(png, const_cast<png_bytep>(rgb.constScanLine(y)));
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
+    if (ok) {
+        z.next_in = nullptr;
+        z.avail_in = 0;
+        ok = drain(Z_FINISH);
+    }
+    deflateEnd(&z);
+    if (!ok)
+        return failed(why);
+    if (!writePngChunk(device, "IEND", nullptr, 0))
+        return failed(device->errorString());
     return true;
 }
 
