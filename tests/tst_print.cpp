@@ -1,776 +1,487 @@
 // The printer dialog and printing. Cases that need the private print server
 // (tests/cups/start-cups.sh: CUPS_SERVER and VELDRA_PRINT_SPOOL set) skip
-// without it; the no-printer cases run when CUPS_SERVER names no server.
-// The page geometry of the canvas printing is checked on PDF files, which
-// need no server.
+// without it; the no-printer case runs when CUPS_SERVER names no server.
+// The page geometry of the canvas printing is checked on PDF files.
 #include "frmselectprinter.h"
+#include "pixels.h"
 #include "printrichtext.h"
 #include "testfiles.h"
 
 #include <QClipboard>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFileInfo>
-#include <QPainter>
-#include <QPrinterInfo>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTextCursor>
 #include <QTextEdit>
-#include <QThread>
 #include <QtTest>
 
 #include <functional>
 
-namespace {
-
-// --- the private print server and its spool ---
-
-QString spoolFolder()
+namespace
 {
-    return qEnvironmentVariable("VELDRA_PRINT_SPOOL");
-}
 
-bool serverRunning()
-{
-    const QString server = qEnvironmentVariable("CUPS_SERVER");
-    return !server.isEmpty() && QFileInfo(server).exists() && !spoolFolder().isEmpty()
-        && QDir(spoolFolder()).exists();
-}
+// The private print server, if any, and the folder where its queues spool.
+struct Server {
+    static QString socket() { return qEnvironmentVariable("CUPS_SERVER"); }
+    static QString spool() { return qEnvironmentVariable("VELDRA_PRINT_SPOOL"); }
+    static bool running() { return QFileInfo::exists(socket()) && QDir(spool()).exists(); }
+    static QStringList jobs() { return QDir(spool()).entryList({"*.prn"}, QDir::Files); }
+};
+const char* const kNoServer = "needs the private print server (tests/cups/start-cups.sh)";
 
-bool serverMissing()
-{
-    const QString server = qEnvironmentVariable("CUPS_SERVER");
-    return !server.isEmpty() && !QFileInfo::exists(server);
-}
-
-QStringList spooledJobs()
-{
-    return QDir(spoolFolder()).entryList({QStringLiteral("*.prn")}, QDir::Files, QDir::Name);
-}
-
-// Waits until `count` jobs beyond `before` have arrived, then a little
-// longer so that extra jobs would show too. Returns the new jobs' paths.
+// Waits until `count` jobs beyond `before` have arrived, then a little longer
+// so that extra jobs would show too. Returns the new jobs' paths.
 QStringList newJobs(const QStringList& before, int count, int timeoutMs = 30000)
 {
-    QElapsedTimer timer;
-    timer.start();
     auto fresh = [&] {
         QStringList paths;
-        for (const QString& name : spooledJobs())
+        for (const QString& name : Server::jobs())
             if (!before.contains(name))
-                paths << QDir(spoolFolder()).filePath(name);
+                paths << QDir(Server::spool()).filePath(name);
         return paths;
     };
+    QElapsedTimer timer;
+    timer.start();
     while (fresh().size() < count && timer.elapsed() < timeoutMs)
         QThread::msleep(100);
     QThread::msleep(1500);
     return fresh();
 }
 
-bool haveTool(const char* name)
-{
-    return !QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty();
-}
-
-struct PdfInfo {
-    int pages = 0;
-    QSize pageSize; // points, rounded
-};
-
-PdfInfo pdfInfo(const QString& path)
-{
-    QProcess process;
-    process.start(QStringLiteral("pdfinfo"), {path});
-    process.waitForFinished(30000);
-    const QString out = QString::fromUtf8(process.readAllStandardOutput());
-    PdfInfo info;
-    const auto pages = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(out);
-    if (pages.hasMatch())
-        info.pages = pages.captured(1).toInt();
-    const auto size =
-        QRegularExpression(QStringLiteral("Page size:\\s+([\\d.]+) x ([\\d.]+) pts")).match(out);
-    if (size.hasMatch())
-        info.pageSize = QSize(qRound(size.captured(1).toDouble()), qRound(size.captured(2).toDouble()));
-    return info;
-}
-
-// Page `page` (from 1) of a PDF as an image at 72 dots per inch: one pixel
-// per point.
-QImage pdfPage(const QString& path, int page)
+// The pages of a PDF at 72 dots per inch: one pixel per point.
+QList<QImage> pdfPages(const QString& path)
 {
     QTemporaryDir dir;
-    const QString base = dir.filePath(QStringLiteral("page"));
-    QProcess process;
-    process.start(QStringLiteral("pdftoppm"),
-                  {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("72"),
-                   QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
-                   QString::number(page), QStringLiteral("-singlefile"), path, base});
-    process.waitForFinished(60000);
-    return QImage(base + QStringLiteral(".png"));
+    QProcess::execute(QStringLiteral("pdftoppm"),
+                      {"-png", "-r", "72", path, dir.filePath(QStringLiteral("p"))});
+    QList<QImage> pages;
+    for (const QString& name : QDir(dir.path()).entryList(QDir::Files, QDir::Name))
+        pages << QImage(dir.filePath(name));
+    return pages;
 }
 
-// Bounding box of the pixels that are not (nearly) white; null if none.
-QRect inkBox(const QImage& page)
+QString describe(const QRect& r)
 {
-    const QImage rgb = page.convertToFormat(QImage::Format_RGB32);
-    int left = rgb.width(), top = rgb.height(), right = -1, bottom = -1;
-    for (int y = 0; y < rgb.height(); ++y) {
-        const QRgb* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-        for (int x = 0; x < rgb.width(); ++x) {
-            if (qRed(line[x]) < 245 || qGreen(line[x]) < 245 || qBlue(line[x]) < 245) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
-            }
-        }
-    }
-    return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+    return QString::asprintf("%d x %d at %d,%d", r.width(), r.height(), r.left(), r.top());
 }
 
-QImage solidPicture(int width, int height, const QColor& colour)
+// Prints the canvas to a PDF on A4, with side margins of `side` twips and
+// 360 at top and bottom, on a device that cannot reach `edge` inches at each
+// side. Returns the pages; none, with the error, when printing fails.
+QList<QImage> printToPdf(QTextEdit& canvas, double edge = 0, int side = 360,
+                         QString* error = nullptr)
+{
+    QTemporaryDir dir;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("out.pdf")));
+    const QMarginsF edges(edge, edge, edge, edge);
+    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, edges,
+                                      QPageLayout::Inch, edges));
+    const QString problem = PrintRichText(canvas, printer, side, 360, side, 360);
+    if (error)
+        *error = problem;
+    return problem.isEmpty() ? pdfPages(printer.outputFileName()) : QList<QImage>();
+}
+
+QImage solid(int width, int height, const QColor& colour)
 {
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(colour);
     return image;
 }
 
-// A started window on a pie chart whose whole picture is coloured, so that
-// the picture's extent on paper is its ink.
-struct PieWindow : StartedWindow {
-    frmsimplechart& w;
-    PieWindow() : w(start(kPieDefinition))
-    {
-        w.PieChart1().setBackColor(vp::rgb(200, 200, 255));
-    }
-};
+frmselectprinter& dialogOf(QDialog& shown)
+{
+    return static_cast<frmselectprinter&>(shown);
+}
 
-// Presses Print in the dialog with a printer name, orientation and copies.
-std::function<void(QDialog&)> pressPrint(const QString& printerName, bool landscape,
-                                         const QString& copies)
+// Chooses a printer name (if any), orientation and copies, then presses
+// Print (or Select).
+std::function<void(QDialog&)> press(const QString& printerName, bool landscape,
+                                    const QString& copies, bool print = true)
 {
     return [=](QDialog& shown) {
-        auto& dialog = static_cast<frmselectprinter&>(shown);
+        auto& dialog = dialogOf(shown);
         if (!printerName.isEmpty())
             dialog.ui.cboprinterlist->setEditText(printerName);
         (landscape ? dialog.ui.Option2 : dialog.ui.Option1)->setChecked(true);
         dialog.ui.Text1->setText(copies);
-        dialog.ui.Command2->click();
+        (print ? dialog.ui.Command2 : dialog.ui.Command1)->click();
     };
 }
 
-QStringList listed(const frmselectprinter& dialog)
+// Whether the print part (Print, copies, orientation) shows or hides.
+bool printPart(frmselectprinter& d, bool shown)
 {
-    QStringList names;
-    for (int i = 0; i < dialog.ui.cboprinterlist->count(); ++i)
-        names << dialog.ui.cboprinterlist->itemText(i);
-    return names;
+    const QList<QWidget*> parts{d.ui.Command2, d.ui.Text1, d.ui.Frame1, d.ui.Label3};
+    return std::all_of(parts.begin(), parts.end(),
+                       [&](QWidget* part) { return part->isVisible() == shown; });
 }
+
+// The printer shown in the list box and in the label.
+QStringList shownPrinter(frmselectprinter& d)
+{
+    return {d.ui.cboprinterlist->currentText(), d.ui.Label2->text()};
+}
+
+// A started window on a pie chart whose whole picture is coloured, so that
+// the picture's extent on paper is its ink.
+struct PieWindow : StartedWindow {
+    frmsimplechart& w;
+    PieWindow() : w(start(kPieDefinition)) { w.PieChart1().setBackColor(vp::rgb(200, 200, 255)); }
+
+    // After a print run: clipboard empty, canvas empty and hidden, chart
+    // shown, copies back at 1.
+    void checkRestored()
+    {
+        QVERIFY(QGuiApplication::clipboard()->image().isNull() &&
+                QGuiApplication::clipboard()->text().isEmpty());
+        QVERIFY(w.ui.RichTextBox1->isHidden() && w.ui.RichTextBox1->document()->isEmpty());
+        QVERIFY(w.PieChart1().Visible());
+        QCOMPARE(int(w.VPLOTGLOBAL.printCopies), 1);
+    }
+};
 
 } // namespace
 
-class TestPrint : public QObject {
+class TestPrint : public QObject
+{
     Q_OBJECT
 
-private slots:
-    void init();
+  private slots:
+    void init()
+    {
+        // Each case starts as the program does: the system's default printer current.
+        CurrentPrinter::instance().reset();
+        QGuiApplication::clipboard()->clear();
+    }
 
-    // No server needed.
-    void exactMatch_data();
-    void exactMatch();
-    void copiesNumber_data();
-    void copiesNumber();
-    void negativeCopiesPrintNothing();
-    void cancelKeepsPrintMode();
-    void closeByFrameActsAsCancel();
-    void dialogCentred_data();
-    void dialogCentred();
-    void canvasGeometry_data();
-    void canvasGeometry();
-    void canvasContinuesOnNewPages();
-    void marginsLeavingNoRoom();
+    void exactMatch_data()
+    {
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("last");
+        QTest::addColumn<int>("first");
+        const QStringList two = {"Office_Laser", "Plotter", "Office_Laser", "Back"};
+        QTest::newRow("listed twice: last fills, first selects") << two << "Office_Laser" << 2 << 0;
+        QTest::newRow("letter case differs") << two << "office_laser" << -1 << -1;
+        QTest::newRow("trailing blank differs") << two << "Plotter " << -1 << -1;
+        QTest::newRow("empty name matches only an empty entry")
+            << QStringList{"A", "", "B"} << "" << 1 << 1;
+    }
 
-    // Without any printer.
-    void noPrinterInstalled();
+    void exactMatch()
+    {
+        QFETCH(QStringList, names);
+        QFETCH(QString, name);
+        QFETCH(int, last);
+        QFETCH(int, first);
+        QCOMPARE(vp::lastExactMatch(names, name), last);
+        QCOMPARE(vp::firstExactMatch(names, name), first);
+    }
 
-    // With the private print server.
-    void printerListAndSelection();
-    void copiesAndOrientation_data();
-    void copiesAndOrientation();
-    void pictureInsideMargins_data();
-    void pictureInsideMargins();
-    void largeCanvasContinues();
-    void selectInPrintModePrintsNothing();
-    void stoppedPrinterIsReported();
+    void copies_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("copies"); // -2: refused
+        QTest::newRow("half goes down to even") << "2.5" << 2;
+        QTest::newRow("half goes up to even") << "3.5" << 4;
+        QTest::newRow("number then a word") << "3 apples" << 3;
+        QTest::newRow("empty gives none") << "" << 0;
+        QTest::newRow("minus one") << "-1" << -1;
+        QTest::newRow("largest") << "32767" << 32767;
+        QTest::newRow("too many") << "40000" << -2;
+        QTest::newRow("too negative") << "-40000" << -2;
+    }
+
+    // Print stores the number and hides the dialog, which stays loaded; an
+    // out-of-range number is refused with a message naming it.
+    void copies()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, copies);
+        const bool accepted = copies != -2;
+        ScriptedPlatform platform;
+        vp::VplotGlobal global;
+        global.printCopies = -1;
+        frmselectprinter dialog(platform, global);
+        dialog.show();
+        dialog.ui.Text1->setText(text);
+        dialog.ui.Command2->click();
+        QCOMPARE(int(global.printCopies), accepted ? copies : -1);
+        QCOMPARE(int(global.printRequested), accepted ? 1 : 0);
+        QCOMPARE(dialog.isHidden(), accepted);
+        QCOMPARE(platform.messages.size(), accepted ? 0 : 1);
+        QVERIFY(accepted || platform.messages.first().contains(text));
+        QVERIFY(!dialog.closeRequested());
+    }
+
+    // Cancel in print mode closes the dialog, so "Select Printer" loads it
+    // afresh in print mode; closing it by its frame acts as Cancel. After
+    // Print it stays loaded and shows the same choices again. -1 copies pass
+    // the dialog but print nothing; the run still ends as usual.
+    void printDialogFlow()
+    {
+        PieWindow pie;
+        pie.platform.onModal = [](QDialog& shown) { dialogOf(shown).ui.Command3->click(); };
+        pie.w.mnuprint_Click();
+        QCOMPARE(int(pie.w.VPLOTGLOBAL.printCopies), -1);
+        QVERIFY(!pie.w.printerDialogLoaded());
+        bool ok = false;
+        pie.platform.onModal = [&](QDialog& shown) {
+            ok = printPart(dialogOf(shown), true);
+            shown.close();
+        };
+        pie.w.mnuselectprinter_Click();
+        QVERIFY(ok && !pie.w.printerDialogLoaded());
+        QCOMPARE(int(pie.w.VPLOTGLOBAL.printRequested), 0);
+
+        pie.platform.onModal = press(QString(), true, QStringLiteral("0"));
+        pie.w.mnuprint_Click();
+        QVERIFY(pie.w.printerDialogLoaded());
+        pie.platform.onModal = [&](QDialog& shown) {
+            auto& dialog = dialogOf(shown);
+            ok = dialog.ui.Option2->isChecked() && dialog.ui.Text1->text() == "0" &&
+                 printPart(dialog, true);
+            dialog.ui.Command3->click();
+        };
+        pie.w.mnuselectprinter_Click();
+        QVERIFY(ok);
+        QCOMPARE(int(pie.w.VPLOTGLOBAL.printLandscape), 1);
+
+        pie.platform.onModal = press(QString(), false, QStringLiteral("-1"));
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+        pie.w.mnuprint_Click();
+        QVERIFY(pie.platform.messages.isEmpty());
+        QCOMPARE(int(pie.w.VPLOTGLOBAL.printRequested), 1);
+        QCOMPARE(int(pie.w.state.printCopyIndex), 0);
+        pie.checkRestored();
+    }
+
+    void dialogCentred()
+    {
+        ScriptedPlatform platform;
+        platform.screenWidthTwips = 28800;
+        platform.screenHeightTwips = 16200;
+        vp::VplotGlobal global;
+        // 5715 x 3450 twips: (28800 - 5715) / 2 = 11542 twips, 769 pixels.
+        QCOMPARE(frmselectprinter(platform, global).pos(), QPoint(769, 425));
+    }
+
+    // Margins of 360 twips (18 points) count from the paper's edges; a picture
+    // prints at its screen size (96 pixels to the inch) unless it must shrink
+    // to the room between the margins.
+    void canvasGeometry_data()
+    {
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<double>("edge");    // inches the device cannot reach
+        QTest::addColumn<QSizeF>("printed"); // points; empty: refused
+        QTest::newRow("small picture at its screen size")
+            << QSize(192, 96) << 0.0 << QSizeF(144, 72);
+        QTest::newRow("unprintable edges: margins still from the paper")
+            << QSize(192, 96) << 0.1 << QSizeF(144, 72);
+        QTest::newRow("wide picture shrinks to 7.77 in")
+            << QSize(1600, 400) << 0.0 << QSizeF(559, 139.75);
+        QTest::newRow("tall picture shrinks to one page")
+            << QSize(200, 2000) << 0.0 << QSizeF(80.6, 806);
+        // An error, and no endless page loop.
+        QTest::newRow("side margins wider than the paper") << QSize(192, 96) << 0.0 << QSizeF();
+    }
+
+    void canvasGeometry()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+            QSKIP("pdftoppm is needed");
+        QFETCH(QSize, picture);
+        QFETCH(double, edge);
+        QFETCH(QSizeF, printed);
+        QTextEdit canvas;
+        QTextCursor(canvas.document())
+            .insertImage(solid(picture.width(), picture.height(), Qt::blue));
+        QString error;
+        const QList<QImage> pages =
+            printToPdf(canvas, edge, printed.isEmpty() ? 9000 : 360, &error);
+        QVERIFY(canvas.document()->isEmpty());
+        QCOMPARE(error.isEmpty(), !printed.isEmpty());
+        QCOMPARE(pages.size(), printed.isEmpty() ? 0 : 1);
+        if (pages.isEmpty())
+            return;
+        QCOMPARE(pages[0].size(), QSize(595, 842));
+        const QRect ink = px::inkBox(pages[0]);
+        QVERIFY2(qAbs(ink.left() - 18) <= 1 && qAbs(ink.top() - 18) <= 1 &&
+                     qAbs(ink.width() - printed.width()) <= 2 &&
+                     qAbs(ink.height() - printed.height()) <= 2,
+                 qPrintable(describe(ink)));
+        QVERIFY(ink.right() <= 595 - 18 && ink.bottom() <= 842 - 18);
+    }
+
+    // What does not fit the rest of a page continues at the top of the next
+    // page of the same document, inside the margins, nothing of it left on
+    // the page before.
+    void canvasContinuesOnNewPages()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+            QSKIP("pdftoppm is needed");
+        // 50 lines leave less than the 450 points that a 300 x 600 pixel
+        // picture needs, so each picture starts a page of its own.
+        QTextEdit canvas;
+        QTextCursor cursor(canvas.document());
+        for (int line = 1; line <= 50; ++line)
+            cursor.insertText(QStringLiteral("Line %1 of the canvas\n").arg(line));
+        cursor.insertImage(solid(300, 600, Qt::red));
+        cursor.insertText(QStringLiteral("\n"));
+        cursor.insertImage(solid(300, 600, Qt::green));
+        const QList<QImage> pages = printToPdf(canvas);
+        QCOMPARE(pages.size(), 3);
+        const QRect text = px::inkBox(pages[0]);
+        QVERIFY2(text.left() >= 17 && text.top() >= 17 && text.bottom() <= 842 - 18,
+                 qPrintable(describe(text)));
+        for (const auto& [page, colour] :
+             {std::pair(1, QColor(Qt::red)), std::pair(2, QColor(Qt::green))}) {
+            const QRect ink = px::inkBox(pages[page]);
+            QVERIFY2(qAbs(ink.left() - 18) <= 1 && qAbs(ink.top() - 18) <= 1 &&
+                         qAbs(ink.width() - 225) <= 2 && qAbs(ink.height() - 450) <= 2,
+                     qPrintable(describe(ink)));
+            QVERIFY(px::distance(pages[page].pixelColor(ink.center()), colour) <= 8);
+        }
+    }
+
+    void noPrinterInstalled()
+    {
+        if (Server::socket().isEmpty() || QFileInfo::exists(Server::socket()))
+            QSKIP("needs CUPS_SERVER naming a server that does not exist");
+        PieWindow pie;
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+        QStringList seen; // entries, combo text, label
+        pie.platform.onModal = [&](QDialog& shown) {
+            auto& dialog = dialogOf(shown);
+            seen << QString::number(dialog.ui.cboprinterlist->count()) << shownPrinter(dialog);
+            QVERIFY(!dialog.SelectPrinter(QStringLiteral("Office_Laser")));
+            press(QString(), false, QStringLiteral("2"))(shown);
+        };
+        pie.w.mnuprint_Click();
+        QCOMPARE(seen, (QStringList{"0", "Combo1", "Selected Printer:"}));
+        QCOMPARE(pie.platform.messages.size(), 1);
+        QVERIFY(pie.platform.messages.first().startsWith("No printer is installed") &&
+                pie.platform.messages.first().contains("Select Printer"));
+        pie.checkRestored();
+    }
+
+    // Select mode lists both queues and hides the print part; names compare
+    // exactly. Loaded afresh, the dialog shows the printer chosen last; a
+    // typed name that matches nothing changes nothing. Select in print mode
+    // keeps printer, orientation and copies, and prints nothing.
+    void printerListAndSelection()
+    {
+        if (!Server::running())
+            QSKIP(kNoServer);
+        PieWindow pie;
+        pie.w.VPLOTGLOBAL.printCopies = 5; // select mode
+        QStringList names, seen;
+        pie.platform.onModal = [&](QDialog& shown) {
+            auto& dialog = dialogOf(shown);
+            for (int i = 0; i < dialog.ui.cboprinterlist->count(); ++i)
+                names << dialog.ui.cboprinterlist->itemText(i);
+            seen << shownPrinter(dialog);
+            QVERIFY(printPart(dialog, false));
+            QVERIFY(!dialog.SelectPrinter(QStringLiteral("plotter_room_2")));
+            QCOMPARE(dialog.currentPrinter()->printerName(), QStringLiteral("Office_Laser"));
+            dialog.ui.cboprinterlist->setCurrentIndex(names.indexOf("Plotter_Room_2"));
+            dialog.ui.Command1->click();
+        };
+        pie.w.mnuselectprinter_Click();
+        QVERIFY(!pie.w.printerDialogLoaded());
+        QCOMPARE(int(pie.w.VPLOTGLOBAL.printCopies), 1); // Text1 held "1": Select stores it
+        pie.platform.onModal = [&](QDialog& shown) {
+            seen << shownPrinter(dialogOf(shown));
+            press(QStringLiteral("No_Such_Printer"), false, QStringLiteral("1"), false)(shown);
+        };
+        pie.w.mnuselectprinter_Click();
+        names.sort();
+        QCOMPARE(names, (QStringList{"Office_Laser", "Plotter_Room_2"}));
+        QCOMPARE(seen, (QStringList{"Office_Laser", "Selected Printer: Office_Laser",
+                                    "Plotter_Room_2", "Selected Printer: Plotter_Room_2"}));
+        QCOMPARE(CurrentPrinter::instance().name(), QStringLiteral("Plotter_Room_2"));
+
+        const QStringList before = Server::jobs();
+        pie.platform.onModal =
+            press(QStringLiteral("Office_Laser"), true, QStringLiteral("4"), false);
+        pie.w.mnuprint_Click();
+        QCOMPARE(newJobs(before, 1, 3000), QStringList());
+        QCOMPARE(CurrentPrinter::instance().name(), QStringLiteral("Office_Laser"));
+        QCOMPARE(int(pie.w.VPLOTGLOBAL.printCopies), 4);
+        QCOMPARE(int(pie.w.VPLOTGLOBAL.printRequested), 0);
+        QCOMPARE(int(pie.w.VPLOTGLOBAL.printLandscape), 0);
+        QVERIFY(!pie.w.printerDialogLoaded());
+    }
+
+    void printRun_data()
+    {
+        QTest::addColumn<QString>("printer");
+        QTest::addColumn<bool>("landscape");
+        QTest::addColumn<int>("copies");
+        QTest::addColumn<int>("notes"); // lines already in the canvas
+        QTest::addColumn<bool>("stopped");
+        QTest::newRow("three landscape copies, three documents")
+            << "Office_Laser" << true << 3 << 0 << false;
+        QTest::newRow("portrait on the second printer, after notes: picture on page 2")
+            << "Plotter_Room_2" << false << 1 << 60 << false;
+        QTest::newRow("stopped queue: named in a message, no job")
+            << "Plotter_Room_2" << false << 2 << 0 << true;
+    }
+
+    // One A4 document per copy reaches the chosen queue. The chart picture
+    // (wider than the page) comes after what the canvas held and fills the
+    // width between the quarter-inch margins (A4 is 595.3 x 841.9 points: the
+    // last pixel may hold the picture up to the margin). Afterwards all is
+    // back as before; the canvas took 70 % of the 1920 x 1080 screen meanwhile.
+    void printRun()
+    {
+        if (!Server::running())
+            QSKIP(kNoServer);
+        QFETCH(QString, printer);
+        QFETCH(bool, landscape);
+        QFETCH(int, copies);
+        QFETCH(int, notes);
+        QFETCH(bool, stopped);
+        if (stopped)
+            QCOMPARE(QProcess::execute(QStringLiteral("cupsdisable"), {printer}), 0);
+        const auto restart = qScopeGuard([&] {
+            if (stopped)
+                QProcess::execute(QStringLiteral("cupsenable"), {printer});
+        });
+        PieWindow pie;
+        QString lines;
+        for (int line = 1; line <= notes; ++line)
+            lines += QStringLiteral("Note %1\n").arg(line);
+        pie.w.ui.RichTextBox1->setPlainText(lines);
+        QGuiApplication::clipboard()->setText(QStringLiteral("held before printing"));
+        const QStringList before = Server::jobs();
+        pie.platform.onModal = press(printer, landscape, QString::number(copies));
+        pie.w.mnuprint_Click();
+        QCOMPARE(pie.platform.messages.size(), stopped ? 1 : 0);
+        QVERIFY(!stopped || pie.platform.messages.first().contains('"' + printer + '"'));
+        const QStringList arrived = newJobs(before, copies, stopped ? 3000 : 30000);
+        QCOMPARE(arrived.size(), stopped ? 0 : copies);
+        const QSize paper = landscape ? QSize(842, 595) : QSize(595, 842);
+        for (const QString& job : arrived) {
+            QVERIFY2(job.endsWith("-" + printer + ".prn"),
+                     qPrintable(job)); // named after its queue
+            const QList<QImage> pages = pdfPages(job);
+            QCOMPARE(pages.size(), notes ? 2 : 1);
+            QVERIFY(!px::inkBox(pages.first()).isNull());
+            QCOMPARE(pages.last().size(), paper);
+            const QRect ink = px::inkBox(pages.last());
+            QVERIFY2(ink.left() >= 18 && ink.top() >= 18 && ink.left() <= 19 && ink.top() <= 19 &&
+                         ink.right() <= paper.width() - 18 && ink.right() >= paper.width() - 21 &&
+                         ink.bottom() <= paper.height() - 18,
+                     qPrintable(describe(ink)));
+        }
+        pie.checkRestored();
+        if (!stopped) {
+            QCOMPARE(pie.w.ui.RichTextBox1->size(), QSize(1344, 756));
+            QCOMPARE(int(pie.w.state.printCopyIndex), copies);
+        }
+    }
 };
-
-void TestPrint::init()
-{
-    // Each case starts as the program does: with the system's default
-    // printer current.
-    CurrentPrinter::instance().reset();
-    QGuiApplication::clipboard()->clear();
-}
-
-void TestPrint::exactMatch_data()
-{
-    QTest::addColumn<QStringList>("names");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("last");
-    QTest::addColumn<int>("first");
-
-    const QStringList two = {"Office_Laser", "Plotter", "Office_Laser", "Back"};
-    QTest::newRow("listed twice: last fills, first selects") << two << "Office_Laser" << 2 << 0;
-    QTest::newRow("listed once") << two << "Plotter" << 1 << 1;
-    QTest::newRow("letter case differs") << two << "office_laser" << -1 << -1;
-    QTest::newRow("trailing blank differs") << two << "Plotter " << -1 << -1;
-    QTest::newRow("empty list") << QStringList() << "Plotter" << -1 << -1;
-    QTest::newRow("empty name matches only an empty entry")
-        << QStringList{"A", "", "B"} << "" << 1 << 1;
-}
-
-void TestPrint::exactMatch()
-{
-    QFETCH(QStringList, names);
-    QFETCH(QString, name);
-    QFETCH(int, last);
-    QFETCH(int, first);
-    QCOMPARE(vp::lastExactMatch(names, name), last);
-    QCOMPARE(vp::firstExactMatch(names, name), first);
-}
-
-void TestPrint::copiesNumber_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("accepted");
-    QTest::addColumn<int>("copies");
-
-    QTest::newRow("half goes down to even") << "2.5" << true << 2;
-    QTest::newRow("half goes up to even") << "3.5" << true << 4;
-    QTest::newRow("number then a word") << "3 apples" << true << 3;
-    QTest::newRow("empty gives none") << "" << true << 0;
-    QTest::newRow("no leading number gives none") << "three" << true << 0;
-    QTest::newRow("leading blanks skipped") << "  7" << true << 7;
-    QTest::newRow("minus one") << "-1" << true << -1;
-    QTest::newRow("largest") << "32767" << true << 32767;
-    QTest::newRow("too many") << "40000" << false << 0;
-    QTest::newRow("too negative") << "-40000" << false << 0;
-}
-
-// Print stores the number in printCopies and hides the dialog; an
-// out-of-range number is refused with a message, and nothing is requested.
-void TestPrint::copiesNumber()
-{
-    QFETCH(QString, text);
-    QFETCH(bool, accepted);
-    QFETCH(int, copies);
-
-    std::int16_t parsed = 0;
-    QCOMPARE(vp::copiesFromText(text, parsed), accepted);
-    ScriptedPlatform platform;
-    vp::VplotGlobal global;
-    global.printCopies = -1;
-    frmselectprinter dialog(platform, global);
-    dialog.show();
-    dialog.ui.Text1->setText(text);
-    dialog.ui.Command2->click();
-
-    if (accepted) {
-        QCOMPARE(int(parsed), copies);
-        QVERIFY(platform.messages.isEmpty());
-        QCOMPARE(int(global.printCopies), copies);
-        QCOMPARE(int(global.printRequested), 1);
-        QVERIFY(dialog.isHidden());
-    } else {
-        QCOMPARE(platform.messages.size(), 1);
-        QVERIFY(platform.messages.first().contains(text));
-        QCOMPARE(int(global.printCopies), -1);
-        QCOMPARE(int(global.printRequested), 0);
-        QVERIFY(dialog.isVisible());
-    }
-    // Print never closes the dialog: it stays loaded.
-    QVERIFY(!dialog.closeRequested());
-}
-
-// A copies number of -1 passes the dialog but prints no copy; the
-// clipboard is still cleared and the number reset to 1.
-void TestPrint::negativeCopiesPrintNothing()
-{
-    PieWindow pie;
-    pie.platform.onModal = pressPrint(QString(), false, QStringLiteral("-1"));
-    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
-    pie.w.mnuprint_Click();
-    QVERIFY(pie.platform.messages.isEmpty());
-    QCOMPARE(int(pie.w.VPLOTGLOBAL.printRequested), 1);
-    QCOMPARE(int(pie.w.VPLOTGLOBAL.printCopies), 1);
-    QCOMPARE(int(pie.w.state.printCopyIndex), 0);
-    QVERIFY(QGuiApplication::clipboard()->text().isEmpty());
-    QVERIFY(pie.w.printerDialogLoaded());
-}
-
-// Cancel in print mode leaves printCopies at -1 and closes the dialog, so
-// "Select Printer" then loads it afresh in print mode; it closes it again.
-void TestPrint::cancelKeepsPrintMode()
-{
-    PieWindow pie;
-    pie.platform.onModal = [](QDialog& shown) {
-        static_cast<frmselectprinter&>(shown).ui.Command3->click();
-    };
-    pie.w.mnuprint_Click();
-    QCOMPARE(int(pie.w.VPLOTGLOBAL.printCopies), -1);
-    QCOMPARE(int(pie.w.VPLOTGLOBAL.printRequested), 0);
-    QVERIFY(!pie.w.printerDialogLoaded());
-
-    bool printModeShown = false;
-    pie.platform.onModal = [&](QDialog& shown) {
-        auto& dialog = static_cast<frmselectprinter&>(shown);
-        printModeShown = dialog.ui.Command2->isVisible() && dialog.ui.Text1->isVisible()
-                      && dialog.ui.Frame1->isVisible() && dialog.ui.Label3->isVisible();
-        dialog.ui.Command3->click();
-    };
-    pie.w.mnuselectprinter_Click();
-    QVERIFY(printModeShown);
-    QVERIFY(!pie.w.printerDialogLoaded());
-
-    // After Print the dialog stays loaded and shows the same choices again.
-    pie.platform.onModal = [](QDialog& shown) {
-        auto& dialog = static_cast<frmselectprinter&>(shown);
-        dialog.ui.Option2->setChecked(true);
-        dialog.ui.Text1->setText(QStringLiteral("0"));
-        dialog.ui.Command2->click();
-    };
-    pie.w.mnuprint_Click();
-    QVERIFY(pie.w.printerDialogLoaded());
-    bool sameChoices = false;
-    pie.platform.onModal = [&](QDialog& shown) {
-        auto& dialog = static_cast<frmselectprinter&>(shown);
-        sameChoices = dialog.ui.Option2->isChecked() && dialog.ui.Text1->text() == "0"
-                   && dialog.ui.Command2->isVisible();
-        dialog.ui.Command3->click();
-    };
-    pie.w.mnuselectprinter_Click();
-    QVERIFY(sameChoices);
-    QCOMPARE(int(pie.w.VPLOTGLOBAL.printLandscape), 1);
-}
-
-void TestPrint::closeByFrameActsAsCancel()
-{
-    PieWindow pie;
-    pie.platform.onModal = [](QDialog& shown) { shown.close(); };
-    pie.w.mnuprint_Click();
-    QCOMPARE(int(pie.w.VPLOTGLOBAL.printRequested), 0);
-    QCOMPARE(int(pie.w.VPLOTGLOBAL.printCopies), -1);
-    QVERIFY(!pie.w.printerDialogLoaded());
-}
-
-void TestPrint::dialogCentred_data()
-{
-    QTest::addColumn<QSizeF>("screen"); // twips
-    QTest::addColumn<QPoint>("position"); // pixels of 15 twips
-    // The dialog is 5715 x 3450 twips: (28800 - 5715) / 2 = 11542 twips.
-    QTest::newRow("1920 x 1080") << QSizeF(28800, 16200) << QPoint(769, 425);
-    QTest::newRow("960 x 600") << QSizeF(14400, 9000) << QPoint(289, 185);
-}
-
-void TestPrint::dialogCentred()
-{
-    QFETCH(QSizeF, screen);
-    QFETCH(QPoint, position);
-    ScriptedPlatform platform;
-    platform.screenWidthTwips = screen.width();
-    platform.screenHeightTwips = screen.height();
-    vp::VplotGlobal global;
-    const frmselectprinter dialog(platform, global);
-    QCOMPARE(dialog.pos(), position);
-}
-
-// PrintRichText on a PDF printer: where the picture lands and how large.
-void TestPrint::canvasGeometry_data()
-{
-    QTest::addColumn<QSize>("picture");
-    QTest::addColumn<bool>("landscape");
-    QTest::addColumn<double>("minimumMargin"); // inches the device cannot reach
-    QTest::addColumn<QSize>("paper");          // points
-    QTest::addColumn<QSizeF>("printed");       // points
-
-    // 96 pixels to the inch on the offscreen screen: 192 x 96 px is 2 x 1 in.
-    QTest::newRow("small picture prints at its screen size")
-        << QSize(192, 96) << false << 0.0 << QSize(595, 842) << QSizeF(144, 72);
-    QTest::newRow("device with unprintable edges keeps the margins from the paper")
-        << QSize(192, 96) << false << 0.1 << QSize(595, 842) << QSizeF(144, 72);
-    // Wider than the 7.77 in between the margins: shrunk to that width.
-    QTest::newRow("wide picture shrinks to the target width")
-        << QSize(1600, 400) << false << 0.0 << QSize(595, 842) << QSizeF(559, 139.75);
-    QTest::newRow("landscape page")
-        << QSize(1600, 400) << true << 0.0 << QSize(842, 595) << QSizeF(806, 201.5);
-    // Taller than the page: shrunk until it fits, on one page.
-    QTest::newRow("tall picture shrinks to the target height")
-        << QSize(200, 2000) << false << 0.0 << QSize(595, 842) << QSizeF(80.6, 806);
-}
-
-void TestPrint::canvasGeometry()
-{
-    if (!haveTool("pdfinfo") || !haveTool("pdftoppm"))
-        QSKIP("pdfinfo and pdftoppm are needed");
-    QFETCH(QSize, picture);
-    QFETCH(bool, landscape);
-    QFETCH(double, minimumMargin);
-    QFETCH(QSize, paper);
-    QFETCH(QSizeF, printed);
-
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("out.pdf"));
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(file);
-    const QMarginsF edges(minimumMargin, minimumMargin, minimumMargin, minimumMargin);
-    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4),
-                                      landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
-                                      edges, QPageLayout::Inch, edges));
-    const PrintGeometry geometry = printGeometry(printer);
-    QCOMPARE(geometry.offsetX, qRound(minimumMargin * 1440));
-    QCOMPARE(geometry.offsetY, qRound(minimumMargin * 1440));
-
-    QTextEdit canvas;
-    QTextCursor(canvas.document()).insertImage(solidPicture(picture.width(), picture.height(), Qt::blue));
-    const QString error = PrintRichText(canvas, printer, 360, 360, 360, 360);
-    QCOMPARE(error, QString());
-    QVERIFY(canvas.document()->isEmpty());
-
-    const PdfInfo info = pdfInfo(file);
-    QCOMPARE(info.pages, 1);
-    QCOMPARE(info.pageSize, paper);
-    const QRect ink = inkBox(pdfPage(file, 1));
-    // One pixel per point; the margin is 18 points.
-    QVERIFY2(qAbs(ink.left() - 18) <= 1 && qAbs(ink.top() - 18) <= 1,
-             qPrintable(QStringLiteral("picture at %1,%2").arg(ink.left()).arg(ink.top())));
-    QVERIFY2(qAbs(ink.width() - printed.width()) <= 2 && qAbs(ink.height() - printed.height()) <= 2,
-             qPrintable(QStringLiteral("picture %1 x %2").arg(ink.width()).arg(ink.height())));
-    QVERIFY(ink.right() <= paper.width() - 18 && ink.bottom() <= paper.height() - 18);
-}
-
-// Content that does not fit the rest of a page continues at the top of the
-// next page of the same document, inside the margins.
-void TestPrint::canvasContinuesOnNewPages()
-{
-    if (!haveTool("pdfinfo") || !haveTool("pdftoppm"))
-        QSKIP("pdfinfo and pdftoppm are needed");
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("out.pdf"));
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(file);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-
-    // 50 lines fill more than the 356 points a 450-point picture leaves of
-    // the 806-point target, so each picture starts a page of its own.
-    QTextEdit canvas;
-    QTextCursor cursor(canvas.document());
-    for (int line = 1; line <= 50; ++line)
-        cursor.insertText(QStringLiteral("Line %1 of the canvas\n").arg(line));
-    // 300 x 600 pixels print as 225 x 450 points.
-    cursor.insertImage(solidPicture(300, 600, Qt::red));
-    cursor.insertText(QStringLiteral("\n"));
-    cursor.insertImage(solidPicture(300, 600, Qt::green));
-    const QString error = PrintRichText(canvas, printer, 360, 360, 360, 360);
-    QCOMPARE(error, QString());
-
-    QCOMPARE(pdfInfo(file).pages, 3);
-    const QRect text = inkBox(pdfPage(file, 1));
-    QVERIFY(!text.isNull());
-    QVERIFY(text.left() >= 17 && text.top() >= 17 && text.bottom() <= 842 - 18);
-    const QColor colours[] = {Qt::red, Qt::green};
-    for (int page : {2, 3}) {
-        const QImage image = pdfPage(file, page);
-        const QRect ink = inkBox(image);
-        QVERIFY2(qAbs(ink.left() - 18) <= 1 && qAbs(ink.top() - 18) <= 1
-                     && qAbs(ink.width() - 225) <= 2 && qAbs(ink.height() - 450) <= 2,
-                 qPrintable(QStringLiteral("page %1: %2 x %3 at %4,%5")
-                                .arg(page).arg(ink.width()).arg(ink.height())
-                                .arg(ink.left()).arg(ink.top())));
-        const QColor middle = image.pixelColor(ink.center());
-        const QColor expected = colours[page - 2];
-        QVERIFY2(qAbs(middle.red() - expected.red()) <= 8 && qAbs(middle.green() - expected.green()) <= 8
-                     && qAbs(middle.blue() - expected.blue()) <= 8,
-                 qPrintable(middle.name()));
-    }
-}
-
-// Margins wider than the paper: an error, no endless page loop.
-void TestPrint::marginsLeavingNoRoom()
-{
-    QTemporaryDir dir;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(dir.filePath(QStringLiteral("out.pdf")));
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    QTextEdit canvas;
-    canvas.setPlainText(QStringLiteral("text"));
-    const QString error = PrintRichText(canvas, printer, 9000, 360, 9000, 360);
-    QVERIFY(!error.isEmpty());
-    QVERIFY(canvas.document()->isEmpty());
-}
-
-void TestPrint::noPrinterInstalled()
-{
-    if (!serverMissing())
-        QSKIP("needs CUPS_SERVER naming a server that does not exist");
-    PieWindow pie;
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    clipboard->setText(QStringLiteral("before"));
-    bool listEmpty = false;
-    QString comboText, selected;
-    pie.platform.onModal = [&](QDialog& shown) {
-        auto& dialog = static_cast<frmselectprinter&>(shown);
-        listEmpty = dialog.ui.cboprinterlist->count() == 0;
-        comboText = dialog.ui.cboprinterlist->currentText();
-        selected = dialog.ui.Label2->text();
-        QVERIFY(!dialog.SelectPrinter(QStringLiteral("Office_Laser")));
-        dialog.ui.Text1->setText(QStringLiteral("2"));
-        dialog.ui.Command2->click();
-    };
-    pie.w.mnuprint_Click();
-    QVERIFY(listEmpty);
-    QCOMPARE(comboText, QStringLiteral("Combo1"));
-    QCOMPARE(selected, QStringLiteral("Selected Printer:"));
-    QCOMPARE(pie.platform.messages.size(), 1);
-    QVERIFY(pie.platform.messages.first().startsWith("No printer is installed"));
-    QVERIFY(pie.platform.messages.first().contains("Select Printer"));
-    QCOMPARE(int(pie.w.VPLOTGLOBAL.printCopies), 1);
-    QVERIFY(clipboard->text().isEmpty());
-    QVERIFY(pie.w.PieChart1().Visible());
-    QVERIFY(pie.w.ui.RichTextBox1->isHidden());
-}
-
-void TestPrint::printerListAndSelection()
-{
-    if (!serverRunning())
-        QSKIP("needs the private print server (tests/cups/start-cups.sh, as root)");
-    PieWindow pie;
-    pie.w.VPLOTGLOBAL.printCopies = 5; // select mode
-    QStringList names;
-    QString comboText, selected;
-    bool printModeHidden = false;
-    pie.platform.onModal = [&](QDialog& shown) {
-        auto& dialog = static_cast<frmselectprinter&>(shown);
-        names = listed(dialog);
-        comboText = dialog.ui.cboprinterlist->currentText();
-        selected = dialog.ui.Label2->text();
-        printModeHidden = dialog.ui.Command2->isHidden() && dialog.ui.Text1->isHidden()
-                       && dialog.ui.Frame1->isHidden() && dialog.ui.Label3->isHidden();
-        // Names compare exactly: another letter case selects nothing.
-        QVERIFY(!dialog.SelectPrinter(QStringLiteral("plotter_room_2")));
-        QCOMPARE(dialog.currentPrinter()->printerName(), QStringLiteral("Office_Laser"));
-        dialog.ui.cboprinterlist->setCurrentIndex(names.indexOf("Plotter_Room_2"));
-        dialog.ui.Command1->click();
-    };
-    pie.w.mnuselectprinter_Click();
-    names.sort();
-    QCOMPARE(names, (QStringList{"Office_Laser", "Plotter_Room_2"}));
-    QCOMPARE(comboText, QStringLiteral("Office_Laser"));
-    QCOMPARE(selected, QStringLiteral("Selected Printer: Office_Laser"));
-    QVERIFY(printModeHidden);
-    QVERIFY(!pie.w.printerDialogLoaded());
-    // Text1 still held "1": Select stores it, also in select mode.
-    QCOMPARE(int(pie.w.VPLOTGLOBAL.printCopies), 1);
-
-    // Loaded afresh, the dialog shows the printer chosen last time.
-    pie.platform.onModal = [&](QDialog& shown) {
-        auto& dialog = static_cast<frmselectprinter&>(shown);
-        comboText = dialog.ui.cboprinterlist->currentText();
-        selected = dialog.ui.Label2->text();
-        // A typed name that matches nothing leaves the printer unchanged.
-        dialog.ui.cboprinterlist->setEditText(QStringLiteral("No_Such_Printer"));
-        dialog.ui.Command1->click();
-    };
-    pie.w.mnuselectprinter_Click();
-    QCOMPARE(comboText, QStringLiteral("Plotter_Room_2"));
-    QCOMPARE(selected, QStringLiteral("Selected Printer: Plotter_Room_2"));
-    QCOMPARE(CurrentPrinter::instance().name(), QStringLiteral("Plotter_Room_2"));
-}
-
-void TestPrint::copiesAndOrientation_data()
-{
-    QTest::addColumn<QString>("printer");
-    QTest::addColumn<bool>("landscape");
-    QTest::addColumn<QString>("copies");
-    QTest::addColumn<int>("jobs");
-    QTest::addColumn<QSize>("pageSize");
-
-    QTest::newRow("three landscape copies, three documents")
-        << "Office_Laser" << true << "3" << 3 << QSize(842, 595);
-    QTest::newRow("one portrait copy on the second printer")
-        << "Plotter_Room_2" << false << "1" << 1 << QSize(595, 842);
-    QTest::newRow("2.5 copies print two")
-        << "Plotter_Room_2" << true << "2.5" << 2 << QSize(842, 595);
-}
-
-void TestPrint::copiesAndOrientation()
-{
-    if (!serverRunning())
-        QSKIP("needs the private print server (tests/cups/start-cups.sh, as root)");
-    QFETCH(QString, printer);
-    QFETCH(bool, landscape);
-    QFETCH(QString, copies);
-    QFETCH(int, jobs);
-    QFETCH(QSize, pageSize);
-
-    PieWindow pie;
-    QGuiApplication::clipboard()->setText(QStringLiteral("held before printing"));
-    const QStringList before = spooledJobs();
-    pie.platform.onModal = pressPrint(printer, landscape, copies);
-    pie.w.mnuprint_Click();
-    QCOMPARE(pie.platform.messages, QStringList());
-
-    const QStringList arrived = newJobs(before, jobs);
-    QCOMPARE(arrived.size(), jobs);
-    for (const QString& job : arrived) {
-        // The listener names each job after the queue that sent it.
-        QVERIFY2(job.endsWith("-" + printer + ".prn"), qPrintable(job));
-        QFile file(job);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QVERIFY(file.read(5) == "%PDF-");
-        const PdfInfo info = pdfInfo(job);
-        QCOMPARE(info.pages, 1);
-        QCOMPARE(info.pageSize, pageSize);
-    }
-
-    // After the run: the clipboard is empty, the canvas empty and hidden,
-    // the chart shown, the copies number back at 1.
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    QVERIFY(clipboard->image().isNull());
-    QVERIFY(clipboard->text().isEmpty());
-    QVERIFY(pie.w.ui.RichTextBox1->isHidden());
-    QVERIFY(pie.w.ui.RichTextBox1->document()->isEmpty());
-    QVERIFY(pie.w.PieChart1().Visible());
-    // The canvas took 70 % of the 1920 x 1080 pixel screen while printing.
-    QCOMPARE(pie.w.ui.RichTextBox1->size(), QSize(1344, 756));
-    QCOMPARE(int(pie.w.VPLOTGLOBAL.printCopies), 1);
-    QCOMPARE(int(pie.w.state.printCopyIndex), jobs);
-    QCOMPARE(int(pie.w.VPLOTGLOBAL.printLandscape), landscape ? 1 : 0);
-    QVERIFY(pie.w.printerDialogLoaded());
-}
-
-void TestPrint::pictureInsideMargins_data()
-{
-    QTest::addColumn<bool>("landscape");
-    QTest::addColumn<QSize>("paper");
-    QTest::newRow("portrait") << false << QSize(595, 842);
-    QTest::newRow("landscape") << true << QSize(842, 595);
-}
-
-// The chart picture (wider than the page) fills the width between the
-// quarter-inch margins and stays inside them.
-void TestPrint::pictureInsideMargins()
-{
-    if (!serverRunning())
-        QSKIP("needs the private print server (tests/cups/start-cups.sh, as root)");
-    QFETCH(bool, landscape);
-    QFETCH(QSize, paper);
-
-    PieWindow pie;
-    const QStringList before = spooledJobs();
-    pie.platform.onModal = pressPrint(QStringLiteral("Office_Laser"), landscape, "1");
-    pie.w.mnuprint_Click();
-    const QStringList arrived = newJobs(before, 1);
-    QCOMPARE(arrived.size(), 1);
-    const QImage page = pdfPage(arrived.first(), 1);
-    QCOMPARE(page.size(), paper);
-    const QRect ink = inkBox(page);
-    QVERIFY(!ink.isNull());
-    const QString where = QStringLiteral("ink %1,%2 - %3,%4")
-                              .arg(ink.left()).arg(ink.top()).arg(ink.right()).arg(ink.bottom());
-    // 0.25 in is 18 points.
-    QVERIFY2(ink.left() >= 18 && ink.top() >= 18, qPrintable(where));
-    // A4 is 595.3 x 841.9 points: the last pixel column or row may hold the
-    // part of the picture up to the margin.
-    QVERIFY2(ink.right() <= paper.width() - 18 && ink.bottom() <= paper.height() - 18,
-             qPrintable(where));
-    QVERIFY2(ink.left() <= 19 && ink.top() <= 19, qPrintable(where));
-    QVERIFY2(ink.right() >= paper.width() - 21, qPrintable(where));
-}
-
-// Content already in the canvas comes first; the picture pasted after it
-// continues on a second page of the same document.
-void TestPrint::largeCanvasContinues()
-{
-    if (!serverRunning())
-        QSKIP("needs the private print server (tests/cups/start-cups.sh, as root)");
-    PieWindow pie;
-    QString lines;
-    // 60 lines leave less room than the picture needs.
-    for (int line = 1; line <= 60; ++line)
-        lines += QStringLiteral("Note %1\n").arg(line);
-    pie.w.ui.RichTextBox1->setPlainText(lines);
-
-    const QStringList before = spooledJobs();
-    pie.platform.onModal = pressPrint(QStringLiteral("Office_Laser"), false, "1");
-    pie.w.mnuprint_Click();
-    const QStringList arrived = newJobs(before, 1);
-    QCOMPARE(arrived.size(), 1);
-    QCOMPARE(pdfInfo(arrived.first()).pages, 2);
-    const QRect first = inkBox(pdfPage(arrived.first(), 1));
-    const QRect second = inkBox(pdfPage(arrived.first(), 2));
-    QVERIFY(!first.isNull() && !second.isNull());
-    // The second page holds the whole picture: the width between the margins.
-    QVERIFY(second.top() >= 18 && second.top() <= 19);
-    QVERIFY(second.width() >= 595 - 36 - 3);
-    QVERIFY(pie.w.ui.RichTextBox1->document()->isEmpty());
-}
-
-void TestPrint::selectInPrintModePrintsNothing()
-{
-    if (!serverRunning())
-        QSKIP("needs the private print server (tests/cups/start-cups.sh, as root)");
-    PieWindow pie;
-    const QStringList before = spooledJobs();
-    pie.platform.onModal = [](QDialog& shown) {
-        auto& dialog = static_cast<frmselectprinter&>(shown);
-        dialog.ui.cboprinterlist->setEditText(QStringLiteral("Plotter_Room_2"));
-        dialog.ui.Option2->setChecked(true);
-        dialog.ui.Text1->setText(QStringLiteral("4"));
-        dialog.ui.Command1->click();
-    };
-    pie.w.mnuprint_Click();
-    QCOMPARE(newJobs(before, 1, 3000), QStringList());
-    QCOMPARE(int(pie.w.VPLOTGLOBAL.printCopies), 4);
-    QCOMPARE(int(pie.w.VPLOTGLOBAL.printRequested), 0);
-    QCOMPARE(int(pie.w.VPLOTGLOBAL.printLandscape), 0);
-    QCOMPARE(CurrentPrinter::instance().name(), QStringLiteral("Plotter_Room_2"));
-    QVERIFY(!pie.w.printerDialogLoaded());
-}
-
-// A stopped queue is named in a message and gets no job; the chart and the
-// canvas are back as before.
-void TestPrint::stoppedPrinterIsReported()
-{
-    if (!serverRunning())
-        QSKIP("needs the private print server (tests/cups/start-cups.sh, as root)");
-    auto queueCommand = [](const char* command) {
-        return QProcess::execute(QString::fromLatin1(command), {QStringLiteral("Plotter_Room_2")});
-    };
-    QCOMPARE(queueCommand("cupsdisable"), 0);
-    struct Restart {
-        std::function<int(const char*)> run;
-        ~Restart() { run("cupsenable"); }
-    } restart{queueCommand};
-
-    PieWindow pie;
-    const QStringList before = spooledJobs();
-    pie.platform.onModal = pressPrint(QStringLiteral("Plotter_Room_2"), false, "2");
-    pie.w.mnuprint_Click();
-    QCOMPARE(pie.platform.messages.size(), 1);
-    QVERIFY2(pie.platform.messages.first().contains("\"Plotter_Room_2\""),
-             qPrintable(pie.platform.messages.first()));
-    QCOMPARE(newJobs(before, 1, 3000), QStringList());
-    QVERIFY(pie.w.PieChart1().Visible());
-    QVERIFY(pie.w.ui.RichTextBox1->isHidden());
-    QVERIFY(pie.w.ui.RichTextBox1->document()->isEmpty());
-    QVERIFY(QGuiApplication::clipboard()->image().isNull());
-    QCOMPARE(int(pie.w.VPLOTGLOBAL.printCopies), 1);
-}
 
 QTEST_MAIN(TestPrint)
 #include "tst_print.moc"
