@@ -19,6 +19,7 @@ import shutil
 import statistics
 import subprocess
 import sys
+import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -52,20 +53,29 @@ class Case:
         self.cwd = cwd
         self.check = check  # file that must exist after a run
         self.times = []
+        self.cpu = []
         self.mem = []
+        self.last_cpu = 0.0
 
     def run_once(self):
+        """Wall time of one run; the CPU time (user + system) it used is kept
+        in self.cpu."""
         if self.check and os.path.exists(self.check):
             os.remove(self.check)
-        t0 = time.perf_counter()
-        p = subprocess.run(self.argv, env=self.env, cwd=self.cwd,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-        dt = time.perf_counter() - t0
-        if p.returncode != 0:
-            raise SystemExit("%s failed (%d): %s" % (self.name, p.returncode,
-                                                      p.stderr.decode(errors="replace")))
+        with tempfile.TemporaryFile() as err:
+            t0 = time.perf_counter()
+            p = subprocess.Popen(self.argv, env=self.env, cwd=self.cwd,
+                                 stdout=subprocess.DEVNULL, stderr=err)
+            _, status, usage = os.wait4(p.pid, 0)
+            dt = time.perf_counter() - t0
+            p.returncode = os.waitstatus_to_exitcode(status)
+            if p.returncode != 0:
+                err.seek(0)
+                raise SystemExit("%s failed (%d): %s" % (self.name, p.returncode,
+                                                          err.read().decode(errors="replace")))
         if self.check and not os.path.exists(self.check):
             raise SystemExit("%s wrote no %s" % (self.name, self.check))
+        self.last_cpu = usage.ru_utime + usage.ru_stime
         return dt
 
     def run_mem(self, tmp):
@@ -153,11 +163,18 @@ def make_report(data):
     lines.append("| peak memory, P3 render | %.1f MiB | < 40 MiB | %s |"
                  % (mem("render P3"), yes(mem("render P3") < 40)))
     lines.append("")
-    lines.append("| case | median | min | max | peak memory |")
-    lines.append("|---|---|---|---|---|")
+    lines.append("| case | median | min | max | CPU time (user + system), median | peak memory |")
+    lines.append("|---|---|---|---|---|---|")
     for name, v in r.items():
-        lines.append("| %s | %.3f s | %.3f s | %.3f s | %.1f MiB |"
-                     % (name, v["median_s"], v["min_s"], v["max_s"], v["peak_kib"] / MIB))
+        lines.append("| %s | %.3f s | %.3f s | %.3f s | %.3f s | %.1f MiB |"
+                     % (name, v["median_s"], v["min_s"], v["max_s"], v["cpu_median_s"],
+                        v["peak_kib"] / MIB))
+    lines.append("")
+    lines.append("CPU time is less disturbed by other work on the machine than wall time "
+                 "(though not immune: a busy machine slows every process down). "
+                 "CPU-time ratios to gnuplot: P3 %.2f, B10 %.2f."
+                 % (r["render P3"]["cpu_median_s"] / r["gnuplot P3"]["cpu_median_s"],
+                    r["render B10"]["cpu_median_s"] / r["gnuplot B10"]["cpu_median_s"]))
     lines.append("")
     lines.append("Scale (WSTACKEDBAR, grouped; bars = series x categories). The 20 x 50 case "
                  "also draws its 20-entry legend (above 40 entries the legend is left out).")
@@ -219,7 +236,7 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("build")
     ap.add_argument("work")
-    ap.add_argument("--rounds", type=int, default=7)
+    ap.add_argument("--rounds", type=int, default=15)
     ap.add_argument("--mem-runs", type=int, default=3)
     ap.add_argument("--json")
     ap.add_argument("--readme", help="write the figures into this README between its markers")
@@ -284,6 +301,7 @@ def main():
             k = r % len(cases)
             for c in cases[k:] + cases[:k]:
                 c.times.append(c.run_once())
+                c.cpu.append(c.last_cpu)
         for _ in range(args.mem_runs):
             for c in cases:
                 c.mem.append(c.run_mem(work))
@@ -301,6 +319,7 @@ def main():
     res = {c.name: {"median_s": statistics.median(c.times),
                     "min_s": min(c.times), "max_s": max(c.times),
                     "runs": len(c.times),
+                    "cpu_median_s": statistics.median(c.cpu),
                     "peak_kib": statistics.median(c.mem)} for c in cases}
     meta = {"date": datetime.datetime.now().strftime("%Y-%m-%d %H:%M"),
             "nproc": os.cpu_count(), "cpu": cpu_model(),

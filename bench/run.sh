@@ -1,13 +1,13 @@
 #!/bin/bash
 # Runs every benchmark with one command and writes the figures into
-# bench/README.md. Usage: bench/run.sh [ROUNDS]   (default 7 rounds)
+# bench/README.md. Usage: bench/run.sh [ROUNDS]   (default 15 rounds)
 # BUILD_DIR (default build-bench) and WORK_DIR (default a temporary folder)
 # may be set in the environment.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
 build=${BUILD_DIR:-$root/build-bench}
-rounds=${1:-7}
+rounds=${1:-15}
 
 need=()
 command -v gnuplot >/dev/null || need+=(gnuplot-nox)

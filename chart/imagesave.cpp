@@ -58,7 +58,7 @@ bool writePngChunk(QIODevice* device, const char (&type)[5], const uchar* data, 
 // and straight edges: each row is stored as its difference to the row
 // above (filter "up"), and run-length deflate packs those about as small as
 // the exhaustive default settings of a general PNG writer, in a fraction of
-// the time. The rows are converted, filtered and compressed one at a time.
+// the time. The rows are filtered and compressed one at a time.
 bool encodePng(const QImage& picture, QIODevice* device, QString* error)
 {
     if (picture.isNull()) {
@@ -101,8 +101,8 @@ bool encodePng(const QImage& picture, QIODevice* device, QString* error)
     if (deflateInit2(&z, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15, 8, Z_RLE) != Z_OK)
         return failed(QStringLiteral("cannot start the compressor"));
     const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
-    std::vector<uchar> previous(rowBytes, 0);
-    std::vector<uchar> current(rowBytes);
+    // The row above the first one counts as black.
+    const std::vector<QRgb> blank(static_cast<std::size_t>(width), 0);
     std::vector<uchar> filtered(rowBytes + 1);
     std::vector<uchar> out(1 << 16);
     filtered[0] = 2; // filter type "up"
@@ -127,18 +127,16 @@ bool encodePng(const QImage& picture, QIODevice* device, QString* error)
     };
     for (int y = 0; ok && y < height; ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-        uchar* cur = current.data();
+        const auto* above =
+            y > 0 ? reinterpret_cast<const QRgb*>(rgb.constScanLine(y - 1)) : blank.data();
+        uchar* dst = filtered.data() + 1;
         for (int x = 0; x < width; ++x) {
             const QRgb c = line[x];
-            cur[3 * x] = static_cast<uchar>(qRed(c));
-            cur[3 * x + 1] = static_cast<uchar>(qGreen(c));
-            cur[3 * x + 2] = static_cast<uchar>(qBlue(c));
+            const QRgb a = above[x];
+            dst[3 * x] = static_cast<uchar>(qRed(c) - qRed(a));
+            dst[3 * x + 1] = static_cast<uchar>(qGreen(c) - qGreen(a));
+            dst[3 * x + 2] = static_cast<uchar>(qBlue(c) - qBlue(a));
         }
-        const uchar* above = previous.data();
-        uchar* dst = filtered.data() + 1;
-        for (std::size_t i = 0; i < rowBytes; ++i)
-            dst[i] = static_cast<uchar>(cur[i] - above[i]);
-        current.swap(previous);
         z.next_in = filtered.data();
         z.avail_in = static_cast<uInt>(filtered.size());
         ok = drain(Z_NO_FLUSH);
@@ -445,6 +443,13 @@ bool writeImageFile(const QImage& image, const QString& fileName, int format, QS
     if (!ok) {
         file.cancelWriting();
         *error = QStringLiteral("Cannot write %1: %2").arg(fileName, *error);
+        return false;
+    }
+    // commit() does not report a failure of its last buffer flush (a full
+    // disk): flush first, so that a cut-off picture never replaces the file.
+    if (!file.flush()) {
+        *error = QStringLiteral("Cannot write %1: %2").arg(fileName, file.errorString());
+        file.cancelWriting();
         return false;
     }
     if (!file.commit()) {
