@@ -132,7 +132,14 @@ QString ChartComponent::chartText(const QString& text)
     // HTML would fold runs of blanks into one and drop blanks at either end:
     // each blank that follows a blank, or starts or ends the text, becomes a
     // non-breaking one.
-    const QString escaped = text.toHtmlEscaped();
+    // Qt Charts shortens a text that does not fit at a cost that grows with
+    // the square of its length; no chart shows more than a few hundred
+    // characters, so longer texts are cut first.
+    constexpr int kLongestText = 1000;
+    const QString shown = text.size() > kLongestText
+                              ? text.left(kLongestText - 1) + QChar(0x2026)
+                              : text;
+    const QString escaped = shown.toHtmlEscaped();
     QString out;
     out.reserve(escaped.size() + 8);
     for (int i = 0; i < escaped.size(); ++i) {

@@ -1,5 +1,6 @@
 #include "imagesave.h"
 
+#include <QBuffer>
 #include <QHash>
 #include <QImageWriter>
 #include <QPainter>
@@ -424,14 +425,20 @@ bool writeImageFile(const QImage& image, const QString& fileName, int format, QS
         QPainter painter(&opaque);
         painter.drawImage(0, 0, image);
     }
+    // The picture is encoded in memory and written with one call: encoders
+    // and QFileDevice do not reliably report a write that failed half-way
+    // (a full disk), but a short single write is always seen.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
     bool ok = false;
     if (format == 4) {
-        ok = writeGif(opaque, &file, error);
+        ok = writeGif(opaque, &buffer, error);
     } else if (format == 1) {
-        ok = encodePng(opaque, &file, error);
+        ok = encodePng(opaque, &buffer, error);
     } else {
         static const char* const names[] = {"bmp", nullptr, "jpg", "tiff"};
-        QImageWriter writer(&file, names[format]);
+        QImageWriter writer(&buffer, names[format]);
         if (format == 2)
             writer.setQuality(90);
         if (format == 3)
@@ -440,16 +447,14 @@ bool writeImageFile(const QImage& image, const QString& fileName, int format, QS
         if (!ok)
             *error = writer.errorString();
     }
+    buffer.close();
+    if (ok && (file.write(bytes) != bytes.size() || !file.flush())) {
+        ok = false;
+        *error = file.errorString();
+    }
     if (!ok) {
         file.cancelWriting();
         *error = QStringLiteral("Cannot write %1: %2").arg(fileName, *error);
-        return false;
-    }
-    // commit() does not report a failure of its last buffer flush (a full
-    // disk): flush first, so that a cut-off picture never replaces the file.
-    if (!file.flush()) {
-        *error = QStringLiteral("Cannot write %1: %2").arg(fileName, file.errorString());
-        file.cancelWriting();
         return false;
     }
     if (!file.commit()) {
