@@ -198,8 +198,10 @@ int main(int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setStyle(new NoIconStyle);
-    if (folder.isEmpty())
-        folder = QApplication::applicationDirPath();
+    // A folder text needs a separator for the folder rule to end it with
+    // one: "examples" must not become "examples~VGRAPH.TMP".
+    folder = folder.isEmpty() ? QApplication::applicationDirPath()
+                              : QFileInfo(folder).absoluteFilePath();
     // The chart is two thirds of the screen wide and 80 % of it high.
     BatchPlatform platform(folder, settings, width * 1.5, height / 0.8);
     frmsimplechart window(platform);
