@@ -5,6 +5,10 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 kind="${1:-pie}"
+if [ ! -f "$root/examples/$kind/~VGRAPH.TMP" ]; then
+  echo "usage: scripts/sample.sh [pie|bar|stacked]" >&2
+  exit 2
+fi
 bash "$root/scripts/install-deps.sh"
 bash "$root/scripts/build.sh" "$root/build"
 
@@ -19,16 +23,41 @@ fi
 
 shot="$root/out/sample-$kind.png"
 mkdir -p "$root/out"
+rm -f "$shot"
 echo "No display found: running VELDRAPLOT under Xvfb (1920x1080)."
-export XDG_RUNTIME_DIR="$(mktemp -d)"
-xvfb-run -a -s "-screen 0 1920x1080x24" bash -c '
+XDG_RUNTIME_DIR="$(mktemp -d)"
+export XDG_RUNTIME_DIR
+trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
+xvfb-run -a -s "-screen 0 1920x1080x24 -nolisten tcp" bash -c '
+  set -u
   "$1" "$2" & pid=$!
-  for i in $(seq 1 100); do
-    xdotool search --name "^Charts$" >/dev/null 2>&1 && break
+  win=""
+  for i in $(seq 1 200); do
+    win=$(xdotool search --onlyvisible --name "^Charts\$" 2>/dev/null | head -n 1) && [ -n "$win" ] && break
+    kill -0 $pid 2>/dev/null || break
     sleep 0.1
   done
-  sleep 1
+  if [ -z "$win" ]; then
+    echo "VELDRAPLOT did not show its window." >&2
+    kill $pid 2>/dev/null
+    wait $pid
+    exit 1
+  fi
+  # VELDRAPLOT asks to be maximized; Xvfb has no window manager to grant
+  # that, so give the window the whole screen as a manager would.
+  xdotool windowmove --sync "$win" 0 0 >/dev/null 2>&1 || true
+  xdotool windowsize --sync "$win" 1920 1080 >/dev/null 2>&1 || true
+  # Wait until the picture stops changing (at most about 5 s).
+  prev=""
+  for i in $(seq 1 25); do
+    sleep 0.2
+    now=$(import -window root -depth 8 rgb:- | md5sum)
+    [ "$now" = "$prev" ] && break
+    prev=$now
+  done
   import -window root "$3"
   kill $pid
+  wait $pid 2>/dev/null || true
 ' _ "$bin/veldraplot" "$settings" "$shot"
+[ -s "$shot" ] || { echo "No screenshot was taken." >&2; exit 1; }
 echo "Screenshot of the sample chart saved to: $shot"
