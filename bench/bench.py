@@ -238,9 +238,9 @@ def make_report(data):
     if all(("render S%d" % b) in ins for b in (1000, 10000, 20000)):
         ilast = (ins["render S20000"] - ins["render S10000"]) / 10.0
         ibefore = (ins["render S10000"] - ins["render S1000"]) / 9.0
-        verdict = "linear" if ilast <= ibefore * 1.25 else "**more than linear**"
+        verdict = "linearly" if ilast <= ibefore * 1.25 else "**faster than linearly**"
         lines.append("Marginal instructions: %.1f M per 1000 bars for the last 10,000 against "
-                     "%.1f M for the 9,000 before them: the work grows %s in the number of bars."
+                     "%.1f M for the 9,000 before them: the work grows %s with the number of bars."
                      % (ilast / 1e6, ibefore / 1e6, verdict))
     return "\n".join(lines)
 
