@@ -256,6 +256,7 @@ int AxisChart::categoryCount() const
 
 void AxisChart::rebuild()
 {
+    const QList<QPointer<QObject>> before = chartObjects();
     if (bars_) {
         chart_->removeSeries(bars_);
         delete bars_;
@@ -267,10 +268,7 @@ void AxisChart::rebuild()
     }
     itemAxis_ = nullptr;
     unitAxis_ = nullptr;
-    // Qt Charts drops the graphics of removed axes and series only through
-    // deleteLater(): without this, a picture taken before the event loop
-    // runs again still shows the old axes.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    deleteRemoved(before);
     if (series_.Count() == 0)
         return;
 
@@ -461,7 +459,20 @@ void AxisChart::styleAxes(int categories)
     }
     if (high <= low)
         high = low + 1.0;
+    // About five round steps (1, 2, 2.5 or 5 times a power of ten) that
+    // cover the range: 0..21 gets 0..25 in steps of 5.
+    const double rough = (high - low) / 5.0;
+    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    double step = 10.0 * power;
+    for (double factor : {1.0, 2.0, 2.5, 5.0}) {
+        if (factor * power >= rough) {
+            step = factor * power;
+            break;
+        }
+    }
+    low = std::floor(low / step) * step;
+    high = std::ceil(high / step) * step;
     unitAxis_->setLabelFormat(QStringLiteral("%.10g"));
     unitAxis_->setRange(low, high);
-    unitAxis_->applyNiceNumbers();
+    unitAxis_->setTickCount(static_cast<int>(std::lround((high - low) / step)) + 1);
 }

@@ -331,6 +331,24 @@ void ChartComponent::invalidate(int change)
     QTimer::singleShot(0, this, [this] { flushPending(); });
 }
 
+QList<QPointer<QObject>> ChartComponent::chartObjects() const
+{
+    QList<QPointer<QObject>> objects;
+    if (QGraphicsScene* scene = chart_->scene()) {
+        for (QGraphicsItem* item : scene->items())
+            if (QGraphicsObject* object = item->toGraphicsObject())
+                objects.append(object);
+    }
+    return objects;
+}
+
+void ChartComponent::deleteRemoved(const QList<QPointer<QObject>>& objects)
+{
+    for (const QPointer<QObject>& object : objects)
+        if (object)
+            QCoreApplication::sendPostedEvents(object, QEvent::DeferredDelete);
+}
+
 void ChartComponent::flushPending() const
 {
     const_cast<ChartComponent*>(this)->applyPending();

@@ -14,6 +14,7 @@
 #include <QColor>
 #include <QFont>
 #include <QImage>
+#include <QPointer>
 #include <QPen>
 #include <QString>
 
@@ -131,6 +132,14 @@ protected:
     // thousands of Add calls builds the Qt Charts objects only once.
     enum Change { StyleChanged = 1, DataChanged = 2 };
     void invalidate(int change);
+
+    // Qt Charts drops the graphics of removed series and axes only through
+    // deleteLater(), so a picture taken before the event loop runs again
+    // would still show them. chartObjects() notes the chart's own objects
+    // before a removal; deleteRemoved() then deletes those of them that were
+    // scheduled for deletion, and nothing else in the program.
+    QList<QPointer<QObject>> chartObjects() const;
+    static void deleteRemoved(const QList<QPointer<QObject>>& objects);
 
     // Re-creates the series (and axes) from the component's own model.
     virtual void rebuild() {}

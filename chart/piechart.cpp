@@ -141,11 +141,11 @@ int PieChart::legendEntries() const
 void PieChart::restyle()
 {
     if (pie_) {
+        const QList<QPointer<QObject>> before = chartObjects();
         chart_->removeSeries(pie_);
         delete pie_;
         pie_ = nullptr;
-        // Removed series leave their graphics to deleteLater().
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        deleteRemoved(before);
     }
     if (items_.Count() == 0)
         return;
