@@ -1,4 +1,5 @@
 #include "axischart.h"
+#include "chartstyle.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>
@@ -19,18 +20,8 @@
 
 namespace {
 
-QColor toQColor(vp::Colour c)
-{
-    return QColor(vp::redOf(c), vp::greenOf(c), vp::blueOf(c));
-}
-
-QFont startFont(double points, bool bold)
-{
-    QFont font;
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
+using chartstyle::startFont;
+using chartstyle::toQColor;
 
 // Share of a category's width that its bars take, by SeriesBarSpacing.
 double barWidthFor(int spacing)

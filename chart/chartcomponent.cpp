@@ -1,4 +1,5 @@
 #include "chartcomponent.h"
+#include "chartstyle.h"
 
 #include "imagesave.h"
 
@@ -25,18 +26,8 @@ namespace {
 // drops texts and cuts entries off, so the legend is left out instead.
 constexpr int kMaxLegendEntries = 40;
 
-QColor toQColor(vp::Colour c)
-{
-    return QColor(vp::redOf(c), vp::greenOf(c), vp::blueOf(c));
-}
-
-QFont startFont(double points, bool bold)
-{
-    QFont font;
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
+using chartstyle::startFont;
+using chartstyle::toQColor;
 
 } // namespace
 

@@ -1,4 +1,5 @@
 #include "piechart.h"
+#include "chartstyle.h"
 
 #include <QChart>
 #include <QCoreApplication>
@@ -13,10 +14,7 @@
 
 namespace {
 
-QColor toQColor(vp::Colour c)
-{
-    return QColor(vp::redOf(c), vp::greenOf(c), vp::blueOf(c));
-}
+using chartstyle::toQColor;
 
 // Text on a slice: white on dark colours, black on light ones.
 QColor labelOn(const QColor& fill)

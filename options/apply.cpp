@@ -145,12 +145,8 @@ void frmsimplechart::TamCmd1_Click()
         bar.setShowLegend(!checked(ui.chknolegend));
         // Orientation is always written: vertical unless Horizontal is picked.
         bar.setOrientation(ui.Opthoriz->isChecked() ? 1 : 0);
-        if (ui.OPTSTACKED->isChecked())
-            bar.setBarStackingMode(1);
-        if (ui.OPT100PCT->isChecked())
-            bar.setBarStackingMode(2);
-        if (ui.OPTGROUPED->isChecked())
-            bar.setBarStackingMode(0);
+        // The stacking options, written as at start-up.
+        SetStackingMode();
         for (int k = 0; k <= 3; ++k)
             if (Option1(k)->isChecked())
                 bar.setSeriesBarSpacing(k);
