@@ -9,6 +9,9 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QMouseEvent>
+#include <QScreen>
+#include <QShowEvent>
+#include <QTimer>
 #include <cmath>
 
 #include "frmselectprinter.h"
@@ -87,6 +90,34 @@ void frmsimplechart::placeWindowAndPanel()
     const long v = halfDifference(platform.ScreenHeightTwips(), height() * ty);
     move(qRound(h / tx), qRound(v / ty));
     ui.SSTab1->move(qRound(h / tx), qRound(v * 0.8 / ty));
+}
+
+void frmsimplechart::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (event->spontaneous() || firstShown_)
+        return;
+    firstShown_ = true;
+    // A window manager answers the request to be maximized within a few
+    // frames; the check waits a little longer than that.
+    if (isMaximized())
+        QTimer::singleShot(400, this, &frmsimplechart::fillScreenUnlessMaximized);
+}
+
+// With no window manager (a bare X server, a kiosk) nobody grants the
+// maximized state: the window would keep its designed size while the chart
+// is placed for the whole screen. It then takes the screen's available area
+// itself.
+void frmsimplechart::fillScreenUnlessMaximized()
+{
+    const QScreen* shown = screen();
+    if (!shown || !isMaximized())
+        return;
+    const QRect area = shown->availableGeometry();
+    const QRect frame = frameGeometry();
+    if (frame.width() * 10 >= area.width() * 9 && frame.height() * 10 >= area.height() * 9)
+        return;
+    setGeometry(area);
 }
 
 void frmsimplechart::Form_Load()

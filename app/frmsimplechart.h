@@ -105,6 +105,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     // Each subsystem connects its own controls to its handlers.
@@ -113,6 +114,7 @@ private:
 
     // Start-up helpers.
     void placeWindowAndPanel();
+    void fillScreenUnlessMaximized();
     bool failInput(const QString& file, const QString& problem);
     // Kind-specific reading into chartData_; false (program ended) on failure.
     bool readChartData(bool stacked);
@@ -121,6 +123,7 @@ private:
     void addBarData();
 
     std::unique_ptr<frmselectprinter> printerDialog_;
+    bool firstShown_ = false;
     // The start-up data, kept only while the chart is built.
     vp::ChartData chartData_;
 };

@@ -5,6 +5,7 @@
 #include "batchplatform.h"
 #include "frmsimplechart.h"
 #include "piechart.h"
+#include "qtext.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -112,9 +113,9 @@ QJsonObject describe(frmsimplechart& w)
                             {"Frame3Visible", !w.ui.Frame3->isHidden()},
                             {"chknolegend", w.ui.chknolegend->isChecked()}};
 
-    return {{"chartKind", QString::fromStdString(w.state.chartKind)},
-            {"chartTitle", QString::fromStdString(w.state.chartTitle)},
-            {"chartCaption", QString::fromStdString(w.state.chartCaption)},
+    return {{"chartKind", toQ(w.state.chartKind)},
+            {"chartTitle", toQ(w.state.chartTitle)},
+            {"chartCaption", toQ(w.state.chartCaption)},
             {"rowCount", w.state.rowCount},
             {"seriesCount", w.state.seriesCount},
             {"pie", pieJson},

@@ -7,6 +7,8 @@
 #include "piechart.h"
 #include "qtext.h"
 
+#include <QStringList>
+
 QString categoryEntryText(int number, const QString& label);
 
 void frmsimplechart::SetStackingMode()
@@ -105,26 +107,30 @@ void frmsimplechart::placeBarChart()
 void frmsimplechart::addBarData()
 {
     AxisChart& bar = barchart1();
+    // Each label is decoded once: every series shares that one string, so a
+    // long label costs its size once, not once per series.
     const int rows = static_cast<int>(chartData_.labels.size());
+    QStringList labels;
+    labels.reserve(rows);
+    for (int i = 0; i < rows; ++i)
+        labels << toQ(chartData_.labels[i]);
     for (int k = 1; k <= state.seriesCount; ++k) {
         bar.Series().Add(toQ(state.seriesNames[k]), 1);
         BarSeries& series = bar.Series().Item(k);
         series.setColor(state.brightColors[k]);
         for (int i = 0; i < 256 && i <= rows - 1; ++i)
-            series.Values().Add(toQ(chartData_.labels[i]),
-                                static_cast<double>(chartData_.value(i + 1, k)), 0);
+            series.Values().Add(labels[i], static_cast<double>(chartData_.value(i + 1, k)), 0);
     }
 
     ui.List1->clear();
-    for (int i = 0; i < rows; ++i)
-        ui.List1->addItem(toQ(chartData_.labels[i]));
+    ui.List1->addItems(labels);
 
     ui.Combo1->clear();
     for (int k = 1; k <= state.seriesCount; ++k) {
         state.brightColors[k] = bar.Series().Item(k).Color();
         state.itemColors[k] = state.brightColors[k];
-        ui.Combo1->addItem(categoryEntryText(k, toQ(state.seriesNames[k])));
+        ui.Combo1->addItem(categoryEntryText(k, bar.Series().Item(k).Name()));
     }
-    ui.Combo1->setEditText(QStringLiteral("1 - ") + toQ(state.seriesNames[1]));
+    ui.Combo1->setEditText(QStringLiteral("1 - ") + bar.Series().Item(1).Name());
     setSwatch(ui.Picture1, state.brightColors[1]);
 }

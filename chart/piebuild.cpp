@@ -7,6 +7,8 @@
 #include "piechart.h"
 #include "qtext.h"
 
+#include <QStringList>
+
 namespace {
 
 // "2 - Blue": the category number without a leading blank, " - ", the label.
@@ -54,23 +56,27 @@ void frmsimplechart::BuildPieChart()
     pie.setLegendPos(0);
     ui.optLabelsInside->setChecked(true);
 
+    // Each label is decoded once and shared by the slice, the list and the
+    // selector entry's source.
+    QStringList labels;
+    labels.reserve(rows);
+    for (int i = 0; i < rows; ++i)
+        labels << toQ(chartData_.labels[i]);
     for (int i = 0; i < 256 && i <= rows - 1; ++i) {
-        pie.Items().Add(toQ(chartData_.labels[i]), chartData_.values[i], 1);
+        pie.Items().Add(labels[i], chartData_.values[i], 1);
         pie.Items().Item(i + 1).setColor(state.brightColors[i + 1]);
     }
 
     ui.List1->clear();
-    for (int i = 0; i < rows; ++i)
-        ui.List1->addItem(toQ(chartData_.labels[i]));
+    ui.List1->addItems(labels);
 
     ui.Combo1->clear();
     for (int i = 1; i <= state.rowCount && i <= pie.Items().Count(); ++i) {
         state.brightColors[i] = pie.Items().Item(i).Color();
         state.itemColors[i] = state.brightColors[i];
-        ui.Combo1->addItem(categoryEntry(i, toQ(chartData_.labels[i - 1])));
+        ui.Combo1->addItem(categoryEntry(i, labels[i - 1]));
     }
     // An empty pie leaves the selector empty rather than showing "1 - ".
-    ui.Combo1->setEditText(rows > 0 ? QStringLiteral("1 - ") + toQ(chartData_.labels[0])
-                                    : QString());
+    ui.Combo1->setEditText(rows > 0 ? QStringLiteral("1 - ") + labels[0] : QString());
     setSwatch(ui.Picture1, state.brightColors[1]);
 }

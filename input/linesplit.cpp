@@ -163,9 +163,21 @@ double numericValue(std::string_view text)
     return parseNumber(text).value;
 }
 
-bool startsWithNumber(std::string_view text)
+bool isWholeNumber(std::string_view text)
 {
-    return parseNumber(text).found;
+    std::size_t i = 0, end = text.size();
+    while (i < end && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
+    while (end > i && (text[end - 1] == ' ' || text[end - 1] == '\t'))
+        --end;
+    if (i < end && (text[i] == '+' || text[i] == '-'))
+        ++i;
+    if (i == end)
+        return false;
+    for (; i < end; ++i)
+        if (text[i] < '0' || text[i] > '9')
+            return false;
+    return true;
 }
 
 bool roundToInt16(double value, std::int16_t& out)
@@ -230,15 +242,20 @@ void getnums(ChartState& state)
     int k = 0;
     for (;;) {
         std::size_t p = line.find(", ", start);
-        const std::size_t q = line.find(" ,", start);
-        if (p != std::string::npos && q != std::string::npos && q < p) {
-            line[q] = ',';
-            line[q + 1] = ' ';
-            p = q;
+        if (p != std::string::npos) {
+            // " ," and ",-" count only before p: looking for them there alone
+            // keeps a long line from being searched once per field.
+            const std::string_view head(line.data() + start, p + 1 - start);
+            const std::size_t q = head.find(" ,");
+            if (q != std::string_view::npos) {
+                p = start + q;
+                line[p] = ',';
+                line[p + 1] = ' ';
+            }
+            const std::size_t r = head.substr(0, p + 1 - start).find(",-");
+            if (r != std::string_view::npos)
+                p = start + r;
         }
-        const std::size_t r = line.find(",-", start);
-        if (p != std::string::npos && r != std::string::npos && r < p)
-            p = r;
         ++k;
         // The field ends with the separator's comma (or is the whole rest).
         const std::size_t end = p == std::string::npos ? line.size() : p + 1;

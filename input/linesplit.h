@@ -14,8 +14,10 @@ namespace vp {
 // prefixes read hexadecimal and octal whole numbers; no number gives 0.
 double numericValue(std::string_view text);
 
-// True when the text starts (after skipped blanks) with a number at all.
-bool startsWithNumber(std::string_view text);
+// True when the text is a whole number and nothing else: decimal digits with
+// an optional sign, blanks and tabs around them. "1.5", "2abc" and "&H10"
+// are not: a count written that way is a mistake, not a number to round.
+bool isWholeNumber(std::string_view text);
 
 // Rounds halves to the even neighbour; false when the result does not fit a
 // 16-bit signed integer.

@@ -276,10 +276,18 @@ ReadResult readStackedKind(ChartState& state, VplotGlobal& global, ChartData& da
 
     global.itemCategoryNames.fill(std::string());
     global.itemCategoryCount = 0;
-    if (!in.field(state.chartTitle, "inside its header, before the chart title", r) ||
-        !in.count(state.seriesCount, "the number of series",
-                  "inside its header, before the number of series", r) ||
-        !checkSeriesCount(state, r) ||
+    if (!in.field(state.chartTitle, "inside its header, before the chart title", r))
+        return r;
+    // The category limit comes first: a table with more series than it
+    // allows (also a count beyond 16 bits) gets that advice, whatever else
+    // is wrong with the file.
+    const bool counted = in.count(state.seriesCount, "the number of series",
+                                  "inside its header, before the number of series", r);
+    const SeqFile& file = in.file();
+    if (counted ? state.seriesCount > state.categoryLimit
+                : file.error() == SeqError::OutOfRange && file.badField().front() != '-')
+        return {ReadStatus::CategoryLimit, kContinuousMessage};
+    if (!counted || !checkSeriesCount(state, r) ||
         !readNames(in, state.seriesNames.data(), state.seriesCount, "series names", r) ||
         !in.count(global.itemCategoryCount, "the number of item categories",
                   "before the number of item categories", r))

@@ -152,7 +152,7 @@ bool SeqFile::readWholeNumber(std::int16_t& out)
     if (!readField(text))
         return false;
     badField_ = text.substr(0, 40);
-    if (!startsWithNumber(text))
+    if (!isWholeNumber(text))
         return fail(SeqError::NotANumber);
     if (!roundToInt16(numericValue(text), out))
         return fail(SeqError::OutOfRange);

@@ -19,7 +19,7 @@ namespace vp {
 enum class SeqError {
     None,
     EndOfFile,   // a read found nothing left
-    NotANumber,  // a whole-number field without a leading number
+    NotANumber,  // a whole-number field that is not digits with an optional sign
     OutOfRange,  // a whole-number field that does not fit 16 bits
     LineTooLong, // more than kMaxLineLength bytes before a line end
     NulByte,     // a NUL byte: not a text file
@@ -52,7 +52,7 @@ class SeqFile
     // at the closing quote (or the line end); the rest up to the next comma
     // or line end is skipped.
     bool readField(std::string& out);
-    // A field converted to a 16-bit whole number (halves to even).
+    // A field that is a whole number (digits, optional sign) of 16 bits.
     bool readWholeNumber(std::int16_t& out);
     // Line read: the rest of the current line, unchanged; consumes the line end.
     bool readLine(std::string& out);

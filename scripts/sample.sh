@@ -43,10 +43,6 @@ xvfb-run -a -s "-screen 0 1920x1080x24 -nolisten tcp" bash -c '
     wait $pid
     exit 1
   fi
-  # VELDRAPLOT asks to be maximized; Xvfb has no window manager to grant
-  # that, so give the window the whole screen as a manager would.
-  xdotool windowmove --sync "$win" 0 0 >/dev/null 2>&1 || true
-  xdotool windowsize --sync "$win" 1920 1080 >/dev/null 2>&1 || true
   # Wait until the picture stops changing (at most about 5 s).
   prev=""
   for i in $(seq 1 25); do

@@ -205,12 +205,14 @@ class TestInput : public QObject
         QTest::newRow("quoted folder with comma, extra field")
             << QByteArray("\"C:\\a, b\",x,-3,extra") << QByteArray("C:\\a, b\\") << 0;
         QTest::newRow("one field per line, CRLF, bare drive stays")
-            << QByteArray("C:\r\nx\r\n2.5\r\n") << QByteArray("C:") << 2;
+            << QByteArray("C:\r\nx\r\n 2 \r\n") << QByteArray("C:") << 2;
         QTest::newRow("root stays") << QByteArray("C:\\,x,1") << QByteArray("C:\\") << 1;
         QTest::newRow("slashes are no separator")
             << QByteArray("/opt/v,x,0") << QByteArray("/opt/v") << 0;
         QTest::newRow("two fields") << QByteArray("a,b\n") << QByteArray() << 0;
         QTest::newRow("third not a number") << QByteArray("a,b,c") << QByteArray() << 0;
+        QTest::newRow("third not whole") << QByteArray("a,b,1.5") << QByteArray() << 0;
+        QTest::newRow("third with trailing text") << QByteArray("a,b,12abc") << QByteArray() << 0;
         QTest::newRow("third out of range") << QByteArray("a,b,40000") << QByteArray() << 0;
         QTest::newRow("empty file") << QByteArray("") << QByteArray() << 0;
         QTest::newRow("missing file") << QByteArray("<missing>") << QByteArray() << 0;
@@ -333,7 +335,6 @@ class TestInput : public QObject
         QTest::addColumn<int>("series");
         QTest::addColumn<int>("rows");
         QTest::newRow("200 series") << 200 << 2;
-        QTest::newRow("201 series without data lines") << 201 << 0;
         QTest::newRow("100 rows") << 3 << 100;
     }
 
@@ -369,7 +370,11 @@ class TestInput : public QObject
         QTest::newRow("M over 100") << stacked + "101\n" << failed;
         QTest::newRow("item names cut short") << stacked + "3,a\n" << failed;
         QTest::newRow("no variable line") << QByteArray("V,WSTACKEDBAR\n") << failed;
-        QTest::newRow("255 two-way series") << stackedFile(255, 1) << failed;
+        QTest::newRow("255 two-way series") << stackedFile(255, 1) << limit;
+        QTest::newRow("201 two-way series, no data line") << stackedFile(201, 0) << limit;
+        QTest::newRow("30000 two-way series, names cut short") << stacked.left(22) + "30000,a\n"
+                                                               << limit;
+        QTest::newRow("two-way N negative") << stacked.left(22) + "-99999999999\n" << failed;
         QTest::newRow("101 two-way rows") << stackedFile(3, 101) << failed;
         QTest::newRow("201 two-way series") << stackedFile(201, 1) << limit;
         QTest::newRow("201 two-way rows") << stackedFile(3, 201) << limit;

@@ -438,18 +438,14 @@ class App:
         """Waits for the main window and returns the screen once the chart is up.
 
         The program asks to be maximized. A window manager grants that; on a
-        bare X server (as here) nobody does, so after checking the request the
-        harness gives the window the whole screen the way a manager would."""
+        bare X server (as here) nobody does, and the program then gives its
+        window the screen's available area itself."""
         win = self.main_window()
         wait_until(lambda: self.h.map_state(win) == "IsViewable", 10, "the main window to be mapped")
         state = self.h.wm_state(win)
         check("_NET_WM_STATE_MAXIMIZED_VERT" in state and "_NET_WM_STATE_MAXIMIZED_HORZ" in state,
               "the main window did not ask to be maximized: %s" % state.strip())
-        x, y, w, h = self.h.geometry(win)
-        if w < SCREEN_W:
-            self.h.xdo("windowmove", "--sync", win, 0, 0)
-            self.h.xdo("windowsize", "--sync", win, SCREEN_W, SCREEN_H)
-        wait_until(lambda: self.h.geometry(win)[2:] == (SCREEN_W, SCREEN_H), 10,
+        wait_until(lambda: self.h.geometry(win) == (0, 0, SCREEN_W, SCREEN_H), 10,
                    "the main window to cover the screen")
         return self.h.wait_stable()
 
