@@ -212,6 +212,12 @@ bool frmsimplechart::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == ui.centralSurface && event->type() == QEvent::MouseButtonPress) {
         auto* mouse = static_cast<QMouseEvent*>(event);
+        // A press that a control on the surface (a chart, the panel or one
+        // of its controls) leaves unhandled is passed on to the surface as
+        // well: only a press on the bare surface counts.
+        const QPoint at = mouse->position().toPoint();
+        if (!ui.centralSurface->rect().contains(at) || ui.centralSurface->childAt(at))
+            return false;
         int button = 0;
         switch (mouse->button()) {
         case Qt::LeftButton: button = 1; break;

@@ -73,8 +73,12 @@ DialogOutcome QtPlatform::showFileDialog(FileDialogState& dialog, bool save)
                         : (dialog.Flags & cdlOFNFileMustExist ? QFileDialog::ExistingFile
                                                                : QFileDialog::AnyFile));
     // The program asks no overwrite question of its own and adds no extension.
+    // Qt's own dialog returns the name as typed, blanks included; the filter
+    // list shows each filter's own text without Qt's pattern list after it.
+    fd.setOption(QFileDialog::DontUseNativeDialog, true);
     fd.setOption(QFileDialog::DontConfirmOverwrite, true);
     fd.setOption(QFileDialog::ReadOnly, false);
+    fd.setOption(QFileDialog::HideNameFilterDetails, true);
     const QStringList filters = nameFilters(dialog.Filter);
     if (!filters.isEmpty()) {
         fd.setNameFilters(filters);

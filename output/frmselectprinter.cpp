@@ -132,6 +132,10 @@ frmselectprinter::frmselectprinter(Platform& platform, vp::VplotGlobal& global, 
     : QDialog(parent), platform_(platform), global_(global)
 {
     ui.setupUi(this);
+    // The text typed is the name compared: no completion and no case
+    // fixing, which would reach a printer of another name.
+    ui.cboprinterlist->setCompleter(nullptr);
+    ui.cboprinterlist->setInsertPolicy(QComboBox::NoInsert);
     connect(ui.Command1, &QPushButton::clicked, this, &frmselectprinter::Command1_Click);
     connect(ui.Command2, &QPushButton::clicked, this, &frmselectprinter::Command2_Click);
     connect(ui.Command3, &QPushButton::clicked, this, &frmselectprinter::Command3_Click);

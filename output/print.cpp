@@ -200,8 +200,9 @@ QString PrintRichText(QTextEdit& canvas, QPrinter& printer, int leftMargin, int 
         if (device.isNull())
             return QStringLiteral("%1 is no longer installed.").arg(printerLabel(printer));
         if (device.state() == QPrinter::Error || device.state() == QPrinter::Aborted)
-            return QStringLiteral("%1 is stopped and does not accept print jobs. Start it again "
-                                  "or choose another printer with File, Select Printer.")
+            return QStringLiteral("%1 is stopped and does not accept print jobs. Start it again, "
+                                  "or choose another printer in the printer list of \"Print "
+                                  "options...\" in the File menu.")
                 .arg(printerLabel(printer));
     }
 
@@ -287,9 +288,10 @@ void frmsimplechart::mnuprint_Click()
     if (copies >= 1 && (pie || bars) && !printer) {
         error = QPrinterInfo::availablePrinters().isEmpty()
                     ? QStringLiteral("No printer is installed. Install a printer, then choose it "
-                                     "with File, Select Printer, and print again.")
-                    : QStringLiteral("No printer is selected. Choose one with File, Select "
-                                     "Printer, and print again.");
+                                     "in the printer list of \"Print options...\" in the File "
+                                     "menu, and print again.")
+                    : QStringLiteral("No printer is selected. Choose one in the printer list of "
+                                     "\"Print options...\" in the File menu, and print again.");
     }
     for (int index = 1; error.isEmpty() && index <= copies; ++index) {
         state.printCopyIndex = static_cast<std::int16_t>(index);

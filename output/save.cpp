@@ -61,8 +61,11 @@ void saveChartImage(frmsimplechart& window, const SaveFormat& format)
     }
 
     // A name of blanks only saves nothing; otherwise the name goes to the
-    // component as typed, trailing blanks included.
-    if (fileName.find_first_not_of(' ') == std::string::npos)
+    // component as typed, trailing blanks included. The dialog puts its
+    // folder in front of what the user typed, so the test is on the name
+    // part after the last separator.
+    const std::string typed = fromQ(QFileInfo(toQ(fileName)).fileName());
+    if (typed.find_first_not_of(' ') == std::string::npos)
         return;
 
     ChartComponent& chart = window.state.chartKind == "SIMPLEPIECHART"

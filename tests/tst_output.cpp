@@ -2,10 +2,12 @@
 // commands, the right mouse button, the menu shortcuts and the folder routine.
 #include "changetofolder.h"
 #include "pixels.h"
+#include "qtplatform.h"
 #include "testfiles.h"
 
 #include <QClipboard>
 #include <QDir>
+#include <QFileDialog>
 #include <QImageReader>
 #include <QtTest>
 
@@ -291,8 +293,76 @@ private slots:
         QCOMPARE(entries(s.dir.path()), before);
     }
 
-    // Ctrl+P prints, Ctrl+C copies, Ctrl+Q ends; only the right button opens the panel.
-    void shortcutsAndMouse()
+    void rightPress_data()
+    {
+        QTest::addColumn<QString>("where"); // the control pressed; empty: the bare surface
+        QTest::addColumn<int>("button");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("left on the surface") << "" << int(Qt::LeftButton) << false;
+        QTest::newRow("middle on the surface") << "" << int(Qt::MiddleButton) << false;
+        QTest::newRow("right on the surface") << "" << int(Qt::RightButton) << true;
+        QTest::newRow("right on the pie chart") << "PieChart1" << int(Qt::RightButton) << false;
+        QTest::newRow("right on an empty part of a tab")
+            << "tabLabels" << int(Qt::RightButton) << false;
+        QTest::newRow("right on a label of the panel") << "Label3" << int(Qt::RightButton) << false;
+    }
+    // Opening the panel refills it, so a press that opens nothing keeps an
+    // unapplied axis label.
+    void rightPress()
+    {
+        QFETCH(QString, where);
+        QFETCH(int, button);
+        QFETCH(bool, opens);
+        StartedWindow s;
+        frmsimplechart& w = s.start(kPieDefinition);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        if (where.startsWith("tab") || where.startsWith("Label"))
+            w.mnuoptions_Click(), w.ui.SSTab1->move(0, 0);
+        w.ui.Text2->setText("typed");
+        QWidget* target = where.isEmpty() ? w.ui.centralSurface : w.findChild<QWidget*>(where);
+        const QPoint at(2, 2);
+        QWidget* hit =
+            target->childAt(at) ? target->childAt(at) : target; // what the pointer is over
+        QVERIFY(w.ui.centralSurface->rect().contains(target->mapTo(w.ui.centralSurface, at)));
+        QTest::mousePress(hit, Qt::MouseButton(button), Qt::NoModifier, hit->mapFrom(target, at));
+        QCOMPARE(w.ui.SSTab1->isVisible() && w.ui.Text2->text() != "typed", opens);
+    }
+
+    void saveThroughQtDialog_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("blanks only save nothing") << "   ";
+        QTest::newRow("trailing blanks are kept") << "typed.png  ";
+    }
+    // The real dialog shows the filter's own text and returns the typed name
+    // in its folder; the command stores that and saves under the name typed.
+    void saveThroughQtDialog()
+    {
+        QFETCH(QString, typed);
+        QTemporaryDir dir;
+        QtPlatform qt({});
+        frmsimplechart w(qt);
+        w.state.chartKind = "SIMPLEPIECHART";
+        w.CmDialog1.InitDir = dir.path();
+        QString filter;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            filter = dialog->findChild<QComboBox*>("fileTypeCombo")->currentText();
+            dialog->findChild<QLineEdit*>("fileNameEdit")->setText(typed);
+            QMetaObject::invokeMethod(dialog, "accept"); // as the Save button does
+        });
+        w.mnusavePNG_Click();
+        QCOMPARE(filter, QStringLiteral("*.PNG (*.PNG)"));
+        QCOMPARE(QString::fromStdString(w.state.pngFileName), dir.filePath(typed));
+        const bool blank = typed.trimmed().isEmpty();
+        QCOMPARE(entries(dir.path()), blank ? QStringList() : QStringList{typed});
+        QVERIFY(blank || decode(dir.filePath(typed)).first == "png");
+    }
+
+    // Ctrl+P prints, Ctrl+C copies, Ctrl+Q ends.
+    void shortcuts()
     {
         StartedWindow s;
         frmsimplechart& w = s.start(kPieDefinition);
@@ -307,11 +377,6 @@ private slots:
         QTest::keyClick(&w, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
                  w.PieChart1().renderImage().convertToFormat(QImage::Format_RGB32));
-        for (Qt::MouseButton button : {Qt::LeftButton, Qt::MiddleButton, Qt::RightButton}) {
-            QVERIFY(!w.ui.SSTab1->isVisible());
-            QTest::mousePress(w.ui.centralSurface, button, Qt::NoModifier, QPoint(2, 2));
-        }
-        QVERIFY(w.ui.SSTab1->isVisible());
         QVERIFY(!s.platform.ended);
         QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);
         QVERIFY(s.platform.ended);

@@ -360,8 +360,10 @@ class TestPrint : public QObject
         pie.w.mnuprint_Click();
         QCOMPARE(seen, (QStringList{"0", "Combo1", "Selected Printer:"}));
         QCOMPARE(pie.platform.messages.size(), 1);
+        // It points to the list that offers the printers, not to the switched-off command.
         QVERIFY(pie.platform.messages.first().startsWith("No printer is installed") &&
-                pie.platform.messages.first().contains("Select Printer"));
+                pie.platform.messages.first().contains("\"Print options...\" in the File menu") &&
+                !pie.platform.messages.first().contains("Select Printer"));
         pie.checkRestored();
     }
 
@@ -413,6 +415,42 @@ class TestPrint : public QObject
         QVERIFY(!pie.w.printerDialogLoaded());
     }
 
+    void typedPrinterName_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("current"); // after Select; Office_Laser was current
+        QTest::newRow("exact name") << "Plotter_Room_2"
+                                    << "Plotter_Room_2";
+        QTest::newRow("other letter case matches none") << "plotter_room_2"
+                                                        << "Office_Laser";
+        QTest::newRow("start of a name is not completed") << "Plotter"
+                                                          << "Office_Laser";
+    }
+
+    // The text typed into the list is the name compared, as the user typed it.
+    void typedPrinterName()
+    {
+        if (!Server::running())
+            QSKIP(kNoServer);
+        QFETCH(QString, typed);
+        QFETCH(QString, current);
+        PieWindow pie;
+        QString listText;
+        pie.platform.onModal = [&](QDialog& shown) {
+            QComboBox* list = dialogOf(shown).ui.cboprinterlist;
+            shown.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&shown));
+            list->setFocus();
+            list->lineEdit()->selectAll();
+            QTest::keyClicks(list->lineEdit(), typed);
+            QTest::mouseClick(dialogOf(shown).ui.Command1, Qt::LeftButton); // takes the focus
+            listText = list->currentText();
+        };
+        pie.w.mnuselectprinter_Click();
+        QCOMPARE(listText, typed);
+        QCOMPARE(CurrentPrinter::instance().name(), current);
+    }
+
     void printRun_data()
     {
         QTest::addColumn<QString>("printer");
@@ -458,7 +496,8 @@ class TestPrint : public QObject
         pie.platform.onModal = press(printer, landscape, QString::number(copies));
         pie.w.mnuprint_Click();
         QCOMPARE(pie.platform.messages.size(), stopped ? 1 : 0);
-        QVERIFY(!stopped || pie.platform.messages.first().contains('"' + printer + '"'));
+        QVERIFY(!stopped || (pie.platform.messages.first().contains('"' + printer + '"') &&
+                             !pie.platform.messages.first().contains("Select Printer")));
         const QStringList arrived = newJobs(before, copies, stopped ? 3000 : 30000);
         QCOMPARE(arrived.size(), stopped ? 0 : copies);
         const QSize paper = landscape ? QSize(842, 595) : QSize(595, 842);

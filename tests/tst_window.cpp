@@ -29,6 +29,27 @@ const std::map<QString, QString> kClassOf{
 
 int px(int twips) { return qRound(twips / 15.0); }
 
+// Whether a control's caption shows whole: a button's text within the area
+// the style draws it in, any other caption at its size hint.
+bool captionWhole(QWidget* w)
+{
+    w->ensurePolished();
+    const QString text = captionOf(w);
+    if (text.isEmpty() || qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w))
+        return true;
+    if (auto* button = qobject_cast<QPushButton*>(w)) {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.features = button->autoDefault() ? QStyleOptionButton::AutoDefaultButton
+                                                : QStyleOptionButton::None;
+        const QRect area =
+            button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+        return button->fontMetrics().size(Qt::TextShowMnemonic, text).width() <= area.width();
+    }
+    return (qobject_cast<QGroupBox*>(w) ? w->minimumSizeHint() : w->sizeHint()).width() <=
+           w->width();
+}
+
 // One control: name ("P:" for the printer dialog), kind, initial text, shown
 // with its tab or form (1/0), checked (-1: not checkable), container, and for
 // the printer dialog its designed place in twips. Controls that sit side by
@@ -118,10 +139,11 @@ const Control kControls[] = {
     {"P:cboprinterlist", "Combo", "Combo1", 1, -1, "frmselectprinter", {120, 720, 4335, 288}},
     {"P:Label2", "Label", "Selected Printer:", 1, -1, "frmselectprinter", {120, 1440, 5055, 255}},
     {"P:Frame1", "Group", "Orientation", 0, -1, "frmselectprinter", {120, 2040, 2772, 612}},
-    {"P:Option1", "Option", "Portrait", 0, 1, "Frame1", {120, 240, 972, 252}},
-    {"P:Option2", "Option", "Landscape", 0, 0, "Frame1", {1200, 240, 1452, 252}},
-    {"P:Label3", "Label", "Number of copies:", 0, -1, "frmselectprinter", {3000, 2280, 1452, 252}},
-    {"P:Text1", "Edit", "1", 0, -1, "frmselectprinter", {4560, 2280, 372, 288}},
+    // Wider than designed where the default font needs it; Text1 moves right to make room.
+    {"P:Option1", "Option", "Portrait", 0, 1, "Frame1", {120, 240, 1140, 252}},
+    {"P:Option2", "Option", "Landscape", 0, 0, "Frame1", {1260, 240, 1440, 252}},
+    {"P:Label3", "Label", "Number of copies:", 0, -1, "frmselectprinter", {3000, 2280, 2190, 252}},
+    {"P:Text1", "Edit", "1", 0, -1, "frmselectprinter", {5280, 2280, 372, 288}},
     {"P:Command2", "Button", "Print", 0, -1, "frmselectprinter", {2160, 3000, 1095, 372}},
     {"P:Command3", "Button", "Cancel", 1, -1, "frmselectprinter", {3360, 3000, 1095, 372}},
     {"P:Command1", "Button", "Select", 1, -1, "frmselectprinter", {4560, 3000, 1095, 372}},
@@ -221,6 +243,7 @@ private slots:
         const bool isLabel2 = name == QLatin1String("P:Label2");
         QCOMPARE(w->font().bold(), isLabel2);
         QCOMPARE(w->font().pointSizeF(), isLabel2 ? 8.25 : dialog_->font().pointSizeF());
+        QVERIFY(captionWhole(w));
     }
 
     void tabsAndForms()
@@ -391,6 +414,9 @@ private slots:
                              || g.right() < cancelRect.left())),
                      qPrintable(child->objectName()));
         }
+        for (QWidget* child : page->findChildren<QWidget*>()) // Check1 is a bare box by design
+            QVERIFY2(!child->isVisible() || child == ui_.Check1 || captionWhole(child),
+                     qPrintable(child->objectName()));
 
         window_->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window_.get()));
