@@ -282,7 +282,11 @@ void PieChart::restyle()
     chart_->addSeries(pie_);
 
     // The legend lists the labels alone, also when the slices show values.
+    // Its markers keep a thin dark outline: left to Qt, they take the
+    // slices' white pen, but only once the pie is built anew after a layout.
     const QList<QLegendMarker*> markers = chart_->legend()->markers(pie_);
-    for (int i = 0; i < markers.size() && i < items_.Count(); ++i)
+    for (int i = 0; i < markers.size() && i < items_.Count(); ++i) {
         markers.at(i)->setLabel(chartText(items_.items_[static_cast<std::size_t>(i)]->label_));
+        markers.at(i)->setPen(QPen(Qt::black, 1.0));
+    }
 }
