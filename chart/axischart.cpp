@@ -24,7 +24,8 @@ namespace
 using chartstyle::startFont;
 using chartstyle::toQColor;
 
-// Standing category labels take at most this share of the chart's height;
+// Standing category labels take at most this share of the chart's height
+// (beside horizontal bars, of its width);
 // longer ones lose their middle, so that both ends still tell them apart.
 constexpr double kStandingLabelShare = 0.25;
 
@@ -321,10 +322,13 @@ AxisChart::CategoryLabels AxisChart::categoryLabels(int categories) const
     qreal widest = 0;
     for (const QString& label : labels_)
         widest = std::max(widest, metrics.horizontalAdvance(label));
-    // Labels stand on end when they do not fit side by side.
+    // Labels stand on end when they do not fit side by side. Standing ones,
+    // and those beside a horizontal chart's bars, are shortened here:
+    // Qt would cut them to the category's breadth, leaving only "...".
     result.standing = !horizontal && widest > size.width() * 0.75 / categories;
-    if (result.standing)
-        result.band = static_cast<int>(size.height() * kStandingLabelShare);
+    if (result.standing || horizontal)
+        result.band =
+            static_cast<int>((horizontal ? size.width() : size.height()) * kStandingLabelShare);
     if (!horizontal && !result.standing)
         return result;
     // A label's breadth along the axis, with the margins Qt draws it with.
@@ -336,12 +340,19 @@ AxisChart::CategoryLabels AxisChart::categoryLabels(int categories) const
     if (slot < breadth + 1.0) {
         for (int i = 0; i < 3; ++i) {
             slot = extent / (categories + 2 * result.pad);
-            result.pad = std::max(1, static_cast<int>(std::ceil((breadth / 2 + 2.0) / slot - 0.5)));
+            // (Beside horizontal bars Qt shows any label that fits, blank
+            // ones too: there no empty category may have room for one.)
+            const qreal room = horizontal ? breadth / 2 - 1.0 : breadth / 2 + 2.0;
+            result.pad = std::max(1, static_cast<int>(std::ceil(room / slot - 0.5)));
         }
         slot = extent / (categories + 2 * result.pad);
     }
-    // Every step-th label, as many as fit without touching.
-    result.step = std::max(1, static_cast<int>(std::ceil((breadth + 2.0) / slot)));
+    // Every step-th label, as many as fit without touching. (Beside
+    // horizontal bars Qt itself leaves out each label that would touch the
+    // last one shown: with labels of one height that is every k-th already,
+    // and blank ones in between would take their places.)
+    if (!horizontal)
+        result.step = std::max(1, static_cast<int>(std::ceil((breadth + 2.0) / slot)));
     return result;
 }
 
@@ -450,7 +461,7 @@ QStringList AxisChart::categoryNames(const CategoryLabels& shown) const
         QString name;
         if (i % shown.step == 0) {
             const QString& label = labels_.at(i);
-            name = chartText(shown.standing
+            name = chartText(shown.band > 0
                                  ? metrics.elidedText(label, Qt::ElideMiddle, shown.band - 10)
                                  : label);
         }
@@ -546,10 +557,8 @@ void AxisChart::styleAxes(int categories)
     const QStringList names = categoryNames(shown);
     if (itemAxis_->categories() != names)
         itemAxis_->setCategories(names);
-    // Qt would cut standing labels to the category's width, which leaves
-    // only "..." on a dense axis: they are shortened above instead.
     itemAxis_->setLabelsAngle(shown.standing ? -90 : 0);
-    itemAxis_->setTruncateLabels(!shown.standing);
+    itemAxis_->setTruncateLabels(shown.band == 0);
 
     // A round value range that holds every bar (stacked: every stack) and 0.
     if (stackingMode_ == 2) {
