@@ -89,4 +89,28 @@ void occupyClosedStandardStreams()
     }
 }
 
+std::string lendRuntimeFolder()
+{
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime && *runtime)
+        return {};
+    const char* tmp = std::getenv("TMPDIR");
+    struct stat st {
+    };
+    std::string folder = tmp && ::stat(tmp, &st) == 0 && S_ISDIR(st.st_mode) ? tmp : "/tmp";
+    folder += "/veldraplot-XXXXXX";
+    if (!::mkdtemp(folder.data()))
+        return {};
+    ::setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
+    return folder;
+}
+
+void takeBackRuntimeFolder(const std::string& folder)
+{
+    if (folder.empty())
+        return;
+    ::rmdir(folder.c_str());
+    ::unsetenv("XDG_RUNTIME_DIR");
+}
+
 } // namespace vp

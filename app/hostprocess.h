@@ -19,4 +19,13 @@ std::string joinedArguments(int argc, char* argv[]);
 // program opens later can take its number and receive the stream's text.
 void occupyClosedStandardStreams();
 
+// Qt looks for a sandbox marker in the runtime folder while it starts, and
+// creates that folder (under /tmp, or even /) when XDG_RUNTIME_DIR is unset.
+// Called before Qt starts, this points an unset XDG_RUNTIME_DIR at a new
+// private empty folder and returns its name ("" when nothing was lent);
+// takeBackRuntimeFolder, called once Qt has started, removes it and unsets
+// the variable again.
+std::string lendRuntimeFolder();
+void takeBackRuntimeFolder(const std::string& folder);
+
 } // namespace vp

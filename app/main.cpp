@@ -67,9 +67,11 @@ int main(int argc, char* argv[])
     vp::occupyClosedStandardStreams();
     // Qt is handed the program name only: every word of the command line
     // belongs to the settings path, and none may pick Qt's plugins or style.
+    const std::string runtimeFolder = vp::lendRuntimeFolder();
     static int qtArgc = 1;
     static char* qtArgv[] = {argv[0], nullptr};
     QApplication app(qtArgc, qtArgv);
+    vp::takeBackRuntimeFolder(runtimeFolder);
     QApplication::setApplicationName(QStringLiteral("VELDRAPLOT"));
     QtPlatform platform(vp::programFolder(argv[0]), vp::joinedArguments(argc, argv));
     frmsimplechart window(platform);

@@ -20,7 +20,6 @@
 #include <cstring>
 #include <string>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
@@ -158,25 +157,6 @@ bool parseSize(const char* text, int& width, int& height)
     return side(p, width) && *p++ == 'x' && side(p, height) && *p == '\0';
 }
 
-// Qt looks for a sandbox marker in the runtime folder as it starts, and
-// creates that folder (under /tmp, or even /) when XDG_RUNTIME_DIR is unset.
-// The renderer lends it a private empty folder instead, removed again as
-// soon as Qt has started; returns its name, or "" when none was needed.
-std::string lendRuntimeFolder()
-{
-    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
-        return {};
-    const char* tmp = std::getenv("TMPDIR");
-    struct stat st {
-    };
-    std::string folder = tmp && ::stat(tmp, &st) == 0 && S_ISDIR(st.st_mode) ? tmp : "/tmp";
-    folder += "/veldraplot-XXXXXX";
-    if (!::mkdtemp(folder.data()))
-        return {};
-    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(folder));
-    return folder;
-}
-
 std::string lowerSuffix(const std::string& path)
 {
     const std::size_t dot = path.rfind('.');
@@ -257,16 +237,13 @@ int main(int argc, char* argv[])
 
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    const std::string runtimeFolder = lendRuntimeFolder();
+    const std::string runtimeFolder = vp::lendRuntimeFolder();
     // Qt gets the program name only: a settings file named like one of
     // Qt's options stays a settings file.
     static int qtArgc = 1;
     static char* qtArgv[] = {argv[0], nullptr};
     QApplication app(qtArgc, qtArgv);
-    if (!runtimeFolder.empty()) {
-        ::rmdir(runtimeFolder.c_str());
-        qunsetenv("XDG_RUNTIME_DIR");
-    }
+    vp::takeBackRuntimeFolder(runtimeFolder);
     QApplication::setStyle(new NoIconStyle);
     // A folder text needs a separator for the folder rule to end it with
     // one: "examples" must not become "examples~VGRAPH.TMP".
