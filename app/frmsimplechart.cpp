@@ -100,7 +100,7 @@ void frmsimplechart::Form_Load()
     // Paths stay bytes; only the messages show them as text.
     state.settingsPath = vp::trimBlanks(platform.CommandLine());
     const QString settings = toQ(state.settingsPath);
-    struct stat settingsInfo {};
+    struct stat settingsInfo = {};
     if (state.settingsPath.empty() || ::stat(state.settingsPath.c_str(), &settingsInfo) != 0 ||
         S_ISDIR(settingsInfo.st_mode)) {
         platform.MsgBox(QStringLiteral("Error finding ini file, check your setup."));

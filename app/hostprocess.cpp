@@ -55,8 +55,7 @@ std::string programFolder(const char* argv0)
             end = dirs.size();
         const std::string dir = end > start ? dirs.substr(start, end - start) : ".";
         const std::string candidate = dir + "/" + name;
-        struct stat st {
-        };
+        struct stat st = {};
         if (!name.empty() && ::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
             ::access(candidate.c_str(), X_OK) == 0)
             return folderPart(resolved(candidate).empty() ? candidate : resolved(candidate));
@@ -95,8 +94,7 @@ std::string lendRuntimeFolder()
     if (runtime && *runtime)
         return {};
     const char* tmp = std::getenv("TMPDIR");
-    struct stat st {
-    };
+    struct stat st = {};
     std::string folder = tmp && ::stat(tmp, &st) == 0 && S_ISDIR(st.st_mode) ? tmp : "/tmp";
     folder += "/veldraplot-XXXXXX";
     if (!::mkdtemp(folder.data()))

@@ -107,8 +107,7 @@ bool writeFileAtomically(const std::string& path, const char* data, std::size_t 
 
     // The file that is replaced: the path itself, or what a link points to.
     std::string target = path;
-    struct stat old {
-    };
+    struct stat old = {};
     bool exists = ::lstat(path.c_str(), &old) == 0;
     if (!exists && errno != ENOENT)
         return failedErrno(error);

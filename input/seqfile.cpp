@@ -36,8 +36,7 @@ bool SeqFile::open(const std::string& path)
         return fail(errno_ == ENOENT || errno_ == ENOTDIR ? SeqError::Missing
                                                           : SeqError::Unreadable);
     }
-    struct stat st {
-    };
+    struct stat st = {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return fail(SeqError::NotAFile);

@@ -102,8 +102,8 @@ void TestFaults::diskFullDuringSave()
     s.platform.answerSave(target);
     (w.*command)();
     QCOMPARE(s.platform.messages.size(), 1);
-    QVERIFY2(!s.platform.ended && s.platform.messages[0].contains(target)
-                 && s.platform.messages[0].contains("No space left on device"),
+    QVERIFY2(!s.platform.ended && s.platform.messages[0].contains(target) &&
+                 s.platform.messages[0].contains("No space left on device"),
              qPrintable(s.platform.messages[0]));
     if (existing)
         QCOMPARE(readAll(target), oldContent);
@@ -126,12 +126,15 @@ void TestFaults::awkwardTarget_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("problem"); // empty: the save works
-    QTest::newRow("folder removed") << "gone" << "No such file or directory";
-    QTest::newRow("folder replaced by a file") << "file" << "Not a directory";
-    QTest::newRow("dangling link, to another folder") << "dangling" << "does not exist";
-    QTest::newRow("link to a file: written through") << "link" << "";
-    QTest::newRow("read-only file keeps its mode") << "0444" << "";
-    QTest::newRow("another user's file keeps owner and mode") << "owner" << "";
+    auto row = [](const char* name, const char* kind, const char* problem) {
+        QTest::newRow(name) << QString(kind) << QString(problem);
+    };
+    row("folder removed", "gone", "No such file or directory");
+    row("folder replaced by a file", "file", "Not a directory");
+    row("dangling link, to another folder", "dangling", "does not exist");
+    row("link to a file: written through", "link", "");
+    row("read-only file keeps its mode", "0444", "");
+    row("another user's file keeps owner and mode", "owner", "");
 }
 
 void TestFaults::awkwardTarget()
@@ -155,7 +158,7 @@ void TestFaults::awkwardTarget()
         QVERIFY(symlink(QFile::encodeName(elsewhere).constData(), name.constData()) == 0);
     if (kind == "link")
         s.write(QStringLiteral("elsewhere.png"), "old");
-    struct stat before {};
+    struct stat before = {};
     if (kind == "0444" || kind == "owner") {
         s.write(QStringLiteral("pictures/chart.png"), "old");
         QVERIFY(chmod(name.constData(), kind == "0444" ? 0444 : 0640) == 0);
@@ -185,7 +188,7 @@ void TestFaults::awkwardTarget()
     QVERIFY2(s.platform.messages.isEmpty(), qPrintable(s.platform.messages.join('|')));
     QVERIFY(!QImage(target, "PNG").isNull());
     QCOMPARE(QFileInfo(target).isSymLink(), kind == "link");
-    struct stat after {};
+    struct stat after = {};
     QVERIFY(stat(name.constData(), &after) == 0);
     if (kind != "link")
         QCOMPARE(std::tuple(after.st_mode, after.st_uid, after.st_gid),
