@@ -9,6 +9,8 @@
 #include <QFont>
 #include <QString>
 
+#include <string>
+
 class QDialog;
 
 // Error numbers a common dialog reports.
@@ -21,11 +23,11 @@ enum : int {
 // next, as with one dialog object kept by the window.
 struct FileDialogState {
     QString DialogTitle;
-    QString Filter;     // "text|pattern|text|pattern"
+    QString Filter; // "text|pattern|text|pattern"
     int FilterIndex = 1;
     QString InitDir;
     int Flags = 0;
-    QString FileName;   // the chosen path after a successful show
+    QString FileName; // the chosen path after a successful show
 };
 
 // Open-file flags used by the Browse button.
@@ -58,8 +60,9 @@ struct DialogOutcome {
     QString description;
 };
 
-class Platform {
-public:
+class Platform
+{
+  public:
     virtual ~Platform() = default;
 
     // Message box with an OK button only and the title "VELDRAPLOT".
@@ -79,10 +82,11 @@ public:
     virtual double TwipsPerPixelX() const = 0;
     virtual double TwipsPerPixelY() const = 0;
 
-    // The executable's folder, without a trailing separator.
-    virtual QString ProgramFolder() const = 0;
-    // The whole command line after the program name, as one text.
-    virtual QString CommandLine() const = 0;
+    // The executable's folder, without a trailing separator, and the whole
+    // command line after the program name: both bytes, as the system gave
+    // them, so that any file name reaches the file system unchanged.
+    virtual std::string ProgramFolder() const = 0;
+    virtual std::string CommandLine() const = 0;
 
     // Ends the program with an exit status. Callers return right after it.
     virtual void EndProgram(int status) = 0;

@@ -668,6 +668,8 @@ QImage ChartComponent::renderImage(QSize size) const
     }
 
     QImage image(size, QImage::Format_RGB32);
+    if (image.isNull()) // not enough memory
+        return image;
     image.fill(toQColor(backColor_));
     {
         QPainter painter(&image);
@@ -686,10 +688,15 @@ QImage ChartComponent::renderImage(QSize size) const
     return image;
 }
 
-SaveResult ChartComponent::SaveImage(const QString& fileName, int format)
+SaveResult ChartComponent::SaveImage(const std::string& fileName, int format)
 {
+    const QImage picture = renderImage();
+    if (picture.isNull())
+        return SaveResult{false, QStringLiteral("not enough memory for a picture of %1 x %2 pixels")
+                                     .arg(width())
+                                     .arg(height())};
     QString error;
-    if (!imagesave::writeImageFile(renderImage(), fileName, format, &error))
+    if (!imagesave::writeImageFile(picture, fileName, format, &error))
         return SaveResult{false, error};
     return SaveResult{};
 }

@@ -11,10 +11,12 @@
 #include "qtext.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
-namespace {
+namespace
+{
 
 struct SaveFormat {
     const char* filter;
@@ -52,11 +54,11 @@ void saveChartImage(frmsimplechart& window, const SaveFormat& format)
 
     const DialogOutcome shown = window.platform.ShowSave(dialog);
     std::string& fileName = window.state.*format.fileName;
-    fileName = shown.error == kDialogOk ? fromQ(dialog.FileName) : std::string();
+    fileName =
+        shown.error == kDialogOk ? QFile::encodeName(dialog.FileName).toStdString() : std::string();
     if (shown.error != kDialogOk && shown.error != kDialogCancelled) {
-        window.platform.MsgBox(QStringLiteral("Error %1 selecting file.\n%2")
-                                   .arg(shown.error)
-                                   .arg(shown.description));
+        window.platform.MsgBox(
+            QStringLiteral("Error %1 selecting file.\n%2").arg(shown.error).arg(shown.description));
         return;
     }
 
@@ -71,13 +73,12 @@ void saveChartImage(frmsimplechart& window, const SaveFormat& format)
     ChartComponent& chart = window.state.chartKind == "SIMPLEPIECHART"
                                 ? static_cast<ChartComponent&>(window.PieChart1())
                                 : static_cast<ChartComponent&>(window.barchart1());
-    const QString name = toQ(fileName);
-    const SaveResult saved = chart.SaveImage(name, format.code);
+    const SaveResult saved = chart.SaveImage(fileName, format.code);
     // The component replaces the file only once the picture is complete, so
     // a failed save leaves any earlier file as it was.
     if (!saved.ok)
-        window.platform.MsgBox(
-            QStringLiteral("The chart could not be saved as \"%1\".\n%2").arg(name, saved.error));
+        window.platform.MsgBox(QStringLiteral("The chart could not be saved as \"%1\".\n%2")
+                                   .arg(toQ(fileName), saved.error));
 }
 
 } // namespace
