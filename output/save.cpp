@@ -66,7 +66,8 @@ void saveChartImage(frmsimplechart& window, const SaveFormat& format)
     // component as typed, trailing blanks included. The dialog puts its
     // folder in front of what the user typed, so the test is on the name
     // part after the last separator.
-    const std::string typed = fromQ(QFileInfo(toQ(fileName)).fileName());
+    const std::size_t slash = fileName.find_last_of('/');
+    const std::string typed = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
     if (typed.find_first_not_of(' ') == std::string::npos)
         return;
 

@@ -341,7 +341,7 @@ private slots:
     {
         QFETCH(QString, typed);
         QTemporaryDir dir;
-        QtPlatform qt({});
+        QtPlatform qt({}, {});
         frmsimplechart w(qt);
         w.state.chartKind = "SIMPLEPIECHART";
         w.CmDialog1.InitDir = dir.path();
