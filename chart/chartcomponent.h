@@ -38,6 +38,9 @@ enum ImageFormat : int {
     FormatJPG = 2,
     FormatTIF = 3,
     FormatGIF = 4,
+    // Vector pictures, text kept as text.
+    FormatSVG = 5,
+    FormatPDF = 6,
 };
 
 // A font that a component owns and hands out: setting its name or size
@@ -120,8 +123,16 @@ class ChartComponent : public QChartView
     // Draws the chart anew.
     void Refresh();
 
-    // The picture shown, at the component's size (or the given size).
-    QImage renderImage(QSize size = QSize()) const;
+    // The picture shown, at the component's size (or the given size), on
+    // scale x scale pixels per chart pixel (1 to 4).
+    QImage renderImage(QSize size = QSize(), int scale = 1) const;
+    // Draws the picture shown onto any paint device (a picture, an SVG or
+    // PDF generator), laid out at the component's size (or the given size)
+    // in the device's logical pixels.
+    void renderTo(QPaintDevice* device, QSize size = QSize()) const;
+    // The picture encoded in memory as the format code says (SaveImage's
+    // codes, 5 SVG and 6 PDF too); scale applies to pixel formats.
+    SaveResult encodePicture(int format, QByteArray* bytes, int scale = 1) const;
 
     // Applies every pending change to the Qt Charts objects now. The view
     // does this by itself before it next paints; rendering does it too.

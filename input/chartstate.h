@@ -40,6 +40,9 @@ struct FontChoice {
 struct ChartState {
     // Start-up values.
     std::string appFolder;
+    // When not empty, the chart definition is read from this path instead of
+    // appFolder's definition file (the batch renderer's --input).
+    std::string definitionFile;
     std::string settingsPath;
     std::int16_t categoryLimit = 0;
 
