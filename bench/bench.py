@@ -205,8 +205,8 @@ def make_report(data):
                  % tuple(r["render " + n]["cpu_median_s"] / r["gnuplot " + n]["cpu_median_s"]
                          for n in ("P3", "B10", "W200")))
     lines.append("")
-    lines.append("Scale (WSTACKEDBAR, grouped; bars = series x categories). The 20 x 50 case "
-                 "also draws its 20-entry legend (above 40 entries the legend is left out).")
+    lines.append("Scale (WSTACKEDBAR, grouped; bars = series x categories). Every case draws "
+                 "its legend: one entry per series, in columns for 200 series.")
     lines.append("")
     ins = data.get("instructions") or {}
     lines.append("| bars | series x categories | median time | time above 10 bars "
