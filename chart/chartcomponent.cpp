@@ -514,10 +514,14 @@ void ChartComponent::styleLegend(const QList<LegendEntry>& entries)
         marker->setBrush(QColor(Qt::transparent));
         marker->setPen(QPen(Qt::transparent));
         marker->setLabelBrush(text);
-        marker->setVisible(heading);
+        marker->setVisible(heading && !own);
     }
     // Qt's legend, when it cannot hold the entries, still keeps the room
-    // free but draws nothing.
+    // free but draws nothing. Its entries are hidden then: laying out their
+    // texts would cost as much as drawing all bars.
+    for (QLegendMarker* marker : legend->markers())
+        if (marker->series() != legendHeading_)
+            marker->setVisible(!own);
     legend->setOpacity(own ? 0.0 : 1.0);
     if (!own) {
         legendBox_->setVisible(false);
