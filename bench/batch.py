@@ -7,6 +7,7 @@ show that its peak memory does not grow with the number of charts.
 usage: batch.py RENDER_EXE WORK_DIR [--charts N] [--small M]
 """
 import argparse
+import math
 import os
 import random
 import re
@@ -44,12 +45,10 @@ def pie_chart(i, rnd):
 
 
 def cos_mid(a, b):
-    import math
     return math.cos((a + b) / 2.0 * math.pi / 180.0)
 
 
 def sin_mid(a, b):
-    import math
     return math.sin((a + b) / 2.0 * math.pi / 180.0)
 
 
@@ -59,7 +58,7 @@ def bar_chart(i, rnd):
     text = 'VGRAPH,SIMPLEBARCHART,1,"Ten categories %d",1,"Count"\n' % i
     text += "".join("%d, Cat %d\n" % (n, k + 1) for k, n in enumerate(counts))
     gp = ['set output "%s"' % "{out}", 'set title "{/:Bold Ten categories %d}" font ",12"' % i,
-          'set xlabel "{/:Bold Ten categories}" font ",9"', 'set ylabel "{/:Bold Count}" font ",9"',
+          'set xlabel "{/:Bold Ten categories %d}" font ",9"' % i, 'set ylabel "{/:Bold Count}" font ",9"',
           "set border 3", "set xtics nomirror scale 0", "set ytics nomirror 10",
           "set yrange [0:30]", "set xrange [-0.5:9.5]", "set style data histograms",
           "set style histogram clustered gap 0.1", 'set style fill solid 1.0 border rgb "black"',
@@ -72,7 +71,7 @@ def bar_chart(i, rnd):
 def write_cases(work, count):
     """Definitions, the batch list and the gnuplot script for count charts."""
     rnd = random.Random(count)
-    defs = os.path.join(work, "defs")
+    defs = os.path.join(work, "defs-%d" % count)
     out = os.path.join(work, "out-%d" % count)
     os.makedirs(defs, exist_ok=True)
     os.makedirs(out, exist_ok=True)
@@ -87,7 +86,7 @@ def write_cases(work, count):
                 f.write(text)
             lf.write("%s %s\n" % (path, os.path.join(out, "v%04d.png" % i)))
             gf.write("\n".join(gp).replace("{out}", os.path.join(out, "g%04d.png" % i)) + "\n")
-            gf.write("reset session\n" if False else "")
+            # Back to the common settings for the next picture.
             gf.write('set terminal pngcairo size 1280,864 font "DejaVu Sans,9"\n'
                      "unset xlabel\nunset ylabel\nset border 31\nset tics\nset size noratio\n"
                      "set autoscale\nset key default\n")
