@@ -3,7 +3,9 @@
 #include "frmsimplechart.h"
 #include "qtplatform.h"
 
+#include "axischart.h"
 #include "chartcomponent.h"
+#include "piechart.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -69,10 +71,12 @@ int main(int argc, char* argv[])
         return platform.exitStatus();
     if (qEnvironmentVariable("VELDRAPLOT_EXIT_AFTER_FIRST_PAINT") == QLatin1String("1")) {
         ChartComponent* shown = nullptr;
-        if (window.PieChart1().Visible())
-            shown = &window.PieChart1();
-        else if (window.barchart1().Visible())
-            shown = &window.barchart1();
+        ChartComponent& pie = window.context().pie;
+        ChartComponent& bar = window.context().bar;
+        if (pie.Visible())
+            shown = &pie;
+        else if (bar.Visible())
+            shown = &bar;
         if (shown)
             shown->viewport()->installEventFilter(new ExitAfterFirstPaint(&window));
     }

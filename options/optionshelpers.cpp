@@ -6,6 +6,33 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QPalette>
+#include <QVariant>
+#include <QWidget>
+
+static QString swatchStyle(vp::Colour colour)
+{
+    return QStringLiteral("background-color: rgb(%1, %2, %3);")
+        .arg(vp::redOf(colour))
+        .arg(vp::greenOf(colour))
+        .arg(vp::blueOf(colour));
+}
+
+void setSwatch(QWidget* swatch, vp::Colour colour)
+{
+    QPalette palette = swatch->palette();
+    palette.setColor(QPalette::Window,
+                     QColor(vp::redOf(colour), vp::greenOf(colour), vp::blueOf(colour)));
+    swatch->setPalette(palette);
+    swatch->setAutoFillBackground(true);
+    swatch->setStyleSheet(swatchStyle(colour));
+    swatch->setProperty("backColor", colour);
+}
+
+vp::Colour swatchColour(const QWidget* swatch)
+{
+    return swatch->property("backColor").isValid() ? swatch->property("backColor").toInt() : 0;
+}
 
 namespace options {
 

@@ -3,7 +3,7 @@
 // component of the current kind write its picture there. The component does
 // all the encoding; the format code alone decides it, whatever the name's
 // extension.
-#include "frmsimplechart.h"
+#include "menucommands.h"
 
 #include "axischart.h"
 #include "changetofolder.h"
@@ -14,13 +14,15 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-namespace {
-
-struct SaveFormat {
+struct MenuCommands::SaveFormat {
     const char* filter;
     int code;
     std::string vp::ChartState::*fileName; // the name kept for this format
 };
+
+namespace {
+
+using SaveFormat = MenuCommands::SaveFormat;
 
 const SaveFormat kJpg{"*.JPG (*.JPG)|*.JPG", FormatJPG, &vp::ChartState::jpgFileName};
 const SaveFormat kBmp{"*.BMP (*.BMP)|*.BMP", FormatBMP, &vp::ChartState::bmpFileName};
@@ -38,23 +40,25 @@ QString firstSaveFolder()
     return QDir::homePath();
 }
 
-void saveChartImage(frmsimplechart& window, const SaveFormat& format)
+} // namespace
+
+void MenuCommands::saveChartImage(const SaveFormat& format)
 {
-    ChangeToFolder(window.VPLOTGLOBAL, std::string());
+    ChangeToFolder(ctx_.global, std::string());
 
     // Only title and filter are set: whatever else the background-image
     // browse left on the shared dialog stays in force.
-    FileDialogState& dialog = window.CmDialog1;
+    FileDialogState& dialog = ctx_.fileDialog;
     dialog.DialogTitle = QStringLiteral("Specify save file name");
     dialog.Filter = QString::fromLatin1(format.filter);
     if (dialog.InitDir.isEmpty())
         dialog.InitDir = firstSaveFolder();
 
-    const DialogOutcome shown = window.platform.ShowSave(dialog);
-    std::string& fileName = window.state.*format.fileName;
+    const DialogOutcome shown = ctx_.platform.ShowSave(dialog);
+    std::string& fileName = ctx_.state.*format.fileName;
     fileName = shown.error == kDialogOk ? fromQ(dialog.FileName) : std::string();
     if (shown.error != kDialogOk && shown.error != kDialogCancelled) {
-        window.platform.MsgBox(QStringLiteral("Error %1 selecting file.\n%2")
+        ctx_.platform.MsgBox(QStringLiteral("Error %1 selecting file.\n%2")
                                    .arg(shown.error)
                                    .arg(shown.description));
         return;
@@ -68,41 +72,37 @@ void saveChartImage(frmsimplechart& window, const SaveFormat& format)
     if (typed.find_first_not_of(' ') == std::string::npos)
         return;
 
-    ChartComponent& chart = window.state.chartKind == "SIMPLEPIECHART"
-                                ? static_cast<ChartComponent&>(window.PieChart1())
-                                : static_cast<ChartComponent&>(window.barchart1());
+    ChartComponent& chart = ctx_.currentChart();
     const QString name = toQ(fileName);
     const SaveResult saved = chart.SaveImage(name, format.code);
     // The component replaces the file only once the picture is complete, so
     // a failed save leaves any earlier file as it was.
     if (!saved.ok)
-        window.platform.MsgBox(
+        ctx_.platform.MsgBox(
             QStringLiteral("The chart could not be saved as \"%1\".\n%2").arg(name, saved.error));
 }
 
-} // namespace
-
-void frmsimplechart::mnusave_Click()
+void MenuCommands::mnusave_Click()
 {
-    saveChartImage(*this, kJpg);
+    saveChartImage(kJpg);
 }
 
-void frmsimplechart::mnusavebmp_Click()
+void MenuCommands::mnusavebmp_Click()
 {
-    saveChartImage(*this, kBmp);
+    saveChartImage(kBmp);
 }
 
-void frmsimplechart::mnusavetif_Click()
+void MenuCommands::mnusavetif_Click()
 {
-    saveChartImage(*this, kTif);
+    saveChartImage(kTif);
 }
 
-void frmsimplechart::mnusavegif_Click()
+void MenuCommands::mnusavegif_Click()
 {
-    saveChartImage(*this, kGif);
+    saveChartImage(kGif);
 }
 
-void frmsimplechart::mnusavePNG_Click()
+void MenuCommands::mnusavePNG_Click()
 {
-    saveChartImage(*this, kPng);
+    saveChartImage(kPng);
 }

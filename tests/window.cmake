@@ -1,8 +1,8 @@
-# The window test builds the two forms itself (AUTOUIC) and checks them
+# The window test builds the forms itself (AUTOUIC) and checks them
 # through the generated ui classes only.
 add_executable(tst_window tst_window.cpp)
 set_target_properties(tst_window PROPERTIES
-  AUTOUIC_SEARCH_PATHS "${CMAKE_CURRENT_LIST_DIR}/../app;${CMAKE_CURRENT_LIST_DIR}/../output")
-target_link_libraries(tst_window PRIVATE veldra_ui Qt6::Test)
+  AUTOUIC_SEARCH_PATHS "${CMAKE_CURRENT_LIST_DIR}/../app;${CMAKE_CURRENT_LIST_DIR}/../options;${CMAKE_CURRENT_LIST_DIR}/../output")
+target_link_libraries(tst_window PRIVATE veldra_app Qt6::Test)
 add_test(NAME tst_window COMMAND tst_window)
 set_tests_properties(tst_window PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
