@@ -18,10 +18,23 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
+namespace
+{
 
 using chartstyle::startFont;
 using chartstyle::toQColor;
+
+// Standing category labels take at most this share of the chart's height
+// (beside horizontal bars, of its width);
+// longer ones lose their middle, so that both ends still tell them apart.
+constexpr double kStandingLabelShare = 0.25;
+
+// An empty category label that Qt Charts draws as nothing; the number keeps
+// the axis' names distinct.
+QString blankCategory(const QString& tag, int i)
+{
+    return QStringLiteral("<!--%1%2-->").arg(tag).arg(i);
+}
 
 // Share of a category's width that its bars take, by SeriesBarSpacing.
 double barWidthFor(int spacing)
@@ -117,22 +130,70 @@ AxisChart::AxisChart(QWidget* parent)
 
 AxisChart::~AxisChart() = default;
 
-QString AxisChart::ItemAxisLabel() const { return itemAxisLabel_; }
-QString AxisChart::UnitAxisLabel() const { return unitAxisLabel_; }
-bool AxisChart::ShowUnitAxisGridLines() const { return unitGridLines_; }
-int AxisChart::Orientation() const { return orientation_; }
-int AxisChart::BarStackingMode() const { return stackingMode_; }
-int AxisChart::SeriesBarSpacing() const { return barSpacing_; }
-vp::Colour AxisChart::BorderColor() const { return borderColor_; }
-vp::Colour AxisChart::BarOutlineColor() const { return barOutlineColor_; }
-vp::Colour AxisChart::ForeColor() const { return foreColor_; }
-vp::Colour AxisChart::ValuesTextColor() const { return valuesTextColor_; }
-ChartFont& AxisChart::ItemAxisLabelFont() { return itemAxisLabelFont_; }
-ChartFont& AxisChart::UnitAxisLabelFont() { return unitAxisLabelFont_; }
-ChartFont& AxisChart::ItemFont() { return itemFont_; }
-ChartFont& AxisChart::ValuesFont() { return valuesFont_; }
-BarSeriesCollection& AxisChart::Series() { return series_; }
-const BarSeriesCollection& AxisChart::Series() const { return series_; }
+QString AxisChart::ItemAxisLabel() const
+{
+    return itemAxisLabel_;
+}
+QString AxisChart::UnitAxisLabel() const
+{
+    return unitAxisLabel_;
+}
+bool AxisChart::ShowUnitAxisGridLines() const
+{
+    return unitGridLines_;
+}
+int AxisChart::Orientation() const
+{
+    return orientation_;
+}
+int AxisChart::BarStackingMode() const
+{
+    return stackingMode_;
+}
+int AxisChart::SeriesBarSpacing() const
+{
+    return barSpacing_;
+}
+vp::Colour AxisChart::BorderColor() const
+{
+    return borderColor_;
+}
+vp::Colour AxisChart::BarOutlineColor() const
+{
+    return barOutlineColor_;
+}
+vp::Colour AxisChart::ForeColor() const
+{
+    return foreColor_;
+}
+vp::Colour AxisChart::ValuesTextColor() const
+{
+    return valuesTextColor_;
+}
+ChartFont& AxisChart::ItemAxisLabelFont()
+{
+    return itemAxisLabelFont_;
+}
+ChartFont& AxisChart::UnitAxisLabelFont()
+{
+    return unitAxisLabelFont_;
+}
+ChartFont& AxisChart::ItemFont()
+{
+    return itemFont_;
+}
+ChartFont& AxisChart::ValuesFont()
+{
+    return valuesFont_;
+}
+BarSeriesCollection& AxisChart::Series()
+{
+    return series_;
+}
+const BarSeriesCollection& AxisChart::Series() const
+{
+    return series_;
+}
 
 void AxisChart::setItemAxisLabel(const QString& label)
 {
@@ -232,9 +293,67 @@ QColor AxisChart::textColour() const
     return toQColor(foreColor_);
 }
 
-int AxisChart::legendEntries() const
+QList<LegendEntry> AxisChart::legendEntries() const
 {
-    return series_.Count();
+    QList<LegendEntry> entries;
+    entries.reserve(series_.Count());
+    for (const auto& s : series_.series_)
+        entries.append(LegendEntry{s->name_, toQColor(s->color_)});
+    return entries;
+}
+
+bool AxisChart::restyleAfterLayout() const
+{
+    return bars_ && !laidOutPlotArea().isEmpty() && !(categoryLabels(categoryCount()) == labelled_);
+}
+
+AxisChart::CategoryLabels AxisChart::categoryLabels(int categories) const
+{
+    CategoryLabels result;
+    if (categories <= 0)
+        return result;
+    const bool horizontal = orientation_ == 1;
+    const QSizeF size = chartSize();
+    QRectF plot = laidOutPlotArea();
+    if (plot.isEmpty()) // before the first layout: what axes, title and legend usually leave
+        plot = QRectF(0, 0, size.width() * (ShowLegend() ? 0.75 : 0.88), size.height() * 0.7);
+    const qreal extent = horizontal ? plot.height() : plot.width();
+    const QFontMetricsF metrics(itemFont_.font());
+    qreal widest = 0;
+    for (const QString& label : labels_)
+        widest = std::max(widest, metrics.horizontalAdvance(label));
+    // Labels stand on end when they do not fit side by side. Standing ones,
+    // and those beside a horizontal chart's bars, are shortened here:
+    // Qt would cut them to the category's breadth, leaving only "...".
+    result.standing = !horizontal && widest > size.width() * 0.75 / categories;
+    if (result.standing || horizontal)
+        result.band =
+            static_cast<int>((horizontal ? size.width() : size.height()) * kStandingLabelShare);
+    if (!horizontal && !result.standing)
+        return result;
+    // A label's breadth along the axis, with the margins Qt draws it with.
+    const qreal breadth = metrics.height() + 4.0;
+    // Qt leaves out the label of an end category narrower than the label,
+    // and any label that reaches past the axis' end: empty categories at
+    // either end give the first and last labels room.
+    qreal slot = extent / categories;
+    if (slot < breadth + 1.0) {
+        for (int i = 0; i < 3; ++i) {
+            slot = extent / (categories + 2 * result.pad);
+            // (Beside horizontal bars Qt shows any label that fits, blank
+            // ones too: there no empty category may have room for one.)
+            const qreal room = horizontal ? breadth / 2 - 1.0 : breadth / 2 + 2.0;
+            result.pad = std::max(1, static_cast<int>(std::ceil(room / slot - 0.5)));
+        }
+        slot = extent / (categories + 2 * result.pad);
+    }
+    // Every step-th label, as many as fit without touching. (Beside
+    // horizontal bars Qt itself leaves out each label that would touch the
+    // last one shown: with labels of one height that is every k-th already,
+    // and blank ones in between would take their places.)
+    if (!horizontal)
+        result.step = std::max(1, static_cast<int>(std::ceil((breadth + 2.0) / slot)));
+    return result;
 }
 
 int AxisChart::categoryCount() const
@@ -265,28 +384,27 @@ void AxisChart::rebuild()
 
     const int categories = categoryCount();
 
-    // Category labels come from the longest series. The category axis needs
-    // distinct, non-empty names: a repeated or empty label gets an HTML
-    // comment appended, which Qt Charts draws as nothing.
-    QStringList names;
-    names.reserve(categories);
+    // Category labels come from the longest series; styleAxes() shows them.
     const BarSeries* longest = nullptr;
     for (const auto& s : series_.series_)
         if (!longest || s->values_.Count() > longest->values_.Count())
             longest = s.get();
-    QSet<QString> seen;
+    labels_.clear();
+    labels_.reserve(categories);
     for (int i = 0; i < categories; ++i) {
         QString label = longest->values_.values_[static_cast<std::size_t>(i)].label;
-        // Standing labels are drawn whole (see styleAxes): a very long one
-        // is cut here so that it cannot squeeze the plot.
+        // A very long label loses its middle here so that it cannot squeeze
+        // the plot; its ends still tell it apart.
         if (label.size() > kMaxCategoryLabel)
-            label = label.left(kMaxCategoryLabel - 1) + QChar(0x2026);
-        QString name = chartText(label);
-        if (name.isEmpty() || seen.contains(name))
-            name += QStringLiteral("<!--%1-->").arg(i);
-        seen.insert(name);
-        names << name;
+            label = label.left(kMaxCategoryLabel / 2) + QChar(0x2026) +
+                    label.right(kMaxCategoryLabel / 2 - 1);
+        labels_ << label;
     }
+    // Empty categories at either end, when the labels need them (see
+    // categoryLabels); their bars are zero, which Qt Charts leaves out.
+    labelled_ = categoryLabels(categories);
+    const int pad = labelled_.pad;
+    const QStringList names = categoryNames(labelled_);
 
     // All sets are filled before the series joins the chart: appending sets
     // to a series already in a chart rebuilds its bar items every time.
@@ -294,9 +412,9 @@ void AxisChart::rebuild()
     sets.reserve(series_.Count());
     for (const auto& s : series_.series_) {
         auto* set = new QBarSet(chartText(s->name_));
-        QList<qreal> values(categories, 0.0);
+        QList<qreal> values(categories + 2 * pad, 0.0);
         for (int i = 0; i < s->values_.Count(); ++i)
-            values[i] = s->values_.values_[static_cast<std::size_t>(i)].value;
+            values[pad + i] = s->values_.values_[static_cast<std::size_t>(i)].value;
         set->append(values);
         sets << set;
     }
@@ -317,7 +435,7 @@ void AxisChart::rebuild()
         break;
     }
     bars_->append(sets);
-    styleSets(bars_, sets, categories);
+    styleSets(bars_, sets, categories + 2 * pad);
     chart_->addSeries(bars_);
 
     itemAxis_ = new QBarCategoryAxis;
@@ -329,8 +447,40 @@ void AxisChart::rebuild()
     bars_->attachAxis(unitAxis_);
 }
 
+// The category axis' names: every step-th label shown (the others blank),
+// standing ones shortened to the room they may take.
+QStringList AxisChart::categoryNames(const CategoryLabels& shown) const
+{
+    const QFontMetricsF metrics(itemFont_.font());
+    QStringList names;
+    names.reserve(labels_.size() + 2 * shown.pad);
+    QSet<QString> seen;
+    for (int i = 0; i < shown.pad; ++i)
+        names << blankCategory(QStringLiteral("a"), i);
+    for (int i = 0; i < labels_.size(); ++i) {
+        QString name;
+        if (i % shown.step == 0) {
+            const QString& label = labels_.at(i);
+            name = chartText(shown.band > 0
+                                 ? metrics.elidedText(label, Qt::ElideMiddle, shown.band - 10)
+                                 : label);
+        }
+        // Repeated and empty labels need a distinct name all the same.
+        if (name.isEmpty() || seen.contains(name))
+            name += blankCategory(QString(), i);
+        seen.insert(name);
+        names << name;
+    }
+    for (int i = 0; i < shown.pad; ++i)
+        names << blankCategory(QStringLiteral("z"), i);
+    return names;
+}
+
 void AxisChart::restyle()
 {
+    // Resizing can call for other empty end categories: those are data.
+    if (bars_ && categoryLabels(categoryCount()).pad != labelled_.pad)
+        rebuild();
     setFramePen(QPen(toQColor(borderColor_), 1.0));
     styleAxes(categoryCount());
 }
@@ -350,8 +500,8 @@ void AxisChart::styleSets(QAbstractBarSeries* series, const QList<QBarSet*>& set
     const bool horizontal = orientation_ == 1;
     const double extent = horizontal ? height() * 0.8 : width() * 0.8;
     const int count = static_cast<int>(sets.size());
-    const double barPixels = extent / std::max(1, categories) * barWidth
-                             / (stackingMode_ == 0 ? std::max(1, count) : 1);
+    const double barPixels =
+        extent / std::max(1, categories) * barWidth / (stackingMode_ == 0 ? std::max(1, count) : 1);
     const bool outlined = barPixels >= 4.0;
 
     const bool labels = valuesShown_ && categories * count <= kMaxValueLabels;
@@ -399,24 +549,16 @@ void AxisChart::styleAxes(int categories)
     unitAxis_->setGridLinePen(QPen(QColor(200, 200, 200), 1.0));
     unitAxis_->setMinorGridLineVisible(false);
 
-    // Category labels stand on end when they do not fit side by side.
-    const bool horizontal = orientation_ == 1;
-    if (!horizontal && categories > 0) {
-        const QFontMetricsF metrics(itemFont_.font());
-        qreal widest = 0;
-        for (const QString& name : itemAxis_->categories())
-            widest = std::max(widest, metrics.horizontalAdvance(name));
-        const qreal room = width() * 0.75 / categories;
-        const bool standing = widest > room;
-        itemAxis_->setLabelsAngle(standing ? -90 : 0);
-        // Qt would cut standing labels to the category's width, which
-        // leaves only "..." on a dense axis. Drawn whole, labels that
-        // overlap their neighbour are left out by Qt, which thins them.
-        itemAxis_->setTruncateLabels(!standing);
-    } else {
-        itemAxis_->setLabelsAngle(0);
-        itemAxis_->setTruncateLabels(true);
-    }
+    // The category labels at this size (the empty end categories stay as
+    // built).
+    CategoryLabels shown = categoryLabels(categories);
+    shown.pad = labelled_.pad;
+    labelled_ = shown;
+    const QStringList names = categoryNames(shown);
+    if (itemAxis_->categories() != names)
+        itemAxis_->setCategories(names);
+    itemAxis_->setLabelsAngle(shown.standing ? -90 : 0);
+    itemAxis_->setTruncateLabels(shown.band == 0);
 
     // A round value range that holds every bar (stacked: every stack) and 0.
     if (stackingMode_ == 2) {
@@ -448,6 +590,7 @@ void AxisChart::styleAxes(int categories)
         low = std::min(low, negative);
         high = std::max(high, positive);
     }
+    const double tallest = high, deepest = low;
     if (high <= low)
         high = low + 1.0;
     // About five round steps (1, 2, 2.5 or 5 times a power of ten) that
@@ -463,6 +606,12 @@ void AxisChart::styleAxes(int categories)
     }
     low = std::floor(low / step) * step;
     high = std::ceil(high / step) * step;
+    // Headroom: a bar that reaches the range's end would touch the plot's
+    // edge.
+    if (tallest > 0 && high - tallest < step * 0.2)
+        high += step;
+    if (deepest < 0 && deepest - low < step * 0.2)
+        low -= step;
     unitAxis_->setLabelFormat(QStringLiteral("%.10g"));
     unitAxis_->setRange(low, high);
     unitAxis_->setTickCount(static_cast<int>(std::lround((high - low) / step)) + 1);

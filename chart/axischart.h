@@ -22,14 +22,15 @@ struct BarValue {
     double value = 0.0;
 };
 
-class BarValues {
-public:
+class BarValues
+{
+  public:
     // Appends one bar (the third argument is always 0).
     void Add(const QString& label, double value, int kind = 0);
     int Count() const { return static_cast<int>(values_.size()); }
     const BarValue& Item(int index) const; // 1-based
 
-private:
+  private:
     friend class AxisChart;
     friend class BarSeries;
     friend class BarSeriesCollection;
@@ -37,15 +38,16 @@ private:
     std::vector<BarValue> values_;
 };
 
-class BarSeries {
-public:
+class BarSeries
+{
+  public:
     QString Name() const { return name_; }
     vp::Colour Color() const { return color_; }
     void setColor(vp::Colour colour);
     BarValues& Values() { return values_; }
     const BarValues& Values() const { return values_; }
 
-private:
+  private:
     friend class AxisChart;
     friend class BarSeriesCollection;
     AxisChart* owner_ = nullptr;
@@ -54,8 +56,9 @@ private:
     BarValues values_;
 };
 
-class BarSeriesCollection {
-public:
+class BarSeriesCollection
+{
+  public:
     // Appends one series (the second argument is always 1); it already
     // carries a colour from the component's default palette.
     BarSeries& Add(const QString& name, int kind = 1);
@@ -63,15 +66,16 @@ public:
     const BarSeries& Item(int index) const;
     int Count() const { return static_cast<int>(series_.size()); }
 
-private:
+  private:
     friend class AxisChart;
     AxisChart* owner_ = nullptr;
     std::vector<std::unique_ptr<BarSeries>> series_;
 };
 
-class AxisChart : public ChartComponent {
+class AxisChart : public ChartComponent
+{
     Q_OBJECT
-public:
+  public:
     explicit AxisChart(QWidget* parent = nullptr);
     ~AxisChart() override;
 
@@ -122,16 +126,32 @@ public:
     // Category labels longer than this many characters are shortened.
     static constexpr int kMaxCategoryLabel = 40;
 
-protected:
+  protected:
     void rebuild() override;
     void restyle() override;
     QColor textColour() const override;
-    int legendEntries() const override;
+    QList<LegendEntry> legendEntries() const override;
+    bool restyleAfterLayout() const override;
 
-private:
+  private:
+    // How the category axis is labelled at the present size: every step-th
+    // label is shown, standing on end or not, at most `band` pixels long,
+    // with `pad` empty categories at either end so that the labels of the
+    // first and last categories have room.
+    struct CategoryLabels {
+        int step = 1;
+        int pad = 0;
+        bool standing = false;
+        int band = 0;
+        bool operator==(const CategoryLabels& o) const
+        {
+            return step == o.step && pad == o.pad && standing == o.standing && band == o.band;
+        }
+    };
+    CategoryLabels categoryLabels(int categories) const;
+    QStringList categoryNames(const CategoryLabels& shown) const;
     int categoryCount() const;
-    void styleSets(QAbstractBarSeries* series, const QList<QBarSet*>& sets,
-                   int categories) const;
+    void styleSets(QAbstractBarSeries* series, const QList<QBarSet*>& sets, int categories) const;
     void styleAxes(int categories);
 
     BarSeriesCollection series_;
@@ -150,6 +170,9 @@ private:
     ChartFont itemFont_;
     ChartFont valuesFont_;
 
+    // The category labels of the chart built last, and how they are shown.
+    QStringList labels_;
+    CategoryLabels labelled_;
     QAbstractBarSeries* bars_ = nullptr;
     QBarCategoryAxis* itemAxis_ = nullptr;
     QValueAxis* unitAxis_ = nullptr;

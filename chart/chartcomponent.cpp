@@ -6,10 +6,12 @@
 #include <QChart>
 #include <QClipboard>
 #include <QCoreApplication>
+#include <QFontMetricsF>
 #include <QGraphicsLayout>
 #include <QGraphicsPixmapItem>
 #include <QGraphicsRectItem>
 #include <QGraphicsScene>
+#include <QGraphicsSimpleTextItem>
 #include <QGuiApplication>
 #include <QLegend>
 #include <QLegendMarker>
@@ -20,11 +22,18 @@
 
 #include <cmath>
 
-namespace {
+namespace
+{
 
-// More legend entries than this do not fit beside a chart: Qt's legend then
-// drops texts and cuts entries off, so the legend is left out instead.
-constexpr int kMaxLegendEntries = 40;
+// A legend that cannot hold its entries shrinks its font down to this size
+// (in points) before it leaves entries out.
+constexpr double kSmallestLegendPoints = 6.5;
+// Longer legend labels are shortened to about this many characters.
+constexpr int kLongestLegendLabel = 28;
+// Share of the chart that a legend at the side, or at the top or bottom,
+// may take (Qt's own legend takes at most 0.4 of the width).
+constexpr double kSideLegendShare = 0.4;
+constexpr double kAcrossLegendShare = 0.3;
 
 using chartstyle::startFont;
 using chartstyle::toQColor;
@@ -97,8 +106,20 @@ ChartComponent::ChartComponent(QWidget* parent)
     frameItem_->setVisible(false);
     scene()->addItem(frameItem_);
 
-    connect(chart_, &QGraphicsWidget::geometryChanged, this,
-            &ChartComponent::updateDecorations);
+    legendBox_ = new QGraphicsRectItem(chart_);
+    legendBox_->setPen(Qt::NoPen);
+    legendBox_->setBrush(Qt::NoBrush);
+    legendBox_->setZValue(5);
+    legendBox_->setVisible(false);
+
+    connect(chart_, &QGraphicsWidget::geometryChanged, this, &ChartComponent::updateDecorations);
+    connect(chart_->legend(), &QGraphicsWidget::geometryChanged, this,
+            &ChartComponent::placeLegend);
+    connect(chart_, &QChart::plotAreaChanged, this, [this] {
+        plotFor_ = chart_->size();
+        if (restyleAfterLayout())
+            invalidate(StyleChanged);
+    });
     invalidate(StyleChanged);
 }
 
@@ -127,16 +148,15 @@ QString ChartComponent::chartText(const QString& text)
     // the square of its length; no chart shows more than a few hundred
     // characters, so longer texts are cut first.
     constexpr int kLongestText = 1000;
-    const QString shown = text.size() > kLongestText
-                              ? text.left(kLongestText - 1) + QChar(0x2026)
-                              : text;
+    const QString shown =
+        text.size() > kLongestText ? text.left(kLongestText - 1) + QChar(0x2026) : text;
     const QString escaped = shown.toHtmlEscaped();
     QString out;
     out.reserve(escaped.size() + 8);
     for (int i = 0; i < escaped.size(); ++i) {
         const QChar c = escaped.at(i);
-        if (c == QLatin1Char(' ')
-            && (i == 0 || i == escaped.size() - 1 || escaped.at(i - 1) == QLatin1Char(' ')))
+        if (c == QLatin1Char(' ') &&
+            (i == 0 || i == escaped.size() - 1 || escaped.at(i - 1) == QLatin1Char(' ')))
             out += QLatin1String("&nbsp;");
         else if (c == QLatin1Char('\n') || c == QLatin1Char('\r'))
             out += QLatin1Char(' ');
@@ -309,6 +329,7 @@ void ChartComponent::followViewSize()
     if (!isVisible() && chart_->size() != QSizeF(size())) {
         chart_->setPos(0, 0);
         chart_->resize(size());
+        invalidate(StyleChanged);
     }
 }
 
@@ -381,30 +402,179 @@ void ChartComponent::applyCommonStyle()
         legend->setAlignment(Qt::AlignRight);
         break;
     }
-    const int entries = legendEntries();
-    legend->setVisible(showLegend_ && entries > 0 && entries <= kMaxLegendEntries);
     legend->setFont(legendFont_.font());
     legend->setLabelColor(text);
     legend->setBackgroundVisible(false);
-
-    // The legend heading: the first entry, in bold, with no marker drawn.
-    const QList<QLegendMarker*> heading = legend->markers(legendHeading_);
-    for (QLegendMarker* marker : heading) {
-        QFont bold = legendFont_.font();
-        bold.setBold(true);
-        marker->setFont(bold);
-        marker->setLabel(chartText(legendTitle_));
-        marker->setBrush(QColor(Qt::transparent));
-        marker->setPen(QPen(Qt::transparent));
-        marker->setLabelBrush(text);
-        marker->setVisible(!legendTitle_.isEmpty());
-    }
+    styleLegend(legendEntries());
 
     const QColor back = toQColor(backColor_);
     scene()->setBackgroundBrush(back);
     setBackgroundBrush(back);
     backImageScaledFor_ = QSize();
     updateDecorations();
+}
+
+QSizeF ChartComponent::chartSize() const
+{
+    return chart_->size();
+}
+
+QRectF ChartComponent::laidOutPlotArea() const
+{
+    return plotFor_ == chart_->size() ? chart_->plotArea() : QRectF();
+}
+
+void ChartComponent::styleLegend(const QList<LegendEntry>& entries)
+{
+    QLegend* legend = chart_->legend();
+    qDeleteAll(legendBox_->childItems());
+    legendBlock_ = QSizeF();
+    legend->setPreferredSize(-1, -1);
+    const int n = static_cast<int>(entries.size());
+    legend->setVisible(showLegend_ && n > 0);
+    const bool heading = !legendTitle_.isEmpty();
+    QFont font = legendFont_.font();
+    QFont bold = font;
+    bold.setBold(true);
+
+    // The room the legend may take: what the margins and the title leave.
+    const QSizeF size = chartSize();
+    const QMargins margins = chart_->margins();
+    const qreal titleHeight =
+        caption_.isEmpty() ? 0.0 : QFontMetricsF(captionFont_.font()).height() + 8.0;
+    const qreal contentWidth = size.width() - margins.left() - margins.right();
+    const qreal contentHeight = size.height() - margins.top() - margins.bottom() - titleHeight;
+    const bool across = legendPos_ == 2 || legendPos_ == 3;
+
+    // Qt's legend lays its entries out in one column (or row) and cuts off
+    // what does not fit; it is kept only where all fit, with room to spare.
+    bool own = false;
+    if (legend->isVisible()) {
+        const QFontMetricsF metrics(font);
+        const qreal extra = metrics.height() / 2 + 18.0;
+        qreal widest = heading ? QFontMetricsF(bold).horizontalAdvance(legendTitle_) + 18.0 : 0.0;
+        qreal total = widest;
+        for (const LegendEntry& entry : entries) {
+            const qreal w = metrics.horizontalAdvance(entry.label) + extra;
+            widest = std::max(widest, w);
+            total += w;
+        }
+        own = across ? total > contentWidth
+                     : (n + (heading ? 1 : 0)) * (metrics.height() + 10.0) > contentHeight ||
+                           widest > kSideLegendShare * contentWidth;
+    }
+
+    // The drawn legend: first more columns, then a smaller font; only at the
+    // smallest font are entries left out, and the last place says how many.
+    int columns = 1, rows = n, shown = n;
+    qreal row = 0, column = 0, headHeight = 0, marker = 0;
+    if (own) {
+        const qreal maxWidth = across ? contentWidth : kSideLegendShare * contentWidth;
+        const qreal maxHeight = across ? kAcrossLegendShare * contentHeight : contentHeight;
+        for (double points = font.pointSizeF();; points -= 0.5) {
+            const bool last = points <= kSmallestLegendPoints;
+            font.setPointSizeF(std::max(points, kSmallestLegendPoints));
+            bold.setPointSizeF(font.pointSizeF());
+            const QFontMetricsF metrics(font);
+            row = std::ceil(metrics.height() + 3.0);
+            marker = std::round(metrics.height() * 0.6);
+            headHeight = heading ? std::ceil(QFontMetricsF(bold).height() + 4.0) : 0.0;
+            qreal text = 0.0;
+            for (const LegendEntry& entry : entries)
+                text = std::max(text, metrics.horizontalAdvance(entry.label));
+            text = std::min(text, metrics.averageCharWidth() * kLongestLegendLabel);
+            column = std::min(std::ceil(marker + 5.0 + text + 12.0), maxWidth);
+            const int maxColumns = std::max(1, static_cast<int>(maxWidth / column));
+            const int maxRows = std::max(1, static_cast<int>((maxHeight - headHeight) / row));
+            if (across) {
+                columns = std::min(n, maxColumns);
+                rows = (n + columns - 1) / columns;
+            } else {
+                rows = std::min(n, maxRows);
+                columns = (n + rows - 1) / rows;
+                rows = (n + columns - 1) / columns;
+            }
+            if (columns <= maxColumns && rows <= maxRows)
+                break;
+            if (last) {
+                columns = maxColumns;
+                rows = maxRows;
+                shown = std::max(0, columns * rows - 1);
+                break;
+            }
+        }
+    }
+
+    // The legend heading: the first entry, in bold, with no marker drawn.
+    const QColor text = textColour();
+    for (QLegendMarker* marker : legend->markers(legendHeading_)) {
+        marker->setFont(bold);
+        marker->setLabel(chartText(legendTitle_));
+        marker->setBrush(QColor(Qt::transparent));
+        marker->setPen(QPen(Qt::transparent));
+        marker->setLabelBrush(text);
+        marker->setVisible(heading);
+    }
+    // Qt's legend, when it cannot hold the entries, still keeps the room
+    // free but draws nothing.
+    legend->setOpacity(own ? 0.0 : 1.0);
+    if (!own) {
+        legendBox_->setVisible(false);
+        return;
+    }
+
+    auto addText = [&](const QString& label, const QFont& f, qreal x, qreal y, qreal width) {
+        auto* item = new QGraphicsSimpleTextItem(
+            QFontMetricsF(f).elidedText(label, Qt::ElideRight, width), legendBox_);
+        item->setFont(f);
+        item->setBrush(text);
+        item->setPos(x, y + (row - QFontMetricsF(f).height()) / 2);
+    };
+    qreal width = columns * column;
+    if (heading) {
+        width = std::max(width, std::min(QFontMetricsF(bold).horizontalAdvance(legendTitle_),
+                                         across ? contentWidth : kSideLegendShare * contentWidth));
+        addText(legendTitle_, bold, 0, 0, width);
+    }
+    const qreal textWidth = column - marker - 5.0 - 12.0;
+    for (int i = 0; i <= shown && i < n; ++i) {
+        const int c = across ? i % columns : i / rows;
+        const int r = across ? i / columns : i % rows;
+        const qreal x = c * column, y = headHeight + r * row;
+        if (i == shown) {
+            addText(QStringLiteral("+%1 more").arg(n - shown), font, x, y, column);
+            break;
+        }
+        auto* box = new QGraphicsRectItem(x, y + (row - marker) / 2, marker, marker, legendBox_);
+        box->setBrush(entries.at(i).colour);
+        box->setPen(QPen(entries.at(i).colour.darker(140), 1.0));
+        addText(entries.at(i).label, font, x + marker + 5.0, y, textWidth);
+    }
+    legendBlock_ = QSizeF(width, headHeight + rows * row);
+    // Qt's legend, drawing nothing, keeps that room free.
+    if (across)
+        legend->setPreferredHeight(legendBlock_.height() + 6.0);
+    else
+        legend->setPreferredWidth(legendBlock_.width() + 10.0);
+    placeLegend();
+}
+
+// The drawn legend sits in the room Qt's legend was given: centred on it
+// along its length, as Qt centres its own entries.
+void ChartComponent::placeLegend()
+{
+    QLegend* legend = chart_->legend();
+    if (legendBlock_.isEmpty() || !legend->isVisible()) {
+        legendBox_->setVisible(false);
+        return;
+    }
+    const QRectF room = legend->geometry();
+    const bool across = legendPos_ == 2 || legendPos_ == 3;
+    const qreal x = across ? room.center().x() - legendBlock_.width() / 2 : room.left() + 5.0;
+    const qreal y = across ? room.top() + 3.0
+                           : std::max(room.top(), room.center().y() - legendBlock_.height() / 2);
+    legendBox_->setPos(std::round(x), std::round(y));
+    legendBox_->setVisible(true);
 }
 
 void ChartComponent::setSmoothShapes(bool smooth)
@@ -432,8 +602,8 @@ void ChartComponent::updateDecorations()
         QPixmap pixmap;
         if (backImageDrawMode_ == 1) {
             // Stretched over the whole background.
-            pixmap = QPixmap::fromImage(backImage_.scaled(size, Qt::IgnoreAspectRatio,
-                                                          Qt::SmoothTransformation));
+            pixmap = QPixmap::fromImage(
+                backImage_.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
         } else {
             // Any other mode: the picture at its own size, repeated.
             pixmap = QPixmap(size);
@@ -456,6 +626,15 @@ void ChartComponent::updateDecorations()
     frameItem_->setVisible(showFrame);
 }
 
+// Qt Charts only posts its layout requests: run them now, or a picture
+// shows the new data under the old title and legend.
+void ChartComponent::layOut()
+{
+    QCoreApplication::sendPostedEvents();
+    if (chart_->layout())
+        chart_->layout()->activate();
+}
+
 void ChartComponent::resizeEvent(QResizeEvent* event)
 {
     flushPending();
@@ -472,17 +651,21 @@ QImage ChartComponent::renderImage(QSize size) const
         size = self->size();
     size = size.expandedTo(QSize(1, 1));
 
-    self->applyPending();
+    // The size first: legend, label thinning and the room for texts depend
+    // on it.
     const QSizeF before = chart_->size();
     if (before != QSizeF(size)) {
         chart_->setPos(0, 0);
         chart_->resize(size);
+        self->pending_ |= StyleChanged;
     }
-    // Qt Charts only posts its layout requests: run them now, or the picture
-    // shows the new data under the old title and legend.
-    QCoreApplication::sendPostedEvents();
-    if (chart_->layout())
-        chart_->layout()->activate();
+    self->applyPending();
+    self->layOut();
+    if (restyleAfterLayout()) {
+        self->pending_ |= StyleChanged;
+        self->applyPending();
+        self->layOut();
+    }
 
     QImage image(size, QImage::Format_RGB32);
     image.fill(toQColor(backColor_));
@@ -496,8 +679,10 @@ QImage ChartComponent::renderImage(QSize size) const
     }
     // A picture of another size than the view's must not leave the view's
     // chart at that size.
-    if (!ownSize && !before.isEmpty() && before != QSizeF(size))
+    if (!ownSize && !before.isEmpty() && before != QSizeF(size)) {
         chart_->resize(before);
+        self->invalidate(StyleChanged);
+    }
     return image;
 }
 

@@ -14,8 +14,8 @@
 #include <QColor>
 #include <QFont>
 #include <QImage>
-#include <QPointer>
 #include <QPen>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -23,6 +23,12 @@
 class QGraphicsPixmapItem;
 class QGraphicsRectItem;
 class QLineSeries;
+
+// One entry of the legend: a slice's or a series' label and colour.
+struct LegendEntry {
+    QString label;
+    QColor colour;
+};
 
 // Image format codes of SaveImage.
 enum ImageFormat : int {
@@ -35,8 +41,9 @@ enum ImageFormat : int {
 
 // A font that a component owns and hands out: setting its name or size
 // changes the chart text that uses it.
-class ChartFont {
-public:
+class ChartFont
+{
+  public:
     explicit ChartFont(std::function<void(const QFont&)> apply, const QFont& initial);
     QString Name() const { return font_.family(); }
     void setName(const QString& name);
@@ -44,7 +51,7 @@ public:
     void setSize(double points);
     const QFont& font() const { return font_; }
 
-private:
+  private:
     QFont font_;
     std::function<void(const QFont&)> apply_;
 };
@@ -55,9 +62,10 @@ struct SaveResult {
     QString error;
 };
 
-class ChartComponent : public QChartView {
+class ChartComponent : public QChartView
+{
     Q_OBJECT
-public:
+  public:
     explicit ChartComponent(QWidget* parent = nullptr);
     ~ChartComponent() override;
 
@@ -77,6 +85,7 @@ public:
     void setBackColor(vp::Colour colour);
     ChartFont& CaptionFont();
     ChartFont& LegendFont();
+    const ChartFont& LegendFont() const { return legendFont_; }
     QImage BackImage() const;
     void setBackImage(const QImage& picture);
     bool ShowBackImage() const;
@@ -122,7 +131,7 @@ public:
     // markup characters escaped, runs of blanks kept.
     static QString chartText(const QString& text);
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override;
     QChart* chart_ = nullptr;
     bool valuesShown_ = false;
@@ -147,19 +156,34 @@ protected:
     virtual void restyle() {}
     // Colour of the title and the legend text.
     virtual QColor textColour() const { return Qt::black; }
-    // Number of legend entries the data gives (the heading not counted).
-    virtual int legendEntries() const { return 0; }
+    // The legend entries the data gives (the heading not counted).
+    virtual QList<LegendEntry> legendEntries() const { return {}; }
+    // True when the last layout gave a plot area other than the one the
+    // size-dependent choices (label thinning, room for texts) assumed: the
+    // chart is then styled and laid out once more.
+    virtual bool restyleAfterLayout() const { return false; }
+    // The chart's size, and the plot area of the last layout when it was
+    // made at this size (else an empty rectangle).
+    QSizeF chartSize() const;
+    QRectF laidOutPlotArea() const;
     // A frame drawn around the whole chart; Qt::NoPen for none.
     void setFramePen(const QPen& pen);
     // Smooth edges for shapes (text is always smoothed). Bars are upright
     // rectangles and look sharper, and paint faster, without.
     void setSmoothShapes(bool smooth);
 
-private:
+  private:
     void applyPending();
     void followViewSize();
     void applyCommonStyle();
     void updateDecorations();
+    void layOut();
+    // The legend: Qt's own when every entry fits in one column (one row at
+    // the top or bottom) at the chosen font; otherwise it is drawn here, in
+    // columns and with a smaller font as needed, over the room that Qt's
+    // emptied legend keeps free.
+    void styleLegend(const QList<LegendEntry>& entries);
+    void placeLegend();
     double tppX_ = 15.0;
     double tppY_ = 15.0;
     QString caption_;
@@ -180,6 +204,12 @@ private:
     QLineSeries* legendHeading_ = nullptr;
     QGraphicsPixmapItem* backImageItem_ = nullptr;
     QGraphicsRectItem* frameItem_ = nullptr;
+    // The drawn legend (children of an invisible box), shown when Qt's
+    // legend cannot hold every entry.
+    QGraphicsRectItem* legendBox_ = nullptr;
+    QSizeF legendBlock_;
+    // The chart size at which the plot area was last laid out.
+    QSizeF plotFor_;
     QPen framePen_ = QPen(Qt::NoPen);
     QSize backImageScaledFor_;
     bool smoothShapes_ = true;

@@ -3,6 +3,7 @@
 
 #include <QChart>
 #include <QCoreApplication>
+#include <QFontMetricsF>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLinearGradient>
@@ -12,7 +13,8 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
+namespace
+{
 
 using chartstyle::toQColor;
 
@@ -131,9 +133,76 @@ void PieChart::dataChanged()
     invalidate(StyleChanged);
 }
 
-int PieChart::legendEntries() const
+QList<LegendEntry> PieChart::legendEntries() const
 {
-    return items_.Count();
+    QList<LegendEntry> entries;
+    entries.reserve(items_.Count());
+    for (const auto& item : items_.items_)
+        entries.append(LegendEntry{item->label_, toQColor(item->color_)});
+    return entries;
+}
+
+bool PieChart::restyleAfterLayout() const
+{
+    const QRectF plot = laidOutPlotArea();
+    return pie_ && !plot.isEmpty() && insideLabels(plot) != insideShown_;
+}
+
+// Room for pulled-out slices and for labels on arms: Qt does not shrink the
+// pie for either.
+double PieChart::pieSize() const
+{
+    const bool exploded = std::any_of(items_.items_.begin(), items_.items_.end(),
+                                      [](const auto& item) { return item->exploded_; });
+    return (labelMode_ == 1 ? 0.62 : 0.78) - (exploded ? 0.1 : 0.0);
+}
+
+QList<bool> PieChart::insideLabels(const QRectF& plot) const
+{
+    QList<bool> shown;
+    if (labelMode_ == 1)
+        return shown;
+    double total = 0.0;
+    for (const auto& item : items_.items_)
+        if (std::isfinite(item->value_) && item->value_ > 0)
+            total += item->value_;
+    const QFontMetricsF metrics(LegendFont().font());
+    const double radius = pieSize() * std::min(plot.width(), plot.height()) / 2;
+    double startAngle = 0.0;
+    for (const auto& item : items_.items_) {
+        const double value = std::isfinite(item->value_) ? std::max(0.0, item->value_) : 0.0;
+        const double share = total > 0 ? value / total : 0.0;
+        QString text = item->label_;
+        if (valuesShown_)
+            text += QStringLiteral(": ") + QString::number(value, 'g', 7);
+        // With a little room around the text.
+        const QSizeF label(metrics.horizontalAdvance(text) + 8.0, metrics.height() + 4.0);
+        shown << (share >= kInsideLabelMinShare &&
+                  fitsInside(label, startAngle, share * 360.0, radius));
+        startAngle += share * 360.0;
+    }
+    return shown;
+}
+
+bool PieChart::fitsInside(QSizeF label, double startAngle, double span, double radius)
+{
+    if (span >= 360.0)
+        return label.width() < radius && label.height() < radius;
+    const double rad = M_PI / 180.0;
+    const double middle = (startAngle + span / 2) * rad;
+    const QPointF centre(radius / 2 * std::sin(middle), -radius / 2 * std::cos(middle));
+    for (const QPointF corner : {QPointF(-1, -1), QPointF(1, -1), QPointF(1, 1), QPointF(-1, 1)}) {
+        const QPointF p =
+            centre + QPointF(corner.x() * label.width() / 2, corner.y() * label.height() / 2);
+        if (std::hypot(p.x(), p.y()) > radius)
+            return false;
+        // The corner's angle, clockwise from twelve o'clock, within the slice.
+        double angle = std::atan2(p.x(), -p.y()) / rad - startAngle;
+        angle = std::fmod(angle + 720.0, 360.0);
+        if (angle > span)
+            return false;
+    }
+    return true;
 }
 
 void PieChart::restyle()
@@ -149,23 +218,25 @@ void PieChart::restyle()
         return;
 
     double total = 0.0;
-    bool anyExploded = false;
-    for (const auto& item : items_.items_) {
+    for (const auto& item : items_.items_)
         if (std::isfinite(item->value_) && item->value_ > 0)
             total += item->value_;
-        anyExploded = anyExploded || item->exploded_;
+
+    // The pie's plot area: from the last layout at this size, else the
+    // chart's size less the room that title and legend usually take.
+    QRectF plot = laidOutPlotArea();
+    if (plot.isEmpty()) {
+        const QSizeF whole = chartSize();
+        plot = QRectF(0, 0, whole.width() * (ShowLegend() ? 0.7 : 0.95), whole.height() - 60.0);
     }
+    insideShown_ = insideLabels(plot);
 
     const bool outside = labelMode_ == 1;
     pie_ = new QPieSeries;
-    // Room for pulled-out slices and for labels on arms: Qt does not shrink
-    // the pie for either.
-    double size = outside ? 0.62 : 0.78;
-    if (anyExploded)
-        size -= 0.1;
-    pie_->setPieSize(size);
+    pie_->setPieSize(pieSize());
 
     const QFont labelFont = LegendFont().font();
+    int index = 0;
     bool longArm = false;
     for (const auto& item : items_.items_) {
         // A slice cannot be negative; such values are drawn as nothing.
@@ -193,15 +264,17 @@ void PieChart::restyle()
         if (outside) {
             slice->setLabelPosition(QPieSlice::LabelOutside);
             slice->setLabelColor(Qt::black);
-            slice->setLabelArmLengthFactor(share < kSmallSliceShare && (longArm = !longArm)
-                                               ? 0.35
-                                               : 0.15);
+            slice->setLabelArmLengthFactor(share < kSmallSliceShare && (longArm = !longArm) ? 0.35
+                                                                                            : 0.15);
             slice->setLabelVisible(value > 0);
         } else {
+            // A label inside is clipped to its slice: it is shown only
+            // where it fits whole.
             slice->setLabelPosition(QPieSlice::LabelInsideHorizontal);
             slice->setLabelColor(labelOn(fill));
-            slice->setLabelVisible(share >= kInsideLabelMinShare);
+            slice->setLabelVisible(insideShown_.value(index));
         }
+        ++index;
         slice->setExploded(item->exploded_);
         slice->setExplodeDistanceFactor(0.12);
         pie_->append(slice);
@@ -209,7 +282,11 @@ void PieChart::restyle()
     chart_->addSeries(pie_);
 
     // The legend lists the labels alone, also when the slices show values.
+    // Its markers keep a thin dark outline: left to Qt, they take the
+    // slices' white pen, but only once the pie is built anew after a layout.
     const QList<QLegendMarker*> markers = chart_->legend()->markers(pie_);
-    for (int i = 0; i < markers.size() && i < items_.Count(); ++i)
+    for (int i = 0; i < markers.size() && i < items_.Count(); ++i) {
         markers.at(i)->setLabel(chartText(items_.items_[static_cast<std::size_t>(i)]->label_));
+        markers.at(i)->setPen(QPen(Qt::black, 1.0));
+    }
 }

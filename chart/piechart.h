@@ -10,8 +10,9 @@
 class PieChart;
 class QPieSeries;
 
-class PieItem {
-public:
+class PieItem
+{
+  public:
     QString Label() const { return label_; }
     double Value() const { return value_; }
     vp::Colour Color() const { return color_; }
@@ -23,7 +24,7 @@ public:
     bool Exploded() const { return exploded_; }
     void setExploded(bool exploded);
 
-private:
+  private:
     friend class PieChart;
     friend class PieItems;
     PieChart* owner_ = nullptr;
@@ -35,8 +36,9 @@ private:
     bool exploded_ = false;
 };
 
-class PieItems {
-public:
+class PieItems
+{
+  public:
     // Appends one slice (the third argument is always 1); it already carries
     // a colour from the component's default palette.
     PieItem& Add(const QString& label, double value, int kind = 1);
@@ -44,15 +46,16 @@ public:
     const PieItem& Item(int index) const;
     int Count() const { return static_cast<int>(items_.size()); }
 
-private:
+  private:
     friend class PieChart;
     PieChart* owner_ = nullptr;
     std::vector<std::unique_ptr<PieItem>> items_;
 };
 
-class PieChart : public ChartComponent {
+class PieChart : public ChartComponent
+{
     Q_OBJECT
-public:
+  public:
     explicit PieChart(QWidget* parent = nullptr);
     ~PieChart() override;
 
@@ -68,12 +71,21 @@ public:
     // Called by the slices when data or a look changed.
     void dataChanged();
 
-protected:
+  protected:
     // A pie has at most a few hundred slices: every change builds it anew.
     void restyle() override;
-    int legendEntries() const override;
+    QList<LegendEntry> legendEntries() const override;
+    bool restyleAfterLayout() const override;
 
-private:
+  private:
+    // Whether a label of this size, centred half way out along the slice
+    // from startAngle (degrees clockwise from twelve o'clock) over span,
+    // lies wholly inside the slice of a pie of this radius.
+    static bool fitsInside(QSizeF label, double startAngle, double span, double radius);
+    // Per slice, whether its label fits inside it in the given plot area.
+    QList<bool> insideLabels(const QRectF& plot) const;
+    double pieSize() const;
+    QList<bool> insideShown_;
     PieItems items_;
     int labelMode_ = 0;
     QPieSeries* pie_ = nullptr;

@@ -333,6 +333,89 @@ class TestChart : public QObject
         QCOMPARE(px::area(pie.renderImage(), magenta).count, 0);
     }
 
+    void layoutFits_data()
+    {
+        QTest::addColumn<int>("series");   // 0: a pie
+        QTest::addColumn<int>("count");    // slices or categories
+        QTest::addColumn<QString>("name"); // of slice or category i, then i
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("whole"); // the legend must show every entry
+        const QString plain = QStringLiteral("Category "),
+                      longer = QStringLiteral("A rather long label for the category numbered ");
+        QTest::newRow("pie 3") << 0 << 3 << plain << QSize(640, 480) << true;
+        QTest::newRow("pie 40, 800x500") << 0 << 40 << plain << QSize(800, 500) << true;
+        QTest::newRow("pie 60, 1280x864") << 0 << 60 << plain << QSize(1280, 864) << true;
+        QTest::newRow("pie 200, 800x500") << 0 << 200 << plain << QSize(800, 500) << false;
+        QTest::newRow("bars 4") << 3 << 4 << plain << QSize(640, 480) << true;
+        QTest::newRow("bars 85, 1280x864") << 1 << 85 << plain << QSize(1280, 864) << true;
+        QTest::newRow("bars 100, 800x500") << 1 << 100 << plain << QSize(800, 500) << true;
+        QTest::newRow("bars 200, 2560x1600") << 2 << 200 << plain << QSize(2560, 1600) << true;
+        QTest::newRow("long labels, 800x500") << 1 << 30 << longer << QSize(800, 500) << true;
+        QTest::newRow("200 series x 100, 800x500")
+            << 200 << 100 << plain << QSize(800, 500) << false;
+    }
+
+    // Every drawn text lies inside the picture. The legend lists its entries
+    // from the first, any left out counted as "+N more"; category labels
+    // are every k-th from the first to the last k, and do not touch; the
+    // tallest bar (20) stays below the top of the value axis.
+    void layoutFits()
+    {
+        QFETCH(int, series);
+        QFETCH(int, count);
+        QFETCH(QString, name);
+        QFETCH(QSize, size);
+        QFETCH(bool, whole);
+        PieChart pie;
+        AxisChart bars;
+        ChartComponent& chart = series ? static_cast<ChartComponent&>(bars) : pie;
+        for (int k = 1; k <= series; ++k) {
+            BarSeries& s = bars.Series().Add(QStringLiteral("Series %1").arg(k), 1);
+            for (int i = 1; i <= count; ++i)
+                s.Values().Add(name + QString::number(i), (i + k) % 4 ? (i * 7 + k) % 19 + 1 : 20,
+                               0);
+        }
+        for (int i = 1; i <= count && !series; ++i)
+            pie.Items().Add(name + QString::number(i), i % 7 + 1, 1);
+        chart.setLegendTitle(QStringLiteral("Legend"));
+        chart.setShowLegend(true);
+        chart.setTwipsPerPixel(15, 15);
+        chart.setWidth(size.width() * 15.0f);
+        chart.setHeight(size.height() * 15.0f);
+        chart.renderImage();
+        QSet<QString> texts;
+        QMap<int, QRectF> labels; // category number -> where its label is
+        for (QGraphicsItem* item : chart.scene()->items()) {
+            const auto* rich = dynamic_cast<QGraphicsTextItem*>(item);
+            const auto* plain = dynamic_cast<QGraphicsSimpleTextItem*>(item);
+            const QString text = rich ? rich->toPlainText() : plain ? plain->text() : QString();
+            if (text.trimmed().isEmpty() || !item->isVisible() || item->effectiveOpacity() == 0)
+                continue;
+            QVERIFY2(QRectF(QPoint(), size).contains(item->sceneBoundingRect()), qPrintable(text));
+            texts << text;
+            if (series && text.startsWith(name.left(4)))
+                labels[text.section(' ', -1).toInt()] = item->sceneBoundingRect();
+        }
+        const auto more = std::find_if(texts.begin(), texts.end(),
+                                       [](const QString& t) { return t.endsWith(" more"); });
+        const int entries = series ? series : count,
+                  left = more == texts.end() ? 0 : more->mid(1).section(' ', 0, 0).toInt();
+        QVERIFY(left < entries && (left == 0 || !whole));
+        for (int i = 1; i <= entries - left; ++i)
+            QVERIFY2(
+                texts.contains((series ? QStringLiteral("Series ") : name) + QString::number(i)),
+                qPrintable(QString::number(i)));
+        if (!series)
+            return;
+        const QList<int> shown = labels.keys();
+        const int step = shown.size() > 1 ? shown[1] - shown[0] : count;
+        QVERIFY(!shown.isEmpty() && shown.first() == 1 && shown.last() + step > count);
+        for (int j = 1; j < shown.size(); ++j)
+            QVERIFY(shown[j] - shown[j - 1] == step &&
+                    !labels[shown[j]].intersects(labels[shown[j - 1]]));
+        QVERIFY(qobject_cast<QValueAxis*>(chart.chart()->axes(Qt::Vertical).value(0))->max() > 20);
+    }
+
     void formatByCode_data()
     {
         QTest::addColumn<int>("format");
