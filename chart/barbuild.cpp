@@ -50,7 +50,9 @@ void addBarData(const ChartBuild& build, const vp::ChartData& data, PanelFill& f
         state.itemColors[k] = state.brightColors[k];
         fill.categoryEntries << categoryEntry(k, bar.Series().Item(k).Name());
     }
-    fill.shownEntry = QStringLiteral("1 - ") + bar.Series().Item(1).Name();
+    // Without any series the selector shows a bare "1 - ".
+    const QString firstName = bar.Series().Count() > 0 ? bar.Series().Item(1).Name() : QString();
+    fill.shownEntry = QStringLiteral("1 - ") + firstName;
     fill.firstColour = state.brightColors[1];
     build.panel.fill(fill);
 }

@@ -119,11 +119,11 @@ class ChartComponent : public QChartView
     void Refresh();
 
     // The picture shown, at the component's size (or the given size).
-    QImage renderImage(QSize size = QSize()) const;
+    QImage renderImage(QSize size = QSize());
 
     // Applies every pending change to the Qt Charts objects now. The view
     // does this by itself before it next paints; rendering does it too.
-    void flushPending() const;
+    void flushPending();
 
     // Colour i (0-based) of the palette that new slices and series take.
     static vp::Colour defaultColour(int index);

@@ -26,7 +26,7 @@ constexpr int greenOf(Colour c) { return (c >> 8) & 0xff; }
 constexpr int blueOf(Colour c) { return (c >> 16) & 0xff; }
 
 // One of the six chart fonts. Created on first use with the platform's default
-// font (the window fills it in); only name and size ever reach the chart.
+// font (the options panel fills it in); only name and size ever reach the chart.
 struct FontChoice {
     bool created = false;
     std::string name;

@@ -38,7 +38,7 @@ namespace options {
 
 bool chooseColour(Platform& platform, ColorDialogState& dialog, vp::Colour& chosen)
 {
-    // The dialog opens on whatever colour it showed last: nothing is preset.
+    // Nothing is preset: the dialog does not open on the current colour.
     const DialogOutcome outcome = platform.ShowColor(dialog);
     if (outcome.error == kDialogCancelled)
         return false;

@@ -10,25 +10,6 @@
 
 namespace vp {
 
-int lastExactMatch(const QStringList& names, const QString& name)
-{
-    int found = -1;
-    for (int i = 0; i < names.size(); ++i) {
-        if (names.at(i).compare(name, Qt::CaseSensitive) == 0)
-            found = i;
-    }
-    return found;
-}
-
-int firstExactMatch(const QStringList& names, const QString& name)
-{
-    for (int i = 0; i < names.size(); ++i) {
-        if (names.at(i).compare(name, Qt::CaseSensitive) == 0)
-            return i;
-    }
-    return -1;
-}
-
 bool copiesFromText(const QString& text, std::int16_t& copies)
 {
     const std::string bytes = text.toStdString();
@@ -160,7 +141,8 @@ void frmselectprinter::Form_Load()
     // listed; adding items would otherwise show the first one.
     const QString editText = ui->cboprinterlist->currentText();
     ui->cboprinterlist->addItems(names);
-    const int position = current.isEmpty() ? -1 : vp::lastExactMatch(names, current);
+    // A name listed twice shows its last entry; names compare exactly.
+    const int position = current.isEmpty() ? -1 : names.lastIndexOf(current);
     if (position >= 0) {
         ui->cboprinterlist->setCurrentIndex(position);
         ui->Label2->setText(QStringLiteral("Selected Printer: ") + current);
@@ -173,7 +155,7 @@ void frmselectprinter::Form_Load()
 bool frmselectprinter::SelectPrinter(QString printer_name)
 {
     const QList<QPrinterInfo> printers = QPrinterInfo::availablePrinters();
-    const int position = vp::firstExactMatch(installedPrinterNames(printers), printer_name);
+    const int position = installedPrinterNames(printers).indexOf(printer_name);
     if (position < 0)
         return false;
     return current_.makeCurrent(printers.at(position));

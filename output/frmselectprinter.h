@@ -1,6 +1,6 @@
 // The printer selection dialog: chooses the current printer and, opened for
 // printing, the orientation and the number of copies. It hands its results
-// to the main window through printCopies, printLandscape and printRequested.
+// to the print command through printCopies, printLandscape and printRequested.
 //
 // The dialog has three states: closed (not loaded), shown, and hidden but
 // loaded. The menu commands own it (printerDialog() loads it, which runs
@@ -27,11 +27,6 @@ class frmselectprinter;
 }
 
 namespace vp {
-
-// Position of the last / first entry equal to name (case-sensitive); -1 if
-// there is none.
-int lastExactMatch(const QStringList& names, const QString& name);
-int firstExactMatch(const QStringList& names, const QString& name);
 
 // The number in the copies box: the text's leading number, halves rounded to
 // the even neighbour. False when it does not fit a 16-bit signed integer.

@@ -1,4 +1,4 @@
-// The two print commands of the main window and the printing of the print
+// The two print commands and the printing of the print
 // canvas. The chart is printed through the canvas: the component copies its
 // picture to the clipboard, the picture is pasted at the end of the canvas,
 // and the canvas is printed inside quarter-inch margins, one print document

@@ -152,30 +152,6 @@ class TestPrint : public QObject
         QGuiApplication::clipboard()->clear();
     }
 
-    void exactMatch_data()
-    {
-        QTest::addColumn<QStringList>("names");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("last");
-        QTest::addColumn<int>("first");
-        const QStringList two = {"Office_Laser", "Plotter", "Office_Laser", "Back"};
-        QTest::newRow("listed twice: last fills, first selects") << two << "Office_Laser" << 2 << 0;
-        QTest::newRow("letter case differs") << two << "office_laser" << -1 << -1;
-        QTest::newRow("trailing blank differs") << two << "Plotter " << -1 << -1;
-        QTest::newRow("empty name matches only an empty entry")
-            << QStringList{"A", "", "B"} << "" << 1 << 1;
-    }
-
-    void exactMatch()
-    {
-        QFETCH(QStringList, names);
-        QFETCH(QString, name);
-        QFETCH(int, last);
-        QFETCH(int, first);
-        QCOMPARE(vp::lastExactMatch(names, name), last);
-        QCOMPARE(vp::firstExactMatch(names, name), first);
-    }
-
     void copies_data()
     {
         QTest::addColumn<QString>("text");
