@@ -16,13 +16,15 @@
 class MenuCommands;
 class OptionsPanel;
 
-namespace Ui {
+namespace Ui
+{
 class frmsimplechart;
 }
 
-class frmsimplechart : public QMainWindow {
+class frmsimplechart : public QMainWindow
+{
     Q_OBJECT
-public:
+  public:
     explicit frmsimplechart(Platform& platform, QWidget* parent = nullptr);
     ~frmsimplechart() override;
 
@@ -36,11 +38,11 @@ public:
     OptionsPanel& optionsPanel() const;
     MenuCommands& menuCommands() const { return *commands_; }
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     void Form_MouseDown(int button, int shift, float x, float y);
     void connectMenuCommands();
     void placeWindowAndPanel();

@@ -12,7 +12,8 @@ void setStackingMode(AxisChart& bar, int choice)
         bar.setBarStackingMode(choice);
 }
 
-namespace {
+namespace
+{
 
 void placeBarChart(const ChartBuild& build)
 {

@@ -18,10 +18,10 @@ class PieChart;
 
 // What a build hands to the options panel once the data is read.
 struct PanelFill {
-    QStringList labels;         // the data line labels (the slice list)
+    QStringList labels;          // the data line labels (the slice list)
     QStringList categoryEntries; // "1 - A", "2 - B": the category selector
-    QString shownEntry;         // the selector's text
-    vp::Colour firstColour = 0; // category 1's colour
+    QString shownEntry;          // the selector's text
+    vp::Colour firstColour = 0;  // category 1's colour
     // Bars only; an unset value leaves the control as it is.
     std::optional<QString> caption;
     std::optional<QString> legendTitle;
@@ -31,8 +31,9 @@ struct PanelFill {
 };
 
 // The options panel as the builds see it.
-class ChartPanel {
-public:
+class ChartPanel
+{
+  public:
     virtual ~ChartPanel() = default;
     // Before the data is read: pie-only or bar-only controls on or off.
     virtual void adaptToPie() = 0;

@@ -21,11 +21,11 @@ enum : int {
 // next, as with one dialog object kept by the window.
 struct FileDialogState {
     QString DialogTitle;
-    QString Filter;     // "text|pattern|text|pattern"
+    QString Filter; // "text|pattern|text|pattern"
     int FilterIndex = 1;
     QString InitDir;
     int Flags = 0;
-    QString FileName;   // the chosen path after a successful show
+    QString FileName; // the chosen path after a successful show
 };
 
 // Open-file flags used by the Browse button.
@@ -58,8 +58,9 @@ struct DialogOutcome {
     QString description;
 };
 
-class Platform {
-public:
+class Platform
+{
+  public:
     virtual ~Platform() = default;
 
     // Message box with an OK button only and the title "VELDRAPLOT".

@@ -10,7 +10,8 @@
 
 #include <QApplication>
 
-namespace {
+namespace
+{
 
 // Each option button's id in its group is the chart property value it
 // stands for.

@@ -15,13 +15,15 @@
 #include <QTabWidget>
 #include <memory>
 
-namespace Ui {
+namespace Ui
+{
 class OptionsPanel;
 }
 
-class OptionsPanel : public QTabWidget, public ChartPanel {
+class OptionsPanel : public QTabWidget, public ChartPanel
+{
     Q_OBJECT
-public:
+  public:
     explicit OptionsPanel(QWidget* parent = nullptr);
     ~OptionsPanel() override;
 
@@ -90,7 +92,7 @@ public:
     void Command17_Click();
     void Command38_Click();
 
-private:
+  private:
     void connectHandlers();
     void hidePanel();
     vp::ChartState& state() const { return ctx_->state; }

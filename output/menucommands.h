@@ -14,9 +14,10 @@ class QPrinter;
 class QTextEdit;
 class QWidget;
 
-class MenuCommands : public QObject {
+class MenuCommands : public QObject
+{
     Q_OBJECT
-public:
+  public:
     // canvas: the print canvas; window: the main window, parent of the
     // printer dialog and closed by "Data View".
     MenuCommands(const ChartContext& context, QTextEdit& canvas, QWidget& window);
@@ -44,7 +45,7 @@ public:
     // One of the five image formats of the save commands.
     struct SaveFormat;
 
-private:
+  private:
     void saveChartImage(const SaveFormat& format);
     QString printOneChart(ChartComponent& component, QPrinter& printer);
 
