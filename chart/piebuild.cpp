@@ -3,20 +3,12 @@
 #include "chartbuild.h"
 
 #include "axischart.h"
-#include "chartcontext.h"
 #include "piechart.h"
 #include "qtext.h"
 
 QString categoryEntry(int number, const QString& label)
 {
     return QString::number(number) + QStringLiteral(" - ") + label;
-}
-
-ChartComponent& ChartContext::currentChart() const
-{
-    if (state.chartKind == vp::ChartKind::SimplePie)
-        return pie;
-    return bar;
 }
 
 void buildPieChart(const ChartBuild& build)
