@@ -54,7 +54,7 @@ frmsimplechart::frmsimplechart(Platform& platform_, QWidget* parent)
     // Right presses on the window's own surface open the options panel.
     ui->centralSurface->installEventFilter(this);
     ui->SSTab1->setContext(context_);
-    commands_ = new MenuCommands(context_, *ui->RichTextBox1, *this);
+    commands_ = std::make_unique<MenuCommands>(context_, *ui->RichTextBox1, *this);
     connectMenuCommands();
 }
 
@@ -87,7 +87,7 @@ void frmsimplechart::connectMenuCommands()
         {ui->mnureturn, &MenuCommands::mnureturn_Click},
     };
     for (const auto& command : commands)
-        connect(command.action, &QAction::triggered, commands_, command.handler);
+        connect(command.action, &QAction::triggered, commands_.get(), command.handler);
     connect(ui->mnuoptions, &QAction::triggered, ui->SSTab1, &OptionsPanel::mnuoptions_Click);
 }
 

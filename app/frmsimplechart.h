@@ -58,6 +58,6 @@ class frmsimplechart : public QMainWindow
     // The open/save dialog shared by Browse and the save commands.
     FileDialogState CmDialog1;
     ChartContext context_;
-    MenuCommands* commands_ = nullptr;
+    std::unique_ptr<MenuCommands> commands_;
     bool firstShown_ = false;
 };

@@ -9,7 +9,7 @@
 #include <QWidget>
 
 MenuCommands::MenuCommands(const ChartContext& context, QTextEdit& canvas, QWidget& window)
-    : QObject(&window), ctx_(context), canvas_(canvas), window_(window)
+    : ctx_(context), canvas_(canvas), window_(window)
 {
 }
 
