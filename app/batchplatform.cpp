@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-BatchPlatform::BatchPlatform(QString folder, QString commandLine, double screenWidthPx,
+BatchPlatform::BatchPlatform(std::string folder, std::string commandLine, double screenWidthPx,
                              double screenHeightPx)
     : folder_(std::move(folder)), commandLine_(std::move(commandLine)), width_(screenWidthPx),
       height_(screenHeightPx)

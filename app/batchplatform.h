@@ -4,9 +4,10 @@
 
 #include "platform.h"
 
-class BatchPlatform : public Platform {
-public:
-    BatchPlatform(QString folder, QString commandLine, double screenWidthPx,
+class BatchPlatform : public Platform
+{
+  public:
+    BatchPlatform(std::string folder, std::string commandLine, double screenWidthPx,
                   double screenHeightPx);
 
     void MsgBox(const QString& text) override;
@@ -20,8 +21,8 @@ public:
     double ScreenHeightTwips() const override { return height_ * 15.0; }
     double TwipsPerPixelX() const override { return 15.0; }
     double TwipsPerPixelY() const override { return 15.0; }
-    QString ProgramFolder() const override { return folder_; }
-    QString CommandLine() const override { return commandLine_; }
+    std::string ProgramFolder() const override { return folder_; }
+    std::string CommandLine() const override { return commandLine_; }
 
     void EndProgram(int status) override;
     bool HasEnded() const override { return ended_; }
@@ -29,10 +30,10 @@ public:
     int messageCount() const { return messages_; }
     void ResetMousePointer() override {}
 
-private:
+  private:
     static DialogOutcome cancelled() { return {kDialogCancelled, QString()}; }
-    QString folder_;
-    QString commandLine_;
+    std::string folder_;
+    std::string commandLine_;
     double width_;
     double height_;
     bool ended_ = false;

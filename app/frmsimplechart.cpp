@@ -17,6 +17,8 @@
 #include <QTimer>
 #include <cmath>
 
+#include <sys/stat.h>
+
 namespace {
 
 // Exit status after a file the program cannot use.
@@ -140,12 +142,14 @@ void frmsimplechart::Form_Load()
 {
     state.categoryLimit = 200;
     placeWindowAndPanel();
-    state.appFolder = vp::applyFolderRule(fromQ(platform.ProgramFolder()), '/');
+    state.appFolder = vp::applyFolderRule(platform.ProgramFolder(), '/');
 
-    state.settingsPath = vp::trimBlanks(fromQ(platform.CommandLine()));
+    // Paths stay bytes; only the messages show them as text.
+    state.settingsPath = vp::trimBlanks(platform.CommandLine());
     const QString settings = toQ(state.settingsPath);
-    const QFileInfo settingsInfo(settings);
-    if (settings.isEmpty() || !settingsInfo.exists() || settingsInfo.isDir()) {
+    struct stat settingsInfo = {};
+    if (state.settingsPath.empty() || ::stat(state.settingsPath.c_str(), &settingsInfo) != 0 ||
+        S_ISDIR(settingsInfo.st_mode)) {
         platform.MsgBox(QStringLiteral("Error finding ini file, check your setup."));
         return;
     }

@@ -1,6 +1,7 @@
 // VELDRAPLOT: the chart viewer a host application starts with the path of
 // its settings file as the whole command line.
 #include "frmsimplechart.h"
+#include "hostprocess.h"
 #include "qtplatform.h"
 
 #include "axischart.h"
@@ -13,23 +14,26 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace {
+namespace
+{
 
 // VELDRAPLOT_EXIT_AFTER_FIRST_PAINT=1 ends the program as soon as the shown
 // chart has been painted once, so that start-up can be timed as a whole
 // process (see bench/README.md).
-class ExitAfterFirstPaint : public QObject {
-public:
+class ExitAfterFirstPaint : public QObject
+{
+  public:
     using QObject::QObject;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (event->type() == QEvent::Paint) {
             // The paint itself runs first; the exit waits for the next pass
             // of the event loop.
             QMetaObject::invokeMethod(
-                this, [] {
+                this,
+                [] {
                     std::fflush(stdout);
                     std::exit(0);
                 },
@@ -62,9 +66,16 @@ int main(int argc, char* argv[])
         return 0;
     }
 
-    QApplication app(argc, argv);
+    vp::occupyClosedStandardStreams();
+    // Qt is handed the program name only: every word of the command line
+    // belongs to the settings path, and none may pick Qt's plugins or style.
+    const std::string runtimeFolder = vp::lendRuntimeFolder();
+    static int qtArgc = 1;
+    static char* qtArgv[] = {argv[0], nullptr};
+    QApplication app(qtArgc, qtArgv);
+    vp::takeBackRuntimeFolder(runtimeFolder);
     QApplication::setApplicationName(QStringLiteral("VELDRAPLOT"));
-    QtPlatform platform(QApplication::arguments());
+    QtPlatform platform(vp::programFolder(argv[0]), vp::joinedArguments(argc, argv));
     frmsimplechart window(platform);
     window.Form_Load();
     if (platform.HasEnded())

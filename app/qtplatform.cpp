@@ -10,7 +10,10 @@
 #include <QMessageBox>
 #include <QScreen>
 
-QtPlatform::QtPlatform(QStringList arguments) : arguments_(std::move(arguments)) {}
+QtPlatform::QtPlatform(std::string programFolder, std::string commandLine)
+    : programFolder_(std::move(programFolder)), commandLine_(std::move(commandLine))
+{
+}
 
 QtPlatform::~QtPlatform() = default;
 
@@ -71,7 +74,7 @@ DialogOutcome QtPlatform::showFileDialog(FileDialogState& dialog, bool save)
     fd.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     fd.setFileMode(save ? QFileDialog::AnyFile
                         : (dialog.Flags & cdlOFNFileMustExist ? QFileDialog::ExistingFile
-                                                               : QFileDialog::AnyFile));
+                                                              : QFileDialog::AnyFile));
     // The program asks no overwrite question of its own and adds no extension.
     // Qt's own dialog returns the name as typed, blanks included; the filter
     // list shows each filter's own text without Qt's pattern list after it.
@@ -137,18 +140,6 @@ double QtPlatform::ScreenHeightTwips() const
 {
     QScreen* s = screen();
     return s ? s->geometry().height() * TwipsPerPixelY() : 16200.0;
-}
-
-QString QtPlatform::ProgramFolder() const
-{
-    return QApplication::applicationDirPath();
-}
-
-QString QtPlatform::CommandLine() const
-{
-    // The host passes the settings path as the whole command line: the
-    // arguments after the program name, joined as the shell split them.
-    return arguments_.mid(1).join(QLatin1Char(' '));
 }
 
 void QtPlatform::EndProgram(int status)

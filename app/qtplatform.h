@@ -8,9 +8,10 @@
 
 class QFileDialog;
 
-class QtPlatform : public Platform {
-public:
-    explicit QtPlatform(QStringList arguments);
+class QtPlatform : public Platform
+{
+  public:
+    QtPlatform(std::string programFolder, std::string commandLine);
     ~QtPlatform() override;
 
     void MsgBox(const QString& text) override;
@@ -25,8 +26,8 @@ public:
     double TwipsPerPixelX() const override;
     double TwipsPerPixelY() const override;
 
-    QString ProgramFolder() const override;
-    QString CommandLine() const override;
+    std::string ProgramFolder() const override { return programFolder_; }
+    std::string CommandLine() const override { return commandLine_; }
 
     void EndProgram(int status) override;
     bool HasEnded() const override { return ended_; }
@@ -37,9 +38,10 @@ public:
     // Turns "text|pattern|text|pattern" into Qt's name filters.
     static QStringList nameFilters(const QString& filter);
 
-private:
+  private:
     DialogOutcome showFileDialog(FileDialogState& dialog, bool save);
-    QStringList arguments_;
+    std::string programFolder_;
+    std::string commandLine_;
     bool ended_ = false;
     int status_ = 0;
 };

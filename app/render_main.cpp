@@ -4,25 +4,31 @@
 #include "axischart.h"
 #include "batchplatform.h"
 #include "frmsimplechart.h"
+#include "hostprocess.h"
 #include "piechart.h"
 #include "qtext.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProxyStyle>
+#include <cctype>
+#include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
-namespace {
+#include <unistd.h>
+
+namespace
+{
 
 const char kUsage[] =
     "Usage: veldraplot-render [--folder DIR] [--format jpg|bmp|tif|gif|png] [--size WxH]\n"
@@ -99,8 +105,8 @@ QJsonObject describe(frmsimplechart& w)
         for (int i = 1; i <= s.Values().Count(); ++i)
             values.append(QJsonObject{{"label", s.Values().Item(i).label},
                                       {"value", s.Values().Item(i).value}});
-        series.append(QJsonObject{
-            {"name", s.Name()}, {"Color", hexColour(s.Color())}, {"Values", values}});
+        series.append(
+            QJsonObject{{"name", s.Name()}, {"Color", hexColour(s.Color())}, {"Values", values}});
     }
     barJson["Series"] = series;
 
@@ -137,8 +143,9 @@ QJsonObject describe(frmsimplechart& w)
 // standard icons. The menu bar asks for one when it is made, and reading it
 // from its PNG file would load every image format plugin (and libtiff,
 // libjpeg, libwebp ...) only to learn that the file is a PNG.
-class NoIconStyle : public QProxyStyle {
-public:
+class NoIconStyle : public QProxyStyle
+{
+  public:
     using QProxyStyle::QProxyStyle;
     QIcon standardIcon(StandardPixmap, const QStyleOption*, const QWidget*) const override
     {
@@ -146,14 +153,41 @@ public:
     }
 };
 
+// "WxH" with each side a whole number from 16 to 20000, nothing else.
+bool parseSize(const char* text, int& width, int& height)
+{
+    auto side = [](const char*& p, int& out) {
+        int digits = 0;
+        long value = 0;
+        for (; *p >= '0' && *p <= '9' && digits < 6; ++p, ++digits)
+            value = value * 10 + (*p - '0');
+        out = static_cast<int>(value);
+        return digits > 0 && value >= 16 && value <= 20000;
+    };
+    const char* p = text;
+    return side(p, width) && *p++ == 'x' && side(p, height) && *p == '\0';
+}
+
+std::string lowerSuffix(const std::string& path)
+{
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos || path.find('/', dot) != std::string::npos)
+        return {};
+    std::string suffix = path.substr(dot + 1);
+    for (char& c : suffix)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return suffix;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    QString folder, output, settings;
-    std::string format;
+    vp::occupyClosedStandardStreams();
+    // File names are kept as the bytes given.
+    std::string folder, output, settings, format;
+    bool outputWanted = false, settingsGiven = false, describeWanted = false;
     int width = 1280, height = 864;
-    bool describeWanted = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         auto next = [&](const char* what) -> const char* {
@@ -164,32 +198,39 @@ int main(int argc, char* argv[])
             return argv[++i];
         };
         if (arg == "--folder")
-            folder = QString::fromLocal8Bit(next("--folder"));
+            folder = next("--folder");
         else if (arg == "--format")
             format = next("--format");
         else if (arg == "--size") {
             const char* size = next("--size");
-            if (std::sscanf(size, "%dx%d", &width, &height) != 2 || width < 16 || height < 16 ||
-                width > 20000 || height > 20000) {
-                std::fprintf(stderr, "veldraplot-render: bad --size %s\n", size);
+            if (!parseSize(size, width, height)) {
+                std::fprintf(stderr,
+                             "veldraplot-render: bad --size %s: give WxH, each from 16 to 20000\n",
+                             size);
                 return 64;
             }
-        } else if (arg == "-o")
-            output = QString::fromLocal8Bit(next("-o"));
-        else if (arg == "--describe")
+        } else if (arg == "-o") {
+            output = next("-o");
+            outputWanted = true;
+        } else if (arg == "--describe")
             describeWanted = true;
         else if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
             return 0;
-        } else if (settings.isEmpty())
-            settings = QString::fromLocal8Bit(argv[i]);
-        else {
+        } else if (!settingsGiven) {
+            settings = arg;
+            settingsGiven = true;
+        } else {
             std::fprintf(stderr, "veldraplot-render: unexpected argument %s\n%s", argv[i], kUsage);
             return 64;
         }
     }
-    if (settings.isEmpty()) {
+    if (!settingsGiven) {
         std::fputs(kUsage, stderr);
+        return 64;
+    }
+    if (outputWanted && output.empty()) {
+        std::fprintf(stderr, "veldraplot-render: -o needs a file name\n");
         return 64;
     }
     int code = FormatPNG;
@@ -199,20 +240,31 @@ int main(int argc, char* argv[])
             std::fprintf(stderr, "veldraplot-render: unknown format %s\n", format.c_str());
             return 64;
         }
-    } else if (!output.isEmpty()) {
-        const int guessed = formatCode(QFileInfo(output).suffix().toLower().toStdString());
+    } else if (outputWanted) {
+        const int guessed = formatCode(lowerSuffix(output));
         if (guessed >= 0)
             code = guessed;
     }
 
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    const std::string runtimeFolder = vp::lendRuntimeFolder();
+    // Qt gets the program name only: a settings file named like one of
+    // Qt's options stays a settings file.
+    static int qtArgc = 1;
+    static char* qtArgv[] = {argv[0], nullptr};
+    QApplication app(qtArgc, qtArgv);
+    vp::takeBackRuntimeFolder(runtimeFolder);
     QApplication::setStyle(new NoIconStyle);
     // A folder text needs a separator for the folder rule to end it with
     // one: "examples" must not become "examples~VGRAPH.TMP".
-    folder = folder.isEmpty() ? QApplication::applicationDirPath()
-                              : QFileInfo(folder).absoluteFilePath();
+    if (folder.empty())
+        folder = vp::programFolder(argv[0]);
+    else if (folder[0] != '/') {
+        std::string cwd(PATH_MAX, '\0');
+        if (::getcwd(cwd.data(), cwd.size()))
+            folder = std::string(cwd.c_str()) + "/" + folder;
+    }
     // The chart is two thirds of the screen wide and 80 % of it high.
     BatchPlatform platform(folder, settings, width * 1.5, height / 0.8);
     frmsimplechart window(platform);
@@ -226,14 +278,28 @@ int main(int argc, char* argv[])
     ChartComponent& chart = window.context().currentChart();
     chart.resize(width, height);
 
-    if (describeWanted)
-        std::fputs(QJsonDocument(describe(window)).toJson(QJsonDocument::Indented).constData(),
-                   stdout);
-    if (!output.isEmpty()) {
+    if (chart.size() != QSize(width, height)) {
+        std::fprintf(stderr,
+                     "veldraplot-render: the chart cannot be drawn at %dx%d; %dx%d is the"
+                     " smallest it takes\n",
+                     width, height, chart.width(), chart.height());
+        return 64;
+    }
+
+    if (describeWanted) {
+        const QByteArray json = QJsonDocument(describe(window)).toJson(QJsonDocument::Indented);
+        if (std::fwrite(json.constData(), 1, json.size(), stdout) != std::size_t(json.size()) ||
+            std::fflush(stdout) != 0) {
+            std::fprintf(stderr, "VELDRAPLOT: Cannot write to standard output: %s\n",
+                         std::strerror(errno));
+            return 1;
+        }
+    }
+    if (outputWanted) {
         const SaveResult saved = chart.SaveImage(output, code);
         if (!saved.ok) {
             std::fprintf(stderr, "VELDRAPLOT: Cannot save the chart to \"%s\":\n%s\n",
-                         output.toLocal8Bit().constData(), saved.error.toLocal8Bit().constData());
+                         output.c_str(), saved.error.toLocal8Bit().constData());
             return 1;
         }
     }

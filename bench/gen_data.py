@@ -27,15 +27,21 @@ def bar10():
     return "\n".join(lines) + "\n", counts
 
 
-def wstacked(series, categories, seed=1):
+def wstacked(series, categories, seed=1, table=None):
+    """The chart definition; `table`, when given, also gets the same numbers
+    as a gnuplot data file (a heading line, then one line per category)."""
     rnd = random.Random(seed)
     head = ['VGRAPH,WSTACKEDBAR', 'A,B,note',
             '"t",%d,%s,%d,%s' % (series, ",".join('"s%d"' % (k + 1) for k in range(series)),
                                  categories,
                                  ",".join('"c%d"' % (i + 1) for i in range(categories)))]
-    rows = [", ".join(str(rnd.randint(0, 50)) for _ in range(series))
-            for _ in range(categories)]
-    return "\n".join(head + rows) + "\n"
+    rows = [[rnd.randint(0, 50) for _ in range(series)] for _ in range(categories)]
+    if table:
+        with open(table, "w") as f:
+            f.write("B " + " ".join("s%d" % (k + 1) for k in range(series)) + "\n")
+            for i, row in enumerate(rows):
+                f.write("c%d %s\n" % (i + 1, " ".join(str(v) for v in row)))
+    return "\n".join(head + [", ".join(str(v) for v in row) for row in rows]) + "\n"
 
 
 def pie(slices, seed=2):
@@ -59,7 +65,7 @@ def main():
     with open(os.path.join(out, "b10.dat"), "w") as f:
         for i, n in enumerate(counts):
             f.write('"Cat %d" %d\n' % (i + 1, n))
-    write(os.path.join(out, "W200"), wstacked(200, 100))
+    write(os.path.join(out, "W200"), wstacked(200, 100, table=os.path.join(out, "w200.dat")))
     write(os.path.join(out, "P200"), pie(200))
     for bars, (s, c) in SCALE.items():
         write(os.path.join(out, "S%d" % bars), wstacked(s, c, seed=bars))

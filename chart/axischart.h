@@ -15,6 +15,7 @@ class QBarCategoryAxis;
 class QValueAxis;
 
 class AxisChart;
+class BarsItem;
 
 // One bar of a series: its category label and value.
 struct BarValue {
@@ -154,6 +155,7 @@ class AxisChart : public ChartComponent
     int categoryCount() const;
     void styleSets(QAbstractBarSeries* series, const QList<QBarSet*>& sets, int categories) const;
     void styleAxes(int categories);
+    void placeBars();
 
     BarSeriesCollection series_;
     QString itemAxisLabel_;
@@ -175,6 +177,8 @@ class AxisChart : public ChartComponent
     QStringList labels_;
     CategoryLabels labelled_;
     QAbstractBarSeries* bars_ = nullptr;
+    // Draws every bar when Qt's series holds no values (see rebuild).
+    BarsItem* painted_ = nullptr;
     QBarCategoryAxis* itemAxis_ = nullptr;
     QValueAxis* unitAxis_ = nullptr;
 };

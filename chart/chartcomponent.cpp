@@ -513,10 +513,14 @@ void ChartComponent::styleLegend(const QList<LegendEntry>& entries)
         marker->setBrush(QColor(Qt::transparent));
         marker->setPen(QPen(Qt::transparent));
         marker->setLabelBrush(text);
-        marker->setVisible(heading);
+        marker->setVisible(heading && !own);
     }
     // Qt's legend, when it cannot hold the entries, still keeps the room
-    // free but draws nothing.
+    // free but draws nothing. Its entries are hidden then: laying out their
+    // texts would cost as much as drawing all bars.
+    for (QLegendMarker* marker : legend->markers())
+        if (marker->series() != legendHeading_)
+            marker->setVisible(!own);
     legend->setOpacity(own ? 0.0 : 1.0);
     if (!own) {
         legendBox_->setVisible(false);
@@ -667,6 +671,8 @@ QImage ChartComponent::renderImage(QSize size)
     }
 
     QImage image(size, QImage::Format_RGB32);
+    if (image.isNull()) // not enough memory
+        return image;
     image.fill(toQColor(backColor_));
     {
         QPainter painter(&image);
@@ -685,10 +691,15 @@ QImage ChartComponent::renderImage(QSize size)
     return image;
 }
 
-SaveResult ChartComponent::SaveImage(const QString& fileName, int format)
+SaveResult ChartComponent::SaveImage(const std::string& fileName, int format)
 {
+    const QImage picture = renderImage();
+    if (picture.isNull())
+        return SaveResult{false, QStringLiteral("not enough memory for a picture of %1 x %2 pixels")
+                                     .arg(width())
+                                     .arg(height())};
     QString error;
-    if (!imagesave::writeImageFile(renderImage(), fileName, format, &error))
+    if (!imagesave::writeImageFile(picture, fileName, format, &error))
         return SaveResult{false, error};
     return SaveResult{};
 }

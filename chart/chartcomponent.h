@@ -19,6 +19,7 @@
 #include <QString>
 
 #include <functional>
+#include <string>
 
 class QGraphicsPixmapItem;
 class QGraphicsRectItem;
@@ -110,9 +111,10 @@ class ChartComponent : public QChartView
     virtual void ShowValues(bool show) = 0;
     bool valuesShown() const { return valuesShown_; }
 
-    // Writes exactly the picture shown, encoded as the format code says.
-    // The file is replaced only when the picture is complete.
-    SaveResult SaveImage(const QString& fileName, int format);
+    // Writes exactly the picture shown, encoded as the format code says, to
+    // fileName (bytes, as the file system takes them). The file is replaced
+    // only when the picture is complete.
+    SaveResult SaveImage(const std::string& fileName, int format);
     // Puts the same picture on the system clipboard.
     bool CopyToClipboard();
     // Draws the chart anew.

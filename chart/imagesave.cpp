@@ -1,10 +1,11 @@
 #include "imagesave.h"
 
+#include "atomicwrite.h"
+
 #include <QBuffer>
 #include <QHash>
 #include <QImageWriter>
 #include <QPainter>
-#include <QSaveFile>
 
 #include <gif_lib.h>
 #include <zlib.h>
@@ -13,9 +14,12 @@
 #include <array>
 #include <climits>
 #include <cstring>
+#include <new>
 
-namespace imagesave {
-namespace {
+namespace imagesave
+{
+namespace
+{
 
 QString gifError(int code)
 {
@@ -49,10 +53,10 @@ bool writePngChunk(QIODevice* device, const char (&type)[5], const uchar* data, 
         crc = crc32(crc, data, length);
     uchar tail[4];
     putBigEndian32(tail, static_cast<quint32>(crc));
-    return device->write(reinterpret_cast<const char*>(head), 8) == 8
-           && (length == 0
-               || device->write(reinterpret_cast<const char*>(data), length) == qint64(length))
-           && device->write(reinterpret_cast<const char*>(tail), 4) == 4;
+    return device->write(reinterpret_cast<const char*>(head), 8) == 8 &&
+           (length == 0 ||
+            device->write(reinterpret_cast<const char*>(data), length) == qint64(length)) &&
+           device->write(reinterpret_cast<const char*>(tail), 4) == 4;
 }
 
 // Encodes an opaque picture as 8-bit RGB PNG. Charts are large flat areas
@@ -172,8 +176,8 @@ bool quantize(const QImage& rgb, IndexedPicture* out)
     };
     std::vector<Cell> cells(kCells);
     auto cellOf = [](QRgb c) {
-        return ((qRed(c) >> kShift) << (2 * kBits)) | ((qGreen(c) >> kShift) << kBits)
-               | (qBlue(c) >> kShift);
+        return ((qRed(c) >> kShift) << (2 * kBits)) | ((qGreen(c) >> kShift) << kBits) |
+               (qBlue(c) >> kShift);
     };
     const int w = rgb.width();
     const int h = rgb.height();
@@ -194,7 +198,9 @@ bool quantize(const QImage& rgb, IndexedPicture* out)
     if (ids.empty())
         return false;
 
-    auto channel = [](int id, int axis) { return (id >> ((2 - axis) * kBits)) & ((1 << kBits) - 1); };
+    auto channel = [](int id, int axis) {
+        return (id >> ((2 - axis) * kBits)) & ((1 << kBits) - 1);
+    };
     struct Box {
         int begin, end, axis, range;
     };
@@ -213,8 +219,9 @@ bool quantize(const QImage& rgb, IndexedPicture* out)
     };
     std::vector<Box> boxes{measure(0, static_cast<int>(ids.size()))};
     while (boxes.size() < 256) {
-        auto widest = std::max_element(boxes.begin(), boxes.end(),
-                                       [](const Box& a, const Box& b) { return a.range < b.range; });
+        auto widest = std::max_element(boxes.begin(), boxes.end(), [](const Box& a, const Box& b) {
+            return a.range < b.range;
+        });
         if (widest->range == 0)
             break;
         const Box box = *widest;
@@ -232,13 +239,13 @@ bool quantize(const QImage& rgb, IndexedPicture* out)
                 break;
         }
         // Never split between two cells of the same coordinate.
-        while (split < box.end && split > box.begin
-               && channel(ids[split], box.axis) == channel(ids[split - 1], box.axis))
+        while (split < box.end && split > box.begin &&
+               channel(ids[split], box.axis) == channel(ids[split - 1], box.axis))
             ++split;
         if (split == box.end) {
             split = box.end - 1;
-            while (split > box.begin
-                   && channel(ids[split], box.axis) == channel(ids[split - 1], box.axis))
+            while (split > box.begin &&
+                   channel(ids[split], box.axis) == channel(ids[split - 1], box.axis))
                 --split;
         }
         *widest = measure(box.begin, split);
@@ -360,9 +367,9 @@ bool writeGif(const QImage& image, QIODevice* device, QString* error)
     std::vector<GifColorType> colours(mapSize, GifColorType{0, 0, 0});
     for (int i = 0; i < picture.palette.size(); ++i) {
         const QRgb c = picture.palette.at(i);
-        colours[i] = GifColorType{static_cast<GifByteType>(qRed(c)),
-                                  static_cast<GifByteType>(qGreen(c)),
-                                  static_cast<GifByteType>(qBlue(c))};
+        colours[i] =
+            GifColorType{static_cast<GifByteType>(qRed(c)), static_cast<GifByteType>(qGreen(c)),
+                         static_cast<GifByteType>(qBlue(c))};
     }
     ColorMapObject* map = GifMakeMapObject(mapSize, colours.data());
     if (!map) {
@@ -377,9 +384,8 @@ bool writeGif(const QImage& image, QIODevice* device, QString* error)
         *error = gifError(code);
         return false;
     }
-    bool ok = EGifPutScreenDesc(gif, picture.width, picture.height, bits, 0, map) == GIF_OK
-              && EGifPutImageDesc(gif, 0, 0, picture.width, picture.height, false, nullptr)
-                     == GIF_OK;
+    bool ok = EGifPutScreenDesc(gif, picture.width, picture.height, bits, 0, map) == GIF_OK &&
+              EGifPutImageDesc(gif, 0, 0, picture.width, picture.height, false, nullptr) == GIF_OK;
     for (int y = 0; ok && y < picture.height; ++y) {
         GifPixelType* line = picture.indices.data() + static_cast<std::size_t>(y) * picture.width;
         ok = EGifPutLine(gif, line, picture.width) == GIF_OK;
@@ -398,69 +404,65 @@ bool writeGif(const QImage& image, QIODevice* device, QString* error)
     return ok;
 }
 
-bool writeImageFile(const QImage& image, const QString& fileName, int format, QString* error)
+bool writeImageFile(const QImage& image, const std::string& fileName, int format, QString* error)
 {
     QString ignored;
     if (!error)
         error = &ignored;
-    if (format < 0 || format > 4) {
-        *error = QStringLiteral("Unknown image format code %1").arg(format);
+    auto failed = [&](const QString& why) {
+        *error = why;
         return false;
-    }
-    // The temporary file lives beside the target and replaces it only at
-    // commit, so a failed save leaves any earlier file as it was.
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = QStringLiteral("Cannot write %1: %2").arg(fileName, file.errorString());
-        return false;
-    }
+    };
+    if (format < 0 || format > 4)
+        return failed(QStringLiteral("Unknown image format code %1").arg(format));
+    if (image.isNull())
+        return failed(QStringLiteral("there is no picture to write"));
 
-    // JPG, BMP and GIF have no alpha: the picture is opaque before it gets
-    // here (rendered onto the background colour), and made opaque again in
-    // case a caller hands in a transparent one.
-    QImage opaque = image;
-    if (image.hasAlphaChannel()) {
-        opaque = QImage(image.size(), QImage::Format_RGB32);
-        opaque.fill(Qt::white);
-        QPainter painter(&opaque);
-        painter.drawImage(0, 0, image);
-    }
-    // The picture is encoded in memory and written with one call: encoders
-    // and QFileDevice do not reliably report a write that failed half-way
-    // (a full disk), but a short single write is always seen.
+    // The picture is encoded in memory first: a picture too big for the
+    // memory at hand then fails before any file is touched.
     QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
     bool ok = false;
-    if (format == 4) {
-        ok = writeGif(opaque, &buffer, error);
-    } else if (format == 1) {
-        ok = encodePng(opaque, &buffer, error);
-    } else {
-        static const char* const names[] = {"bmp", nullptr, "jpg", "tiff"};
-        QImageWriter writer(&buffer, names[format]);
-        if (format == 2)
-            writer.setQuality(90);
-        if (format == 3)
-            writer.setCompression(1); // LZW
-        ok = writer.write(opaque);
-        if (!ok)
-            *error = writer.errorString();
+    try {
+        // JPG, BMP and GIF have no alpha: the picture is opaque before it
+        // gets here (rendered onto the background colour), and made opaque
+        // again in case a caller hands in a transparent one.
+        QImage opaque = image;
+        if (image.hasAlphaChannel()) {
+            opaque = QImage(image.size(), QImage::Format_RGB32);
+            if (opaque.isNull())
+                throw std::bad_alloc();
+            opaque.fill(Qt::white);
+            QPainter painter(&opaque);
+            painter.drawImage(0, 0, image);
+        }
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        if (format == 4) {
+            ok = writeGif(opaque, &buffer, error);
+        } else if (format == 1) {
+            ok = encodePng(opaque, &buffer, error);
+        } else {
+            static const char* const names[] = {"bmp", nullptr, "jpg", "tiff"};
+            QImageWriter writer(&buffer, names[format]);
+            if (format == 2)
+                writer.setQuality(90);
+            if (format == 3)
+                writer.setCompression(1); // LZW
+            ok = writer.write(opaque);
+            if (!ok)
+                *error = writer.errorString();
+        }
+    } catch (const std::bad_alloc&) {
+        return failed(QStringLiteral("not enough memory to encode a picture of %1 x %2 pixels")
+                          .arg(image.width())
+                          .arg(image.height()));
     }
-    buffer.close();
-    if (ok && (file.write(bytes) != bytes.size() || !file.flush())) {
-        ok = false;
-        *error = file.errorString();
-    }
-    if (!ok) {
-        file.cancelWriting();
-        *error = QStringLiteral("Cannot write %1: %2").arg(fileName, *error);
+    if (!ok)
         return false;
-    }
-    if (!file.commit()) {
-        *error = QStringLiteral("Cannot write %1: %2").arg(fileName, file.errorString());
-        return false;
-    }
+    std::string why;
+    if (!vp::writeFileAtomically(fileName, bytes.constData(),
+                                 static_cast<std::size_t>(bytes.size()), &why))
+        return failed(QString::fromLocal8Bit(why.c_str()));
     return true;
 }
 

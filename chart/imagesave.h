@@ -1,7 +1,7 @@
 // The chart's image encoders: BMP, JPG and TIF through Qt's image writers,
 // PNG on zlib, GIF through giflib. The format code alone picks the encoding,
-// never the file name. Files are written atomically: on any failure the
-// target keeps its old content (or stays absent).
+// never the file name. Files are written atomically (atomicwrite.h): on any
+// failure the target keeps its old content (or stays absent).
 #pragma once
 
 #include <QImage>
@@ -9,16 +9,18 @@
 #include <QVector>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class QIODevice;
 
-namespace imagesave {
+namespace imagesave
+{
 
-// Writes image to fileName as format code 0 BMP, 1 PNG, 2 JPG, 3 TIF, 4 GIF.
-// On failure returns false and puts the reason into *error.
-bool writeImageFile(const QImage& image, const QString& fileName, int format,
-                    QString* error);
+// Writes image to fileName (bytes, as the file system takes them) as format
+// code 0 BMP, 1 PNG, 2 JPG, 3 TIF, 4 GIF. On failure returns false and puts
+// the reason into *error; the caller names the file.
+bool writeImageFile(const QImage& image, const std::string& fileName, int format, QString* error);
 
 // A picture reduced to at most 256 colours.
 struct IndexedPicture {

@@ -9,6 +9,8 @@
 #include <QFont>
 #include <QString>
 
+#include <string>
+
 class QDialog;
 
 // Error numbers a common dialog reports.
@@ -80,10 +82,11 @@ class Platform
     virtual double TwipsPerPixelX() const = 0;
     virtual double TwipsPerPixelY() const = 0;
 
-    // The executable's folder, without a trailing separator.
-    virtual QString ProgramFolder() const = 0;
-    // The whole command line after the program name, as one text.
-    virtual QString CommandLine() const = 0;
+    // The executable's folder, without a trailing separator, and the whole
+    // command line after the program name: both bytes, as the system gave
+    // them, so that any file name reaches the file system unchanged.
+    virtual std::string ProgramFolder() const = 0;
+    virtual std::string CommandLine() const = 0;
 
     // Ends the program with an exit status. Callers return right after it.
     virtual void EndProgram(int status) = 0;

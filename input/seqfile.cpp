@@ -4,12 +4,16 @@
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
-namespace vp {
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
-namespace {
+namespace vp
+{
+
+namespace
+{
 constexpr std::size_t kBufferSize = 64 * 1024;
 }
 
@@ -23,20 +27,25 @@ bool SeqFile::open(const std::string& path)
 {
     if (path.empty())
         return fail(SeqError::Missing);
-    std::error_code ec;
-    const auto st = std::filesystem::status(path, ec);
-    if (st.type() == std::filesystem::file_type::not_found)
-        return fail(SeqError::Missing);
-    if (ec) {
-        errno_ = ec.value();
-        return fail(SeqError::Unreadable);
+    // Opened first and checked after, so that nothing can swap the file for
+    // a pipe in between. O_NONBLOCK keeps the open of a pipe from waiting
+    // for a writer; folders, devices and pipes are then refused.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        errno_ = errno;
+        return fail(errno_ == ENOENT || errno_ == ENOTDIR ? SeqError::Missing
+                                                          : SeqError::Unreadable);
     }
-    // Folders, devices and pipes are refused: a pipe could block for ever.
-    if (st.type() != std::filesystem::file_type::regular)
+    struct stat st = {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
         return fail(SeqError::NotAFile);
-    file_ = std::fopen(path.c_str(), "rb");
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    file_ = ::fdopen(fd, "rb");
     if (!file_) {
         errno_ = errno;
+        ::close(fd);
         return fail(SeqError::Unreadable);
     }
     return true;

@@ -42,11 +42,7 @@ class MenuCommands : public QObject
     void closePrinterDialog();
     CurrentPrinter& currentPrinter() { return currentPrinter_; }
 
-    // One of the five image formats of the save commands.
-    struct SaveFormat;
-
   private:
-    void saveChartImage(const SaveFormat& format);
     QString printOneChart(ChartComponent& component, QPrinter& printer);
 
     const ChartContext& ctx_;

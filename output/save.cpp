@@ -11,18 +11,18 @@
 #include "qtext.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
-struct MenuCommands::SaveFormat {
+namespace
+{
+
+struct SaveFormat {
     const char* filter;
     int code;
     std::string vp::ChartState::*fileName; // the name kept for this format
 };
-
-namespace {
-
-using SaveFormat = MenuCommands::SaveFormat;
 
 const SaveFormat kJpg{"*.JPG (*.JPG)|*.JPG", FormatJPG, &vp::ChartState::jpgFileName};
 const SaveFormat kBmp{"*.BMP (*.BMP)|*.BMP", FormatBMP, &vp::ChartState::bmpFileName};
@@ -40,27 +40,25 @@ QString firstSaveFolder()
     return QDir::homePath();
 }
 
-} // namespace
-
-void MenuCommands::saveChartImage(const SaveFormat& format)
+void saveChartImage(const ChartContext& parts, const SaveFormat& format)
 {
-    ChangeToFolder(ctx_.global, std::string());
+    ChangeToFolder(parts.global, std::string());
 
     // Only title and filter are set: whatever else the background-image
     // browse left on the shared dialog stays in force.
-    FileDialogState& dialog = ctx_.fileDialog;
+    FileDialogState& dialog = parts.fileDialog;
     dialog.DialogTitle = QStringLiteral("Specify save file name");
     dialog.Filter = QString::fromLatin1(format.filter);
     if (dialog.InitDir.isEmpty())
         dialog.InitDir = firstSaveFolder();
 
-    const DialogOutcome shown = ctx_.platform.ShowSave(dialog);
-    std::string& fileName = ctx_.state.*format.fileName;
-    fileName = shown.error == kDialogOk ? fromQ(dialog.FileName) : std::string();
+    const DialogOutcome shown = parts.platform.ShowSave(dialog);
+    std::string& fileName = parts.state.*format.fileName;
+    fileName =
+        shown.error == kDialogOk ? QFile::encodeName(dialog.FileName).toStdString() : std::string();
     if (shown.error != kDialogOk && shown.error != kDialogCancelled) {
-        ctx_.platform.MsgBox(QStringLiteral("Error %1 selecting file.\n%2")
-                                   .arg(shown.error)
-                                   .arg(shown.description));
+        parts.platform.MsgBox(
+            QStringLiteral("Error %1 selecting file.\n%2").arg(shown.error).arg(shown.description));
         return;
     }
 
@@ -68,41 +66,43 @@ void MenuCommands::saveChartImage(const SaveFormat& format)
     // component as typed, trailing blanks included. The dialog puts its
     // folder in front of what the user typed, so the test is on the name
     // part after the last separator.
-    const std::string typed = fromQ(QFileInfo(toQ(fileName)).fileName());
+    const std::size_t slash = fileName.find_last_of('/');
+    const std::string typed = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
     if (typed.find_first_not_of(' ') == std::string::npos)
         return;
 
-    ChartComponent& chart = ctx_.currentChart();
-    const QString name = toQ(fileName);
-    const SaveResult saved = chart.SaveImage(name, format.code);
+    ChartComponent& chart = parts.currentChart();
+    const SaveResult saved = chart.SaveImage(fileName, format.code);
     // The component replaces the file only once the picture is complete, so
     // a failed save leaves any earlier file as it was.
     if (!saved.ok)
-        ctx_.platform.MsgBox(
-            QStringLiteral("The chart could not be saved as \"%1\".\n%2").arg(name, saved.error));
+        parts.platform.MsgBox(QStringLiteral("The chart could not be saved as \"%1\".\n%2")
+                                  .arg(toQ(fileName), saved.error));
 }
+
+} // namespace
 
 void MenuCommands::mnusave_Click()
 {
-    saveChartImage(kJpg);
+    saveChartImage(ctx_, kJpg);
 }
 
 void MenuCommands::mnusavebmp_Click()
 {
-    saveChartImage(kBmp);
+    saveChartImage(ctx_, kBmp);
 }
 
 void MenuCommands::mnusavetif_Click()
 {
-    saveChartImage(kTif);
+    saveChartImage(ctx_, kTif);
 }
 
 void MenuCommands::mnusavegif_Click()
 {
-    saveChartImage(kGif);
+    saveChartImage(ctx_, kGif);
 }
 
 void MenuCommands::mnusavePNG_Click()
 {
-    saveChartImage(kPng);
+    saveChartImage(ctx_, kPng);
 }

@@ -6,12 +6,14 @@
 #include "platform.h"
 
 #include <QDialog>
+#include <QFile>
 #include <QStringList>
 #include <deque>
 #include <functional>
 
-class ScriptedPlatform : public Platform {
-public:
+class ScriptedPlatform : public Platform
+{
+  public:
     // --- what the test sets ---
     double screenWidthTwips = 28800;  // 1920 px
     double screenHeightTwips = 16200; // 1080 px
@@ -47,10 +49,7 @@ public:
 
     void chooseColor(const QColor& c) { colorAnswers.push_back({{}, c}); }
     void cancelColor() { colorAnswers.push_back({{kDialogCancelled, QString()}, {}}); }
-    void failColor(int error, const QString& text)
-    {
-        colorAnswers.push_back({{error, text}, {}});
-    }
+    void failColor(int error, const QString& text) { colorAnswers.push_back({{error, text}, {}}); }
     void answerSave(const QString& name) { saveAnswers.push_back({{}, name}); }
     void answerOpen(const QString& name) { openAnswers.push_back({{}, name}); }
 
@@ -112,8 +111,14 @@ public:
     double ScreenHeightTwips() const override { return screenHeightTwips; }
     double TwipsPerPixelX() const override { return 15.0; }
     double TwipsPerPixelY() const override { return 15.0; }
-    QString ProgramFolder() const override { return programFolder; }
-    QString CommandLine() const override { return commandLine; }
+    std::string ProgramFolder() const override
+    {
+        return QFile::encodeName(programFolder).toStdString();
+    }
+    std::string CommandLine() const override
+    {
+        return QFile::encodeName(commandLine).toStdString();
+    }
 
     void EndProgram(int status) override
     {
@@ -123,7 +128,7 @@ public:
     bool HasEnded() const override { return ended; }
     void ResetMousePointer() override { pointerReset = true; }
 
-private:
+  private:
     static DialogOutcome answerFile(std::deque<FileAnswer>& answers, FileDialogState& dialog)
     {
         if (answers.empty()) {

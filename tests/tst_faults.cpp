@@ -1,5 +1,5 @@
 // Faults of the machine around a running chart: the disk fills up during a
-// save, the target folder vanishes, the background picture is deleted or
+// save, the target folder vanishes or is an odd file, the background picture is deleted or
 // replaced after Browse chose it. Each gives a message; none crashes, loses an
 // existing file or changes the chart.
 #include "testfiles.h"
@@ -12,6 +12,7 @@
 #include <QtTest>
 
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -52,8 +53,8 @@ class TestFaults : public QObject {
 private slots:
     void diskFullDuringSave_data();
     void diskFullDuringSave();
-    void targetFolderGone_data();
-    void targetFolderGone();
+    void awkwardTarget_data();
+    void awkwardTarget();
     void backgroundImageGoneAfterBrowse_data();
     void backgroundImageGoneAfterBrowse();
 };
@@ -101,7 +102,8 @@ void TestFaults::diskFullDuringSave()
     s.platform.answerSave(target);
     (w.menuCommands().*command)();
     QCOMPARE(s.platform.messages.size(), 1);
-    QVERIFY2(!s.platform.ended && s.platform.messages[0].contains(target),
+    QVERIFY2(!s.platform.ended && s.platform.messages[0].contains(target) &&
+                 s.platform.messages[0].contains("No space left on device"),
              qPrintable(s.platform.messages[0]));
     if (existing)
         QCOMPARE(readAll(target), oldContent);
@@ -120,42 +122,77 @@ void TestFaults::diskFullDuringSave()
     QCOMPARE(QFileInfo(target).size(), pictureSize);
 }
 
-void TestFaults::targetFolderGone_data()
+void TestFaults::awkwardTarget_data()
 {
-    QTest::addColumn<bool>("replacedByFile");
-    QTest::newRow("folder removed") << false;
-    QTest::newRow("folder replaced by a file") << true;
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("problem"); // empty: the save works
+    auto row = [](const char* name, const char* kind, const char* problem) {
+        QTest::newRow(name) << QString(kind) << QString(problem);
+    };
+    row("folder removed", "gone", "No such file or directory");
+    row("folder replaced by a file", "file", "Not a directory");
+    row("dangling link, to another folder", "dangling", "does not exist");
+    row("link to a file: written through", "link", "");
+    row("read-only file keeps its mode", "0444", "");
+    row("another user's file keeps owner and mode", "owner", "");
 }
 
-void TestFaults::targetFolderGone()
+void TestFaults::awkwardTarget()
 {
-    QFETCH(bool, replacedByFile);
+    QFETCH(QString, kind);
+    QFETCH(QString, problem);
+    if (kind == "owner" && geteuid() != 0)
+        QSKIP("only root may give a file to another user");
     StartedWindow s;
     frmsimplechart& w = s.start(kPieDefinition);
     const QString folder = s.path(QStringLiteral("pictures"));
+    const QString elsewhere = s.path(QStringLiteral("elsewhere.png"));
     QVERIFY(QDir().mkpath(folder));
     const QString target = folder + "/chart.png";
-    QVERIFY(QDir(folder).removeRecursively());
-    if (replacedByFile)
+    const QByteArray name = QFile::encodeName(target);
+    if (kind == "gone" || kind == "file")
+        QVERIFY(QDir(folder).removeRecursively());
+    if (kind == "file")
         s.write(QStringLiteral("pictures"), "not a folder");
-    const QStringList before = entries(s.dir.path());
+    if (kind == "dangling" || kind == "link")
+        QVERIFY(symlink(QFile::encodeName(elsewhere).constData(), name.constData()) == 0);
+    if (kind == "link")
+        s.write(QStringLiteral("elsewhere.png"), "old");
+    struct stat before = {};
+    if (kind == "0444" || kind == "owner") {
+        s.write(QStringLiteral("pictures/chart.png"), "old");
+        QVERIFY(chmod(name.constData(), kind == "0444" ? 0444 : 0640) == 0);
+        QVERIFY(kind == "0444" || chown(name.constData(), 65534, 65534) == 0);
+        QVERIFY(stat(name.constData(), &before) == 0);
+    }
+    const QStringList entriesBefore = entries(s.dir.path());
 
     s.platform.answerSave(target);
     w.menuCommands().mnusavePNG_Click();
-    QCOMPARE(s.platform.messages.size(), 1);
-    QVERIFY2(!s.platform.ended && s.platform.messages[0].contains(target),
-             qPrintable(s.platform.messages[0]));
-    // Nothing re-creates the folder, writes elsewhere or touches a file in its place.
-    QVERIFY(!QFileInfo(folder).isDir());
-    QCOMPARE(readAll(folder), replacedByFile ? QByteArray("not a folder") : QByteArray());
-    QCOMPARE(entries(s.dir.path()), before);
-
-    // The window goes on working: the next save into a folder that exists works.
-    const QString elsewhere = s.path(QStringLiteral("elsewhere.png"));
-    s.platform.answerSave(elsewhere);
-    w.menuCommands().mnusavePNG_Click();
-    QCOMPARE(s.platform.messages.size(), 1);
-    QVERIFY(!QImage(elsewhere, "PNG").isNull());
+    if (!problem.isEmpty()) {
+        QCOMPARE(s.platform.messages.size(), 1);
+        const QString message = s.platform.messages[0];
+        QVERIFY2(!s.platform.ended && message.contains(target) && message.contains(problem),
+                 qPrintable(message));
+        // Nothing re-creates the folder, writes elsewhere or touches a file in its place.
+        QCOMPARE(entries(s.dir.path()), entriesBefore);
+        QCOMPARE(readAll(folder), kind == "file" ? QByteArray("not a folder") : QByteArray());
+        QVERIFY(!QFileInfo::exists(elsewhere));
+        // The window goes on working: the next save into a folder that exists works.
+        s.platform.answerSave(elsewhere);
+        w.menuCommands().mnusavePNG_Click();
+        QCOMPARE(s.platform.messages.size(), 1);
+        QVERIFY(!QImage(elsewhere, "PNG").isNull());
+        return;
+    }
+    QVERIFY2(s.platform.messages.isEmpty(), qPrintable(s.platform.messages.join('|')));
+    QVERIFY(!QImage(target, "PNG").isNull());
+    QCOMPARE(QFileInfo(target).isSymLink(), kind == "link");
+    struct stat after = {};
+    QVERIFY(stat(name.constData(), &after) == 0);
+    if (kind != "link")
+        QCOMPARE(std::tuple(after.st_mode, after.st_uid, after.st_gid),
+                 std::tuple(before.st_mode, before.st_uid, before.st_gid));
 }
 
 void TestFaults::backgroundImageGoneAfterBrowse_data()

@@ -10,7 +10,11 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QtTest>
+
+#include <filesystem>
+#include <fstream>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -286,6 +290,10 @@ void TestHostile::startUp()
              0);
 }
 
+// Arguments of the renderer, {folder}, {settings} and {picture} standing for the paths.
+const QStringList kRenderArgs{"--folder", "{folder}",  "--size",     "320x240",
+                              "-o",       "{picture}", "--describe", "{settings}"};
+
 void TestHostile::rendererProcess_data()
 {
     QTest::addColumn<QByteArray>("definition");
@@ -293,10 +301,12 @@ void TestHostile::rendererProcess_data()
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("problem");
     QTest::addColumn<QStringList>("labels"); // of a drawn pie, none for a bar
+    QTest::addColumn<QStringList>("args");
 
     auto row = [](const char* name, const QByteArray& def, const char* special, int exitCode,
-                  const QString& problem, const QStringList& labels = {}) {
-        QTest::newRow(name) << def << QString(special) << exitCode << problem << labels;
+                  const QString& problem, const QStringList& labels = {},
+                  const QStringList& args = kRenderArgs) {
+        QTest::newRow(name) << def << QString(special) << exitCode << problem << labels << args;
     };
     row("empty file", "", "", kBadInput, "ends before its header");
     row("50 MB single line", kPieHeader + "1, " + QByteArray(kFiftyMegabytes, 'x'),
@@ -322,15 +332,46 @@ void TestHostile::rendererProcess_data()
     row("100 KiB series name", bar + "2\n" + text + ",S\n1, 2, a\n", "long", 0, "");
     // Memory must not grow with labels times series: 200 series over ten
     // categories named with 1 MiB each (10 MB) would take 4 GB if every
-    // series held its own copy of the labels.
+    // series held its own copy of the labels (no --describe: it lists
+    // every bar's label).
     QByteArray twoWay = "VGRAPH,WSTACKEDBAR\nA,B,n\nT,200";
     for (int i = 1; i <= 200; ++i)
         twoWay += ",s" + QByteArray::number(i);
     twoWay += "\n10\n";
     for (int i = 0; i < 10; ++i)
         twoWay += QByteArray(kMiB - 2, char('a' + i)) + "\n";
-    row("two-way, 200 series over ten 1 MiB categories", twoWay + QByteArray("1, 2\n").repeated(10),
-        "memory", 0, "");
+    row("two-way, 200 series over ten 1 MiB categories",
+        twoWay + QByteArray("1, 2\n").repeated(10),
+        "memory 1024", 0, "", {},
+        {"--folder", "{folder}", "--size", "320x240", "-o", "{picture}", "{settings}"});
+
+    // The command line: file names are bytes, sizes exact, Qt's options none of Qt's business.
+    const QStringList pie{"Red", "Blue", "Green"};
+    row("Latin-1 folder, settings path and picture name", kPieDefinition, "latin1", 0, "", pie);
+    row("installed in a Latin-1 folder", kPieDefinition, "latin1 installed", 0, "", pie,
+        {"--size", "320x240", "-o", "{picture}", "--describe", "{settings}"});
+    QStringList args = kRenderArgs;
+    for (const char* size : {"16x16", "100x100junk", "4294967312x16", "20001x300"})
+        row(qPrintable(QStringLiteral("--size %1").arg(size)), kPieDefinition, "", 64, size, {},
+            args.replaceInStrings(QRegularExpression("^\\d+x.*"), size));
+    args = kRenderArgs;
+    row("-o with an empty name", kPieDefinition, "", 64, "-o needs a file name", {},
+        args.replaceInStrings("{picture}", ""));
+    row("--describe into a full standard output", kPieDefinition, "full stdout", 1,
+        "No space left on device");
+    row("--describe into a closed standard output", kPieDefinition, "closed stdout", 1,
+        "Bad file descriptor");
+    // BMP and GIF run out while encoding, PNG (with 1 GiB) already while drawing.
+    for (const char* format : {"bmp", "gif", "png"})
+        row(qPrintable(QStringLiteral("20000x20000 %1 without the memory").arg(format)),
+            kPieDefinition, format[0] == 'p' ? "memory 1024" : "memory 1900", 1,
+            "not enough memory", {},
+            {"--folder", "{folder}", "--size", "20000x20000", "--format", format, "-o", "{picture}",
+             "{settings}"});
+    row("no XDG_RUNTIME_DIR: no runtime folder", kPieDefinition, "no runtime dir", 0, "", pie);
+    row("viewer with Qt's options as settings path", kPieDefinition, "viewer", 0, "", {},
+        {"-platform", "nope", "f"});
+    row("viewer with -reverse as settings path", kPieDefinition, "viewer", 0, "", {}, {"-reverse"});
 }
 
 void TestHostile::rendererProcess()
@@ -340,62 +381,133 @@ void TestHostile::rendererProcess()
     QFETCH(int, exitCode);
     QFETCH(QString, problem);
     QFETCH(QStringList, labels);
-    qint64 memoryLimit = qint64(1) << 30;
+    QFETCH(QStringList, args);
+    const bool memory = special.startsWith("memory"); // with its cap in MiB
+    qint64 memoryLimit = (memory ? special.mid(7).toLongLong() : 1024) << 20;
 #if defined(__SANITIZE_ADDRESS__)
-    if (special == "long" || special == "memory")
+    if (special == "long" || memory)
         QSKIP("the address space cap that keeps this case safe does not work with ASan");
     memoryLimit = 0;
 #endif
     QTemporaryDir dir;
-    const bool foreign = special == "foreign";
-    const QString folder = foreign ? dir.filePath(QStringLiteral("Programme Élève Прил")) : dir.path();
-    const QString settings = dir.filePath(foreign ? QStringLiteral("Données été/réglages 1.ini") : kIni);
-    const QString def = folder + "/" + kDefinition;
-    QVERIFY(QDir().mkpath(folder) && QDir().mkpath(QFileInfo(settings).path()));
+    const bool foreign = special == "foreign", latin1 = special.startsWith("latin1");
+    // Latin-1 names are built as bytes; the shell's printf hands them to the program.
+    const QByteArray e = latin1 ? "\xe9" : "e", root = QFile::encodeName(dir.path());
+    const QByteArray folder = foreign ? QFile::encodeName(dir.filePath("Programme Élève Прил"))
+                              : latin1 ? root + "/Caf" + e
+                                       : root;
+    const QByteArray settings =
+        foreign ? QFile::encodeName(dir.filePath("Données été/réglages 1.ini"))
+                : root + "/" + (latin1 ? "r" + e + "glages.ini" : "settings.ini");
+    const QByteArray picture = root + "/caf" + e + ".png", neighbour = root + "/caf\xe0.png";
+    const QByteArray kOld = "the picture saved earlier";
+    namespace fs = std::filesystem;
+    // QDir cannot remove names that are not UTF-8.
+    const auto cleanUp = qScopeGuard([&] { fs::remove_all(root.toStdString()); });
+    auto text = [latin1](const QByteArray& b) {
+        return latin1 ? QString::fromLatin1(b) : QFile::decodeName(b);
+    };
+    auto writeBytes = [](const QByteArray& path, const QByteArray& bytes) {
+        std::ofstream(path.toStdString(), std::ios::binary) << bytes.toStdString();
+    };
+    auto readBytes = [](const QByteArray& path) {
+        std::ifstream in(path.toStdString(), std::ios::binary);
+        return QByteArray::fromStdString({std::istreambuf_iterator<char>(in), {}});
+    };
+    const QString def = QFile::decodeName(folder) + "/" + kDefinition;
+    fs::create_directories(folder.toStdString());
+    fs::create_directories(fs::path(settings.toStdString()).parent_path());
     QVERIFY(makeNotAFile(def, special));
-    QVERIFY(QFileInfo::exists(def) || writeFile(def, definition));
-    QVERIFY(writeFile(settings, kSettings));
-    const QString picture = dir.filePath(QStringLiteral("out.png"));
+    if (special != "fifo" && special != "folder")
+        writeBytes(folder + "/" + kDefinition.toUtf8(), definition);
+    writeBytes(settings, kSettings);
+    writeBytes(picture, kOld);
+    writeBytes(neighbour, kOld); // a name that differs from the picture's in one byte only
+    QString program = QStringLiteral(VELDRA_RENDER_PATH);
+    if (special.contains("installed") || special == "viewer") {
+        program = special == "viewer" ? QStringLiteral(VELDRA_VIEWER_PATH) : program;
+        const fs::path copy =
+            fs::path(folder.toStdString()) / fs::path(program.toStdString()).filename();
+        fs::copy_file(program.toStdString(), copy);
+        program = text(QByteArray::fromStdString(copy.string()));
+        if (special == "viewer") // its settings file is named like its arguments
+            writeBytes(root + "/" + args.join(' ').toUtf8(), kSettings);
+    }
+    const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
+    QStringList argv;
+    for (QString arg : args) {
+        arg.replace("{folder}", text(folder)).replace("{picture}", text(picture));
+        argv << arg.replace("{settings}", text(settings));
+    }
+    if (latin1) { // program and arguments through printf %b, with \0351 for the byte 0xe9
+        argv.prepend(program);
+        for (QString& arg : argv)
+            arg = QString::fromLatin1(arg.toLatin1().replace("\xe9", "\\0351"));
+        argv = QStringList{"-c",
+                           "for a; do set -- \"$@\" \"$(printf %b \"$a\")\"; shift; done; "
+                           "exec \"$@\"",
+                           "sh"} +
+               argv;
+        program = QStringLiteral("/bin/sh");
+    }
 
     QProcess p;
-    if (memoryLimit > 0) // a run that would eat the machine's memory fails fast instead
-        p.setChildProcessModifier([memoryLimit] {
-            const rlimit limit{rlim_t(memoryLimit), rlim_t(memoryLimit)};
+    p.setWorkingDirectory(dir.path());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (special == "no runtime dir") {
+        env.remove("XDG_RUNTIME_DIR");
+        env.insert("TMPDIR", dir.path());
+    }
+    if (special == "viewer")
+        env.insert("VELDRAPLOT_EXIT_AFTER_FIRST_PAINT", "1");
+    p.setProcessEnvironment(env);
+    if (special == "full stdout")
+        p.setStandardOutputFile("/dev/full");
+    const bool closeStdout = special == "closed stdout";
+    p.setChildProcessModifier([memoryLimit, closeStdout] {
+        const rlimit limit{rlim_t(memoryLimit), rlim_t(memoryLimit)};
+        if (memoryLimit > 0) // a run that would eat the machine's memory fails fast instead
             setrlimit(RLIMIT_AS, &limit);
-        });
+        if (closeStdout)
+            close(STDOUT_FILENO);
+    });
     QElapsedTimer timer;
     timer.start();
-    QStringList args{"--folder", folder, "--size", "320x240", "-o", picture, settings};
-    if (special != "memory") // the description lists every bar's label
-        args.insert(6, "--describe");
-    p.start(QStringLiteral(VELDRA_RENDER_PATH), args);
+    p.start(program, argv);
     const bool finished = p.waitForFinished(30000);
     const qint64 elapsedMs = timer.elapsed();
     if (!finished)
         p.kill(), p.waitForFinished(5000);
     const QString err = QString::fromLocal8Bit(p.readAllStandardError());
     QVERIFY2(finished, "the renderer did not finish within 30 s");
-    QVERIFY2(p.exitStatus() == QProcess::NormalExit && !err.contains("runtime error")
-                 && !err.contains("AddressSanitizer"),
-             qPrintable("crashed (out of memory?) after " + QString::number(elapsedMs) + " ms: "
-                        + err.left(2000)));
+    QVERIFY2(p.exitStatus() == QProcess::NormalExit && !err.contains("runtime error") &&
+                 !err.contains("AddressSanitizer"),
+             qPrintable("crashed (out of memory?) after " + QString::number(elapsedMs) +
+                        " ms: " + err.left(2000)));
     QCOMPARE(p.exitCode(), exitCode);
     // Start-up of the renderer included: a few seconds at most, also for 50 MB.
     QVERIFY2(elapsedMs < 8000, qPrintable(QString::number(elapsedMs)));
     const QByteArray out = p.readAllStandardOutput();
+    // No file but the picture is touched: no temporary or runtime folder is left.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden), before);
+    QCOMPARE(readBytes(neighbour), kOld);
+    if (special == "viewer")
+        return;
 
     if (exitCode != 0) {
         // Qt may warn on standard error too; the program's message is a line of its own.
-        const qsizetype at = err.indexOf(QLatin1String("VELDRAPLOT: "));
+        const qsizetype at =
+            err.indexOf(QLatin1String(exitCode == 64 ? "veldraplot-render: " : "VELDRAPLOT: "));
         QVERIFY2(at == 0 || (at > 0 && err.at(at - 1) == '\n'), qPrintable(err.left(500)));
         QVERIFY2(err.contains(problem) && err.size() < 1000, qPrintable(err.left(500)));
         if (exitCode == kBadInput)
             QVERIFY2(err.contains(def), qPrintable(err.left(500)));
-        QVERIFY(out.isEmpty() && !QFileInfo::exists(picture));
+        QVERIFY(out.isEmpty());
+        QCOMPARE(readBytes(picture), kOld);
         return;
     }
     QVERIFY2(!err.contains(QLatin1String("VELDRAPLOT: ")), qPrintable(err));
-    QCOMPARE(QImage(picture, "PNG").size(), QSize(320, 240));
+    QCOMPARE(QImage::fromData(readBytes(picture), "PNG").size(), QSize(320, 240));
     QStringList drawn; // of a pie
     const QJsonDocument doc = QJsonDocument::fromJson(out);
     for (const QJsonValue& item : doc.object()["pie"].toObject()["Items"].toArray())

@@ -341,7 +341,7 @@ private slots:
     {
         QFETCH(QString, typed);
         QTemporaryDir dir;
-        QtPlatform qt({});
+        QtPlatform qt({}, {});
         frmsimplechart w(qt);
         w.context().state.chartKind = vp::ChartKind::SimplePie;
         w.context().fileDialog.InitDir = dir.path();

@@ -1,0 +1,114 @@
+#include "hostprocess.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vp
+{
+namespace
+{
+
+std::string folderPart(const std::string& file)
+{
+    const std::size_t slash = file.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : file.substr(0, slash);
+}
+
+std::string resolved(const std::string& path)
+{
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (!real)
+        return {};
+    std::string out = real;
+    std::free(real);
+    return out;
+}
+
+} // namespace
+
+std::string programFolder(const char* argv0)
+{
+    std::string exe(PATH_MAX, '\0');
+    const ssize_t n = ::readlink("/proc/self/exe", exe.data(), exe.size());
+    if (n > 0 && static_cast<std::size_t>(n) < exe.size()) {
+        exe.resize(static_cast<std::size_t>(n));
+        return folderPart(exe);
+    }
+    // Without /proc: the name the program was started by, searched on PATH
+    // when it holds no separator.
+    const std::string name = argv0 ? argv0 : "";
+    if (name.find('/') != std::string::npos)
+        return folderPart(resolved(name).empty() ? name : resolved(name));
+    const char* path = std::getenv("PATH");
+    std::string dirs = path ? path : "";
+    for (std::size_t start = 0; start <= dirs.size();) {
+        std::size_t end = dirs.find(':', start);
+        if (end == std::string::npos)
+            end = dirs.size();
+        const std::string dir = end > start ? dirs.substr(start, end - start) : ".";
+        const std::string candidate = dir + "/" + name;
+        struct stat st = {};
+        if (!name.empty() && ::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+            ::access(candidate.c_str(), X_OK) == 0)
+            return folderPart(resolved(candidate).empty() ? candidate : resolved(candidate));
+        start = end + 1;
+    }
+    return ".";
+}
+
+std::string joinedArguments(int argc, char* argv[])
+{
+    std::string line;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1)
+            line += ' ';
+        line += argv[i];
+    }
+    return line;
+}
+
+void occupyClosedStandardStreams()
+{
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF)
+            continue;
+        const int opened = ::open("/dev/null", O_RDONLY);
+        if (opened >= 0 && opened != fd) {
+            ::dup2(opened, fd);
+            ::close(opened);
+        }
+    }
+}
+
+std::string lendRuntimeFolder()
+{
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime && *runtime)
+        return {};
+    const char* tmp = std::getenv("TMPDIR");
+    struct stat st = {};
+    std::string folder = tmp && ::stat(tmp, &st) == 0 && S_ISDIR(st.st_mode) ? tmp : "/tmp";
+    folder += "/veldraplot-XXXXXX";
+    if (!::mkdtemp(folder.data()))
+        return {};
+    ::setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
+    return folder;
+}
+
+void takeBackRuntimeFolder(const std::string& folder)
+{
+    if (folder.empty())
+        return;
+    ::rmdir(folder.c_str());
+    ::unsetenv("XDG_RUNTIME_DIR");
+}
+
+} // namespace vp

@@ -1,0 +1,31 @@
+// What both programs take from their process before Qt starts: the program
+// folder and the command line as bytes, and standard streams that are open.
+#pragma once
+
+#include <string>
+
+namespace vp
+{
+
+// The folder of the running executable, without a trailing separator, as
+// bytes (from /proc/self/exe, else from argv0 and PATH).
+std::string programFolder(const char* argv0);
+
+// The arguments after the program name joined by single blanks, as bytes.
+std::string joinedArguments(int argc, char* argv[]);
+
+// A standard stream (0, 1 or 2) that the caller left closed is opened on
+// /dev/null for reading only: writes to it still fail, and no file the
+// program opens later can take its number and receive the stream's text.
+void occupyClosedStandardStreams();
+
+// Qt looks for a sandbox marker in the runtime folder while it starts, and
+// creates that folder (under /tmp, or even /) when XDG_RUNTIME_DIR is unset.
+// Called before Qt starts, this points an unset XDG_RUNTIME_DIR at a new
+// private empty folder and returns its name ("" when nothing was lent);
+// takeBackRuntimeFolder, called once Qt has started, removes it and unsets
+// the variable again.
+std::string lendRuntimeFolder();
+void takeBackRuntimeFolder(const std::string& folder);
+
+} // namespace vp

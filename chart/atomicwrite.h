@@ -1,0 +1,27 @@
+// Replacing a file's content in one step. The new content goes into a
+// temporary file in the target's folder, which is synced and then renamed
+// over the target, so the target holds either its old content or all of the
+// new one. File names are bytes and reach the file system unchanged.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace vp
+{
+
+// Writes size bytes of data to path. A symbolic link to an existing file is
+// written through; a dangling link, a folder or another non-regular target is
+// refused. An existing file keeps its permission bits, and its owner and
+// group where the process may set them. On failure returns false with the
+// reason in *error (the system's text for the error number) and leaves no
+// temporary file behind.
+//
+// Where the file system has O_TMPFILE the temporary file has no name until
+// it is complete, so a process killed while writing leaves nothing; otherwise
+// it is named after the target plus "." and six random characters, and a
+// kill (SIGKILL, power loss) while writing may leave it behind.
+bool writeFileAtomically(const std::string& path, const char* data, std::size_t size,
+                         std::string* error);
+
+} // namespace vp
