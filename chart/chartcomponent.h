@@ -9,6 +9,7 @@
 #pragma once
 
 #include "chartstate.h"
+#include "imagesave.h"
 
 #include <QChartView>
 #include <QColor>
@@ -31,14 +32,6 @@ struct LegendEntry {
     QColor colour;
 };
 
-// Image format codes of SaveImage.
-enum ImageFormat : int {
-    FormatBMP = 0,
-    FormatPNG = 1,
-    FormatJPG = 2,
-    FormatTIF = 3,
-    FormatGIF = 4,
-};
 
 // A font that a component owns and hands out: setting its name or size
 // changes the chart text that uses it.
