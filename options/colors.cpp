@@ -5,7 +5,6 @@
 #include "ui_optionspanel.h"
 
 #include "optionshelpers.h"
-#include "optionshelpers.h"
 #include "piechart.h"
 
 #include <algorithm>

@@ -12,11 +12,6 @@
 
 namespace {
 
-QString categoryEntry(int number, const std::string& label)
-{
-    return QString::number(number) + QStringLiteral(" - ") + toQ(label);
-}
-
 // The selector shows its first entry; an empty list shows nothing rather
 // than a bare "1 - ".
 void showFirstEntry(QComboBox* combo, const std::string& firstLabel)
@@ -47,7 +42,7 @@ void OptionsPanel::mnuoptions_Click()
         ui->Combo1->clear();
         const int series = std::min<int>(state.seriesCount, 256);
         for (int i = 1; i <= series; ++i)
-            ui->Combo1->addItem(categoryEntry(i, state.seriesNames[i]));
+            ui->Combo1->addItem(categoryEntry(i, toQ(state.seriesNames[i])));
         showFirstEntry(ui->Combo1, state.seriesNames[1]);
         setSwatch(ui->Picture1, state.itemColors[1]);
     }
@@ -60,7 +55,7 @@ void OptionsPanel::mnuoptions_Click()
         for (int i = 1; i <= slices; ++i) {
             state.brightColors[i] = pie.Items().Item(i).Color();
             state.itemColors[i] = state.brightColors[i];
-            ui->Combo1->addItem(categoryEntry(i, state.rowLabels[i - 1]));
+            ui->Combo1->addItem(categoryEntry(i, toQ(state.rowLabels[i - 1])));
         }
         showFirstEntry(ui->Combo1, state.rowLabels[0]);
         setSwatch(ui->Picture1, state.brightColors[1]);

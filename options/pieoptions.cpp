@@ -4,7 +4,6 @@
 #include "ui_optionspanel.h"
 
 #include "optionshelpers.h"
-#include "optionshelpers.h"
 #include "qtext.h"
 
 #include <algorithm>
