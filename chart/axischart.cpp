@@ -32,10 +32,15 @@ using chartstyle::toQColor;
 constexpr double kStandingLabelShare = 0.25;
 
 // An empty category label that Qt Charts draws as nothing; the number keeps
-// the axis' names distinct.
-QString blankCategory(const QString& tag, int i)
+// the axis' names distinct. Beside horizontal bars Qt shows, from the first
+// category on, every label that clears the last one shown, empty ones too:
+// one shown there would crowd out the next real label. There an empty label
+// is a line far taller than any picture, so that it never fits.
+QString blankCategory(const QString& tag, int i, bool tall = false)
 {
-    return QStringLiteral("<!--%1%2-->").arg(tag).arg(i);
+    const QString comment = QStringLiteral("<!--%1%2-->").arg(tag).arg(i);
+    return tall ? QStringLiteral("<div style=\"line-height:100000px\">%1</div>").arg(comment)
+                : comment;
 }
 
 // Share of a category's width that its bars take, by SeriesBarSpacing.
@@ -475,19 +480,13 @@ AxisChart::CategoryLabels AxisChart::categoryLabels(int categories) const
     if (slot < breadth + 1.0) {
         for (int i = 0; i < 3; ++i) {
             slot = extent / (categories + 2 * result.pad);
-            // (Beside horizontal bars Qt shows any label that fits, blank
-            // ones too: there no empty category may have room for one.)
-            const qreal room = horizontal ? breadth / 2 - 1.0 : breadth / 2 + 2.0;
+            const qreal room = breadth / 2 + 2.0;
             result.pad = std::max(1, static_cast<int>(std::ceil(room / slot - 0.5)));
         }
         slot = extent / (categories + 2 * result.pad);
     }
-    // Every step-th label, as many as fit without touching. (Beside
-    // horizontal bars Qt itself leaves out each label that would touch the
-    // last one shown: with labels of one height that is every k-th already,
-    // and blank ones in between would take their places.)
-    if (!horizontal)
-        result.step = std::max(1, static_cast<int>(std::ceil((breadth + 2.0) / slot)));
+    // Every step-th label, as many as fit without touching.
+    result.step = std::max(1, static_cast<int>(std::ceil((breadth + 2.0) / slot)));
     return result;
 }
 
@@ -622,8 +621,9 @@ QStringList AxisChart::categoryNames(const CategoryLabels& shown) const
     QStringList names;
     names.reserve(labels_.size() + 2 * shown.pad);
     QSet<QString> seen;
+    const bool tall = orientation_ == 1;
     for (int i = 0; i < shown.pad; ++i)
-        names << blankCategory(QStringLiteral("a"), i);
+        names << blankCategory(QStringLiteral("a"), i, tall);
     for (int i = 0; i < labels_.size(); ++i) {
         QString name;
         if (i % shown.step == 0) {
@@ -634,12 +634,12 @@ QStringList AxisChart::categoryNames(const CategoryLabels& shown) const
         }
         // Repeated and empty labels need a distinct name all the same.
         if (name.isEmpty() || seen.contains(name))
-            name += blankCategory(QString(), i);
+            name += blankCategory(QString(), i, tall && name.isEmpty());
         seen.insert(name);
         names << name;
     }
     for (int i = 0; i < shown.pad; ++i)
-        names << blankCategory(QStringLiteral("z"), i);
+        names << blankCategory(QStringLiteral("z"), i, tall);
     return names;
 }
 

@@ -340,19 +340,26 @@ class TestChart : public QObject
         QTest::addColumn<QString>("name"); // of slice or category i, then i
         QTest::addColumn<QSize>("size");
         QTest::addColumn<bool>("whole"); // the legend must show every entry
+        QTest::addColumn<int>("orientation");
         const QString plain = QStringLiteral("Category "),
                       longer = QStringLiteral("A rather long label for the category numbered ");
-        QTest::newRow("pie 3") << 0 << 3 << plain << QSize(640, 480) << true;
-        QTest::newRow("pie 40, 800x500") << 0 << 40 << plain << QSize(800, 500) << true;
-        QTest::newRow("pie 60, 1280x864") << 0 << 60 << plain << QSize(1280, 864) << true;
-        QTest::newRow("pie 200, 800x500") << 0 << 200 << plain << QSize(800, 500) << false;
-        QTest::newRow("bars 4") << 3 << 4 << plain << QSize(640, 480) << true;
-        QTest::newRow("bars 85, 1280x864") << 1 << 85 << plain << QSize(1280, 864) << true;
-        QTest::newRow("bars 100, 800x500") << 1 << 100 << plain << QSize(800, 500) << true;
-        QTest::newRow("bars 200, 2560x1600") << 2 << 200 << plain << QSize(2560, 1600) << true;
-        QTest::newRow("long labels, 800x500") << 1 << 30 << longer << QSize(800, 500) << true;
+        QTest::newRow("pie 3") << 0 << 3 << plain << QSize(640, 480) << true << 0;
+        QTest::newRow("pie 40, 800x500") << 0 << 40 << plain << QSize(800, 500) << true << 0;
+        QTest::newRow("pie 60, 1280x864") << 0 << 60 << plain << QSize(1280, 864) << true << 0;
+        QTest::newRow("pie 200, 800x500") << 0 << 200 << plain << QSize(800, 500) << false << 0;
+        QTest::newRow("bars 4") << 3 << 4 << plain << QSize(640, 480) << true << 0;
+        QTest::newRow("bars 85, 1280x864") << 1 << 85 << plain << QSize(1280, 864) << true << 0;
+        QTest::newRow("bars 100, 800x500") << 1 << 100 << plain << QSize(800, 500) << true << 0;
+        QTest::newRow("bars 200, 2560x1600") << 2 << 200 << plain << QSize(2560, 1600) << true << 0;
+        QTest::newRow("long labels, 800x500") << 1 << 30 << longer << QSize(800, 500) << true << 0;
         QTest::newRow("200 series x 100, 800x500")
-            << 200 << 100 << plain << QSize(800, 500) << false;
+            << 200 << 100 << plain << QSize(800, 500) << false << 0;
+        for (const int n : {10, 40, 100, 200})
+            for (const QSize size : {QSize(800, 500), QSize(1280, 864), QSize(2560, 1600)})
+                QTest::addRow("horizontal %d, %dx%d", n, size.width(), size.height())
+                    << 2 << n << plain << size << true << 1;
+        QTest::newRow("horizontal long labels, 800x500")
+            << 1 << 30 << longer << QSize(800, 500) << true << 1;
     }
 
     // Every drawn text lies inside the picture. The legend lists its entries
@@ -366,6 +373,7 @@ class TestChart : public QObject
         QFETCH(QString, name);
         QFETCH(QSize, size);
         QFETCH(bool, whole);
+        QFETCH(int, orientation);
         PieChart pie;
         AxisChart bars;
         ChartComponent& chart = series ? static_cast<ChartComponent&>(bars) : pie;
@@ -377,6 +385,7 @@ class TestChart : public QObject
         }
         for (int i = 1; i <= count && !series; ++i)
             pie.Items().Add(name + QString::number(i), i % 7 + 1, 1);
+        bars.setOrientation(orientation);
         chart.setLegendTitle(QStringLiteral("Legend"));
         chart.setShowLegend(true);
         chart.setTwipsPerPixel(15, 15);
@@ -417,7 +426,9 @@ class TestChart : public QObject
         for (int j = 1; j < shown.size(); ++j)
             QVERIFY(shown[j] - shown[j - 1] == step &&
                     !labels[shown[j]].intersects(labels[shown[j - 1]]));
-        QVERIFY(qobject_cast<QValueAxis*>(chart.chart()->axes(Qt::Vertical).value(0))->max() > 20);
+        QVERIFY(qobject_cast<QValueAxis*>(
+                    chart.chart()->axes(orientation ? Qt::Horizontal : Qt::Vertical).value(0))
+                    ->max() > 20);
     }
 
     void formatByCode_data()
