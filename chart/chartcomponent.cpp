@@ -361,9 +361,9 @@ void ChartComponent::deleteRemoved(const QList<QPointer<QObject>>& objects)
             QCoreApplication::sendPostedEvents(object, QEvent::DeferredDelete);
 }
 
-void ChartComponent::flushPending() const
+void ChartComponent::flushPending()
 {
-    const_cast<ChartComponent*>(this)->applyPending();
+    applyPending();
 }
 
 void ChartComponent::applyPending()
@@ -647,12 +647,11 @@ void ChartComponent::resizeEvent(QResizeEvent* event)
     invalidate(StyleChanged);
 }
 
-QImage ChartComponent::renderImage(QSize size) const
+QImage ChartComponent::renderImage(QSize size)
 {
-    auto* self = const_cast<ChartComponent*>(this);
     const bool ownSize = !size.isValid() || size.isEmpty();
     if (ownSize)
-        size = self->size();
+        size = this->size();
     size = size.expandedTo(QSize(1, 1));
 
     // The size first: legend, label thinning and the room for texts depend
@@ -661,14 +660,14 @@ QImage ChartComponent::renderImage(QSize size) const
     if (before != QSizeF(size)) {
         chart_->setPos(0, 0);
         chart_->resize(size);
-        self->pending_ |= StyleChanged;
+        pending_ |= StyleChanged;
     }
-    self->applyPending();
-    self->layOut();
+    applyPending();
+    layOut();
     if (restyleAfterLayout()) {
-        self->pending_ |= StyleChanged;
-        self->applyPending();
-        self->layOut();
+        pending_ |= StyleChanged;
+        applyPending();
+        layOut();
     }
 
     QImage image(size, QImage::Format_RGB32);
@@ -680,14 +679,14 @@ QImage ChartComponent::renderImage(QSize size) const
         painter.setRenderHint(QPainter::Antialiasing, smoothShapes_);
         painter.setRenderHint(QPainter::TextAntialiasing);
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        self->scene()->render(&painter, QRectF(QPointF(0, 0), QSizeF(size)),
+        scene()->render(&painter, QRectF(QPointF(0, 0), QSizeF(size)),
                               QRectF(chart_->pos(), QSizeF(size)));
     }
     // A picture of another size than the view's must not leave the view's
     // chart at that size.
     if (!ownSize && !before.isEmpty() && before != QSizeF(size)) {
         chart_->resize(before);
-        self->invalidate(StyleChanged);
+        invalidate(StyleChanged);
     }
     return image;
 }

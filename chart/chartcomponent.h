@@ -9,6 +9,7 @@
 #pragma once
 
 #include "chartstate.h"
+#include "imagesave.h"
 
 #include <QChartView>
 #include <QColor>
@@ -31,14 +32,6 @@ struct LegendEntry {
     QColor colour;
 };
 
-// Image format codes of SaveImage.
-enum ImageFormat : int {
-    FormatBMP = 0,
-    FormatPNG = 1,
-    FormatJPG = 2,
-    FormatTIF = 3,
-    FormatGIF = 4,
-};
 
 // A font that a component owns and hands out: setting its name or size
 // changes the chart text that uses it.
@@ -121,11 +114,11 @@ class ChartComponent : public QChartView
     void Refresh();
 
     // The picture shown, at the component's size (or the given size).
-    QImage renderImage(QSize size = QSize()) const;
+    QImage renderImage(QSize size = QSize());
 
     // Applies every pending change to the Qt Charts objects now. The view
     // does this by itself before it next paints; rendering does it too.
-    void flushPending() const;
+    void flushPending();
 
     // Colour i (0-based) of the palette that new slices and series take.
     static vp::Colour defaultColour(int index);
