@@ -1,12 +1,15 @@
 #include "frmsimplechart.h"
 
 #include "axischart.h"
+#include "chartbuild.h"
 #include "linesplit.h"
+#include "menucommands.h"
+#include "optionspanel.h"
 #include "piechart.h"
 #include "qtext.h"
 #include "reader.h"
+#include "ui_frmsimplechart.h"
 
-#include <QApplication>
 #include <QFileInfo>
 #include <QMouseEvent>
 #include <QScreen>
@@ -15,8 +18,6 @@
 #include <cmath>
 
 #include <sys/stat.h>
-
-#include "frmselectprinter.h"
 
 namespace {
 
@@ -33,48 +34,63 @@ long halfDifference(double screen, double window)
     return difference / 2;
 }
 
+std::unique_ptr<Ui::frmsimplechart> setUpForm(QMainWindow* window)
+{
+    auto form = std::make_unique<Ui::frmsimplechart>();
+    form->setupUi(window);
+    return form;
+}
+
 } // namespace
 
 frmsimplechart::frmsimplechart(Platform& platform_, QWidget* parent)
-    : QMainWindow(parent), platform(platform_)
+    : QMainWindow(parent), ui(setUpForm(this)), platform(platform_),
+      context_{state, VPLOTGLOBAL, platform, *ui->PieChart1, *ui->barchart1, CmDialog1}
 {
-    ui.setupUi(this);
     const double tx = platform.TwipsPerPixelX();
     const double ty = platform.TwipsPerPixelY();
-    ui.barchart1->setTwipsPerPixel(tx, ty);
-    ui.PieChart1->setTwipsPerPixel(tx, ty);
+    ui->barchart1->setTwipsPerPixel(tx, ty);
+    ui->PieChart1->setTwipsPerPixel(tx, ty);
     // The designed client area, 9795 x 6135 twips.
     resize(qRound(9795 / tx), qRound(6135 / ty) + menuBar()->sizeHint().height());
     // Right presses on the window's own surface open the options panel.
-    ui.centralSurface->installEventFilter(this);
-    connectOptionsHandlers();
-    connectOutputHandlers();
+    ui->centralSurface->installEventFilter(this);
+    ui->SSTab1->setContext(context_);
+    commands_ = std::make_unique<MenuCommands>(context_, *ui->RichTextBox1, *this);
+    connectMenuCommands();
 }
 
 frmsimplechart::~frmsimplechart() = default;
 
-QRadioButton* frmsimplechart::Option1(int index) const
+OptionsPanel& frmsimplechart::optionsPanel() const
 {
-    switch (index) {
-    case 0: return ui.Option1_0;
-    case 1: return ui.Option1_1;
-    case 2: return ui.Option1_2;
-    case 3: return ui.Option1_3;
-    default: return nullptr;
-    }
+    return *ui->SSTab1;
 }
 
-frmselectprinter& frmsimplechart::printerDialog()
+// The File and Edit commands and the two on the menu bar itself go to the
+// menu commands; "Option Menu" opens the options panel.
+void frmsimplechart::connectMenuCommands()
 {
-    // Loaded on first use: the printer list is not read at start-up.
-    if (!printerDialog_)
-        printerDialog_ = std::make_unique<frmselectprinter>(platform, VPLOTGLOBAL, this);
-    return *printerDialog_;
-}
-
-void frmsimplechart::closePrinterDialog()
-{
-    printerDialog_.reset();
+    const struct {
+        QAction* action;
+        void (MenuCommands::*handler)();
+    } commands[] = {
+        {ui->mnusave, &MenuCommands::mnusave_Click},
+        {ui->mnusavebmp, &MenuCommands::mnusavebmp_Click},
+        {ui->mnusavetif, &MenuCommands::mnusavetif_Click},
+        {ui->mnusavegif, &MenuCommands::mnusavegif_Click},
+        {ui->mnusavePNG, &MenuCommands::mnusavePNG_Click},
+        {ui->mnuselectprinter, &MenuCommands::mnuselectprinter_Click},
+        {ui->mnuprint, &MenuCommands::mnuprint_Click},
+        {ui->mnuexit, &MenuCommands::mnuexit_Click},
+        {ui->mnucopy, &MenuCommands::mnucopy_Click},
+        {ui->mnuswitch, &MenuCommands::mnuswitch_Click},
+        {ui->mnudataview, &MenuCommands::mnudataview_Click},
+        {ui->mnureturn, &MenuCommands::mnureturn_Click},
+    };
+    for (const auto& command : commands)
+        connect(command.action, &QAction::triggered, commands_.get(), command.handler);
+    connect(ui->mnuoptions, &QAction::triggered, ui->SSTab1, &OptionsPanel::mnuoptions_Click);
 }
 
 bool frmsimplechart::failInput(const QString& file, const QString& problem)
@@ -91,7 +107,7 @@ void frmsimplechart::placeWindowAndPanel()
     const long h = halfDifference(platform.ScreenWidthTwips(), width() * tx);
     const long v = halfDifference(platform.ScreenHeightTwips(), height() * ty);
     move(qRound(h / tx), qRound(v / ty));
-    ui.SSTab1->move(qRound(h / tx), qRound(v * 0.8 / ty));
+    ui->SSTab1->move(qRound(h / tx), qRound(v * 0.8 / ty));
 }
 
 void frmsimplechart::showEvent(QShowEvent* event)
@@ -149,53 +165,40 @@ void frmsimplechart::Form_Load()
         failInput(toQ(vp::definitionPath(state)), toQ(first.problem));
         return;
     }
-    ui.txtCaption->setText(toQ(caption));
+    OptionsPanel& panel = *ui->SSTab1;
+    panel.showCaption(toQ(caption));
+    panel.fillReferenceLines();
 
-    ui.Combo3->clear();
-    for (int i = 1; i <= 10; ++i)
-        ui.Combo3->addItem(QString::number(i));
-    ui.Combo3->setEditText(QStringLiteral("1"));
+    buildColorTables(state, *ui->barchart1);
+    panel.showStartColours();
+    panel.showFontNames();
 
-    BuildColorTables();
-
-    // Font choices are made on first use with the default font.
-    const QFont defaultFont = QApplication::font();
-    QLineEdit* boxes[] = {ui.Text5, ui.Text6, ui.Text7, ui.Text8, ui.Text9, ui.Text20};
-    vp::FontChoice* fonts[] = {&state.titleFont,  &state.itemAxisFont, &state.unitAxisFont,
-                               &state.valuesFont, &state.legendFont,   &state.itemFont};
-    for (int i = 0; i < 6; ++i) {
-        vp::FontChoice& font = *fonts[i];
-        if (!font.created) {
-            font.created = true;
-            font.name = fromQ(defaultFont.family());
-            font.size = defaultFont.pointSizeF();
-        }
-        boxes[i]->setText(toQ(font.name));
-    }
-
-    if (state.chartKind == "SIMPLEPIECHART") {
-        BuildPieChart();
+    // The data table lives only while the chart is built.
+    const ChartBuild build{state, *ui->PieChart1, *ui->barchart1, panel,
+                           QSizeF(platform.ScreenWidthTwips(), platform.ScreenHeightTwips()),
+                           [this](bool stacked, vp::ChartData& data) {
+                               return readChartData(stacked, data);
+                           }};
+    if (state.chartKind == vp::ChartKind::SimplePie) {
+        buildPieChart(build);
         if (platform.HasEnded())
             return;
     }
-    SetStackingMode();
-    if (state.chartKind == "SIMPLEBARCHART")
-        BuildSimpleBarChart();
-    if (state.chartKind == "WSTACKEDBAR")
-        BuildStackedBarChart();
+    setStackingMode(*ui->barchart1, panel.stackingChoice());
+    if (state.chartKind == vp::ChartKind::SimpleBar)
+        buildSimpleBarChart(build);
+    if (state.chartKind == vp::ChartKind::StackedBar)
+        buildStackedBarChart(build);
     if (platform.HasEnded())
         return;
 
-    // The data table lives only while the chart is built.
-    chartData_ = vp::ChartData();
     platform.ResetMousePointer();
 }
 
-bool frmsimplechart::readChartData(bool stacked)
+bool frmsimplechart::readChartData(bool stacked, vp::ChartData& data)
 {
-    chartData_ = vp::ChartData();
-    const vp::ReadResult read = stacked ? vp::readStackedKind(state, VPLOTGLOBAL, chartData_)
-                                        : vp::readSimpleKind(state, chartData_);
+    const vp::ReadResult read = stacked ? vp::readStackedKind(state, VPLOTGLOBAL, data)
+                                        : vp::readSimpleKind(state, data);
     if (read.status == vp::ReadStatus::CategoryLimit) {
         platform.MsgBox(toQ(read.problem));
         platform.EndProgram(kExitCategoryLimit);
@@ -209,18 +212,18 @@ bool frmsimplechart::readChartData(bool stacked)
 void frmsimplechart::Form_MouseDown(int button, int, float, float)
 {
     if (button == 2)
-        mnuoptions_Click();
+        ui->SSTab1->mnuoptions_Click();
 }
 
 bool frmsimplechart::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == ui.centralSurface && event->type() == QEvent::MouseButtonPress) {
+    if (watched == ui->centralSurface && event->type() == QEvent::MouseButtonPress) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         // A press that a control on the surface (a chart, the panel or one
         // of its controls) leaves unhandled is passed on to the surface as
         // well: only a press on the bare surface counts.
         const QPoint at = mouse->position().toPoint();
-        if (!ui.centralSurface->rect().contains(at) || ui.centralSurface->childAt(at))
+        if (!ui->centralSurface->rect().contains(at) || ui->centralSurface->childAt(at))
             return false;
         int button = 0;
         switch (mouse->button()) {

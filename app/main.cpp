@@ -4,7 +4,9 @@
 #include "hostprocess.h"
 #include "qtplatform.h"
 
+#include "axischart.h"
 #include "chartcomponent.h"
+#include "piechart.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -80,10 +82,12 @@ int main(int argc, char* argv[])
         return platform.exitStatus();
     if (qEnvironmentVariable("VELDRAPLOT_EXIT_AFTER_FIRST_PAINT") == QLatin1String("1")) {
         ChartComponent* shown = nullptr;
-        if (window.PieChart1().Visible())
-            shown = &window.PieChart1();
-        else if (window.barchart1().Visible())
-            shown = &window.barchart1();
+        ChartComponent& pie = window.context().pie;
+        ChartComponent& bar = window.context().bar;
+        if (pie.Visible())
+            shown = &pie;
+        else if (bar.Visible())
+            shown = &bar;
         if (shown)
             shown->viewport()->installEventFilter(new ExitAfterFirstPaint(&window));
     }

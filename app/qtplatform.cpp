@@ -109,10 +109,8 @@ DialogOutcome QtPlatform::ShowSave(FileDialogState& dialog)
 void QtPlatform::ShowModal(QDialog& dialog)
 {
     // Runs until the dialog is hidden (Print) or closed (Select, Cancel).
-    dialog.setWindowModality(Qt::ApplicationModal);
-    dialog.show();
-    while (dialog.isVisible() && !ended_)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    if (!ended_)
+        dialog.exec();
 }
 
 static QScreen* screen()

@@ -9,9 +9,13 @@
 #include "qtext.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QProxyStyle>
 #include <cctype>
 #include <cerrno>
@@ -51,7 +55,7 @@ QJsonObject describeCommon(ChartComponent& chart)
 
 QJsonObject describe(frmsimplechart& w)
 {
-    PieChart& pie = w.PieChart1();
+    PieChart& pie = w.context().pie;
     QJsonObject pieJson = describeCommon(pie);
     pieJson["PieLabelMode"] = pie.PieLabelMode();
     QJsonArray items;
@@ -65,7 +69,7 @@ QJsonObject describe(frmsimplechart& w)
     }
     pieJson["Items"] = items;
 
-    AxisChart& bar = w.barchart1();
+    AxisChart& bar = w.context().bar;
     QJsonObject barJson = describeCommon(bar);
     barJson["ItemAxisLabel"] = bar.ItemAxisLabel();
     barJson["UnitAxisLabel"] = bar.UnitAxisLabel();
@@ -85,24 +89,30 @@ QJsonObject describe(frmsimplechart& w)
     }
     barJson["Series"] = series;
 
+    // The panel's controls, by their names.
+    auto control = [&w](const char* name) { return w.findChild<QWidget*>(QLatin1String(name)); };
+    const auto* combo1 = static_cast<QComboBox*>(control("Combo1"));
+    const auto* list1 = static_cast<QListWidget*>(control("List1"));
     QJsonArray combo, list;
-    for (int i = 0; i < w.ui.Combo1->count(); ++i)
-        combo.append(w.ui.Combo1->itemText(i));
-    for (int i = 0; i < w.ui.List1->count(); ++i)
-        list.append(w.ui.List1->item(i)->text());
-    const QJsonObject panel{{"txtCaption", w.ui.txtCaption->text()},
-                            {"Text1", w.ui.Text1->text()},
-                            {"Combo1", combo},
-                            {"Combo1Text", w.ui.Combo1->currentText()},
-                            {"List1", list},
-                            {"Frame3Visible", !w.ui.Frame3->isHidden()},
-                            {"chknolegend", w.ui.chknolegend->isChecked()}};
+    for (int i = 0; i < combo1->count(); ++i)
+        combo.append(combo1->itemText(i));
+    for (int i = 0; i < list1->count(); ++i)
+        list.append(list1->item(i)->text());
+    const QJsonObject panel{
+        {"txtCaption", static_cast<QLineEdit*>(control("txtCaption"))->text()},
+        {"Text1", static_cast<QLineEdit*>(control("Text1"))->text()},
+        {"Combo1", combo},
+        {"Combo1Text", combo1->currentText()},
+        {"List1", list},
+        {"Frame3Visible", !control("Frame3")->isHidden()},
+        {"chknolegend", static_cast<QCheckBox*>(control("chknolegend"))->isChecked()}};
 
-    return {{"chartKind", toQ(w.state.chartKind)},
-            {"chartTitle", toQ(w.state.chartTitle)},
-            {"chartCaption", toQ(w.state.chartCaption)},
-            {"rowCount", w.state.rowCount},
-            {"seriesCount", w.state.seriesCount},
+    const vp::ChartState& state = w.context().state;
+    return {{"chartKind", toQ(state.chartKindText)},
+            {"chartTitle", toQ(state.chartTitle)},
+            {"chartCaption", toQ(state.chartCaption)},
+            {"rowCount", state.rowCount},
+            {"seriesCount", state.seriesCount},
             {"pie", pieJson},
             {"bar", barJson},
             {"panel", panel}};
@@ -234,10 +244,10 @@ int renderChart(const Job& job, const Run& run, bool keep)
                          std::strerror(errno));
             return kStatusFailed;
         }
-        window->state.definitionFile = "/proc/self/fd/" + std::to_string(kept);
-        platform->standardInputPath = toQ(window->state.definitionFile);
+        window->context().state.definitionFile = "/proc/self/fd/" + std::to_string(kept);
+        platform->standardInputPath = toQ(window->context().state.definitionFile);
     } else {
-        window->state.definitionFile = job.input;
+        window->context().state.definitionFile = job.input;
     }
     window->Form_Load();
     if (kept >= 0)
@@ -255,9 +265,7 @@ int renderChart(const Job& job, const Run& run, bool keep)
         return finish(kStatusFailed);
 
     // Exactly the requested size, whatever rounding the twips gave.
-    ChartComponent& chart = window->state.chartKind == "SIMPLEPIECHART"
-                                ? static_cast<ChartComponent&>(window->PieChart1())
-                                : static_cast<ChartComponent&>(window->barchart1());
+    ChartComponent& chart = window->context().currentChart();
     chart.resize(job.width, job.height);
     const QByteArray prefix = platform->messagePrefix.toLocal8Bit();
     if (chart.size() != QSize(job.width, job.height)) {

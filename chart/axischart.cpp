@@ -58,8 +58,9 @@ double barWidthFor(int spacing)
     }
 }
 
-// Out-of-range Item() calls get a detached element: writes to it reach no
-// chart. The program only asks for elements it added.
+// The program only asks for elements it added: an out-of-range Item() call
+// stops a debug build; a release build gets a detached element whose writes
+// reach no chart.
 BarSeries& detachedSeries()
 {
     static BarSeries dummy;
@@ -209,6 +210,7 @@ void BarValues::Add(const QString& label, double value, int)
 const BarValue& BarValues::Item(int index) const
 {
     static const BarValue none;
+    Q_ASSERT_X(index >= 1 && index <= Count(), "BarValues::Item", "index out of range");
     if (index < 1 || index > Count())
         return none;
     return values_[static_cast<std::size_t>(index - 1)];
@@ -238,6 +240,7 @@ BarSeries& BarSeriesCollection::Add(const QString& name, int)
 
 BarSeries& BarSeriesCollection::Item(int index)
 {
+    Q_ASSERT_X(index >= 1 && index <= Count(), "BarSeriesCollection::Item", "index out of range");
     if (index < 1 || index > Count())
         return detachedSeries();
     return *series_[static_cast<std::size_t>(index - 1)];
@@ -245,6 +248,7 @@ BarSeries& BarSeriesCollection::Item(int index)
 
 const BarSeries& BarSeriesCollection::Item(int index) const
 {
+    Q_ASSERT_X(index >= 1 && index <= Count(), "BarSeriesCollection::Item", "index out of range");
     if (index < 1 || index > Count())
         return detachedSeries();
     return *series_[static_cast<std::size_t>(index - 1)];

@@ -118,7 +118,8 @@ class AxisChart : public ChartComponent
 
     // Called by the collections when data or a colour changed.
     void dataChanged();
-    // Called when only a series colour changed: no rebuild needed.
+    // Called when a series colour changed: the series is rebuilt as for new
+    // data, since any change of a set's look rebuilds it (see styleSets).
     void colourChanged();
 
     // Value labels are left out above this many bars: each one is a rich

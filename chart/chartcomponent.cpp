@@ -362,9 +362,9 @@ void ChartComponent::deleteRemoved(const QList<QPointer<QObject>>& objects)
             QCoreApplication::sendPostedEvents(object, QEvent::DeferredDelete);
 }
 
-void ChartComponent::flushPending() const
+void ChartComponent::flushPending()
 {
-    const_cast<ChartComponent*>(this)->applyPending();
+    applyPending();
 }
 
 void ChartComponent::applyPending()
@@ -648,12 +648,11 @@ void ChartComponent::resizeEvent(QResizeEvent* event)
     invalidate(StyleChanged);
 }
 
-void ChartComponent::renderTo(QPaintDevice* device, QSize size) const
+void ChartComponent::renderTo(QPaintDevice* device, QSize size)
 {
-    auto* self = const_cast<ChartComponent*>(this);
     const bool ownSize = !size.isValid() || size.isEmpty();
     if (ownSize)
-        size = self->size();
+        size = this->size();
     size = size.expandedTo(QSize(1, 1));
 
     // The size first: legend, label thinning and the room for texts depend
@@ -662,14 +661,14 @@ void ChartComponent::renderTo(QPaintDevice* device, QSize size) const
     if (before != QSizeF(size)) {
         chart_->setPos(0, 0);
         chart_->resize(size);
-        self->pending_ |= StyleChanged;
+        pending_ |= StyleChanged;
     }
-    self->applyPending();
-    self->layOut();
+    applyPending();
+    layOut();
     if (restyleAfterLayout()) {
-        self->pending_ |= StyleChanged;
-        self->applyPending();
-        self->layOut();
+        pending_ |= StyleChanged;
+        applyPending();
+        layOut();
     }
 
     {
@@ -679,17 +678,17 @@ void ChartComponent::renderTo(QPaintDevice* device, QSize size) const
         painter.setRenderHint(QPainter::Antialiasing, smoothShapes_);
         painter.setRenderHint(QPainter::TextAntialiasing);
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        self->scene()->render(&painter, area, QRectF(chart_->pos(), QSizeF(size)));
+        scene()->render(&painter, area, QRectF(chart_->pos(), QSizeF(size)));
     }
     // A picture of another size than the view's must not leave the view's
     // chart at that size.
     if (!ownSize && !before.isEmpty() && before != QSizeF(size)) {
         chart_->resize(before);
-        self->invalidate(StyleChanged);
+        invalidate(StyleChanged);
     }
 }
 
-QImage ChartComponent::renderImage(QSize size, int scale) const
+QImage ChartComponent::renderImage(QSize size, int scale)
 {
     const QSize logical =
         (!size.isValid() || size.isEmpty() ? this->size() : size).expandedTo(QSize(1, 1));
@@ -709,7 +708,7 @@ QImage ChartComponent::renderImage(QSize size, int scale) const
     return image;
 }
 
-SaveResult ChartComponent::encodePicture(int format, QByteArray* bytes, int scale) const
+SaveResult ChartComponent::encodePicture(int format, QByteArray* bytes, int scale)
 {
     QString error;
     if (format == FormatSVG || format == FormatPDF) {

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "chartstate.h"
+#include "imagesave.h"
 
 #include <QChartView>
 #include <QColor>
@@ -31,17 +32,6 @@ struct LegendEntry {
     QColor colour;
 };
 
-// Image format codes of SaveImage.
-enum ImageFormat : int {
-    FormatBMP = 0,
-    FormatPNG = 1,
-    FormatJPG = 2,
-    FormatTIF = 3,
-    FormatGIF = 4,
-    // Vector pictures, text kept as text.
-    FormatSVG = 5,
-    FormatPDF = 6,
-};
 
 // A font that a component owns and hands out: setting its name or size
 // changes the chart text that uses it.
@@ -125,18 +115,18 @@ class ChartComponent : public QChartView
 
     // The picture shown, at the component's size (or the given size), on
     // scale x scale pixels per chart pixel (1 to 4).
-    QImage renderImage(QSize size = QSize(), int scale = 1) const;
+    QImage renderImage(QSize size = QSize(), int scale = 1);
     // Draws the picture shown onto any paint device (a picture, an SVG or
     // PDF generator), laid out at the component's size (or the given size)
     // in the device's logical pixels.
-    void renderTo(QPaintDevice* device, QSize size = QSize()) const;
+    void renderTo(QPaintDevice* device, QSize size = QSize());
     // The picture encoded in memory as the format code says (SaveImage's
     // codes, 5 SVG and 6 PDF too); scale applies to pixel formats.
-    SaveResult encodePicture(int format, QByteArray* bytes, int scale = 1) const;
+    SaveResult encodePicture(int format, QByteArray* bytes, int scale = 1);
 
     // Applies every pending change to the Qt Charts objects now. The view
     // does this by itself before it next paints; rendering does it too.
-    void flushPending() const;
+    void flushPending();
 
     // Colour i (0-based) of the palette that new slices and series take.
     static vp::Colour defaultColour(int index);

@@ -416,7 +416,7 @@ bool encodeImage(const QImage& image, int format, QByteArray* bytes, QString* er
         *error = why;
         return false;
     };
-    if (format < 0 || format > 4)
+    if (format < FormatBMP || format > FormatGIF)
         return failed(QStringLiteral("Unknown image format code %1").arg(format));
     if (image.isNull())
         return failed(QStringLiteral("there is no picture to write"));
@@ -438,16 +438,18 @@ bool encodeImage(const QImage& image, int format, QByteArray* bytes, QString* er
         }
         QBuffer buffer(bytes);
         buffer.open(QIODevice::WriteOnly);
-        if (format == 4) {
+        if (format == FormatGIF) {
             ok = writeGif(opaque, &buffer, error);
-        } else if (format == 1) {
+        } else if (format == FormatPNG) {
             ok = encodePng(opaque, &buffer, error);
         } else {
-            static const char* const names[] = {"bmp", nullptr, "jpg", "tiff"};
-            QImageWriter writer(&buffer, names[format]);
-            if (format == 2)
+            const char* const writerFormat = format == FormatBMP   ? "bmp"
+                                             : format == FormatJPG ? "jpg"
+                                                                   : "tiff";
+            QImageWriter writer(&buffer, writerFormat);
+            if (format == FormatJPG)
                 writer.setQuality(90);
-            if (format == 3)
+            if (format == FormatTIF)
                 writer.setCompression(1); // LZW
             ok = writer.write(opaque);
             if (!ok)

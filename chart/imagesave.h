@@ -16,11 +16,23 @@
 class QIODevice;
 class QPaintDevice;
 
+// Image format codes of SaveImage and writeImageFile.
+enum ImageFormat : int {
+    FormatBMP = 0,
+    FormatPNG = 1,
+    FormatJPG = 2,
+    FormatTIF = 3,
+    FormatGIF = 4,
+    // Vector pictures, text kept as text (not for writeImageFile).
+    FormatSVG = 5,
+    FormatPDF = 6,
+};
+
 namespace imagesave
 {
 
-// Writes image to fileName (bytes, as the file system takes them) as format
-// code 0 BMP, 1 PNG, 2 JPG, 3 TIF, 4 GIF. On failure returns false and puts
+// Writes image to fileName (bytes, as the file system takes them) in the
+// format an ImageFormat code names. On failure returns false and puts
 // the reason into *error; the caller names the file.
 bool writeImageFile(const QImage& image, const std::string& fileName, int format, QString* error);
 

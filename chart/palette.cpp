@@ -1,8 +1,7 @@
 #include "palette.h"
 
-#include "frmsimplechart.h"
 #include "axischart.h"
-#include "piechart.h"
+#include "chartbuild.h"
 
 namespace vp {
 
@@ -34,45 +33,14 @@ void fillPalettes(ChartState& state)
 
 } // namespace vp
 
-static QString swatchStyle(vp::Colour colour)
-{
-    return QStringLiteral("background-color: rgb(%1, %2, %3);")
-        .arg(vp::redOf(colour))
-        .arg(vp::greenOf(colour))
-        .arg(vp::blueOf(colour));
-}
-
-void setSwatch(QWidget* swatch, vp::Colour colour)
-{
-    QPalette palette = swatch->palette();
-    palette.setColor(QPalette::Window,
-                     QColor(vp::redOf(colour), vp::greenOf(colour), vp::blueOf(colour)));
-    swatch->setPalette(palette);
-    swatch->setAutoFillBackground(true);
-    swatch->setStyleSheet(swatchStyle(colour));
-    swatch->setProperty("backColor", colour);
-}
-
-vp::Colour swatchColour(const QWidget* swatch)
-{
-    return swatch->property("backColor").isValid() ? swatch->property("backColor").toInt() : 0;
-}
-
-void frmsimplechart::BuildColorTables()
+void buildColorTables(vp::ChartState& state, AxisChart& bar)
 {
     vp::fillPalettes(state);
     state.chartBackColor = vp::rgb(255, 255, 255);
-    setSwatch(ui.Picture2, state.chartBackColor);
     state.barOutlineColor = vp::rgb(0, 0, 0);
-    setSwatch(ui.Picture3, state.barOutlineColor);
     state.chartBorderColor = vp::rgb(0, 0, 0);
-    setSwatch(ui.Picture4, state.chartBorderColor);
-    setSwatch(ui.Picture12, vp::rgb(255, 0, 0));
-
-    AxisChart& bar = barchart1();
     bar.setBackColor(state.chartBackColor);
     bar.setBarOutlineColor(state.barOutlineColor);
     bar.setBorderColor(state.chartBorderColor);
     state.chartForeColor = bar.ForeColor();
-    setSwatch(ui.Picture11, bar.ValuesTextColor());
 }

@@ -32,6 +32,7 @@ constexpr double kInsideLabelMinShare = 0.04;
 // length so that they do not print over each other.
 constexpr double kSmallSliceShare = 0.05;
 
+// Out-of-range Item() calls: see the bar collections in axischart.cpp.
 PieItem& detachedItem()
 {
     static PieItem dummy;
@@ -80,6 +81,7 @@ PieItem& PieItems::Add(const QString& label, double value, int)
 
 PieItem& PieItems::Item(int index)
 {
+    Q_ASSERT_X(index >= 1 && index <= Count(), "PieItems::Item", "index out of range");
     if (index < 1 || index > Count())
         return detachedItem();
     return *items_[static_cast<std::size_t>(index - 1)];
@@ -87,6 +89,7 @@ PieItem& PieItems::Item(int index)
 
 const PieItem& PieItems::Item(int index) const
 {
+    Q_ASSERT_X(index >= 1 && index <= Count(), "PieItems::Item", "index out of range");
     if (index < 1 || index > Count())
         return detachedItem();
     return *items_[static_cast<std::size_t>(index - 1)];

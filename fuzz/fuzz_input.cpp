@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (vp::firstReading(state, caption).ok()) {
         vp::ChartData chart;
         vp::VplotGlobal global;
-        if (state.chartKind == "WSTACKEDBAR")
+        if (state.chartKind == vp::ChartKind::StackedBar)
             vp::readStackedKind(state, global, chart);
         else
             vp::readSimpleKind(state, chart);

@@ -26,7 +26,7 @@ constexpr int greenOf(Colour c) { return (c >> 8) & 0xff; }
 constexpr int blueOf(Colour c) { return (c >> 16) & 0xff; }
 
 // One of the six chart fonts. Created on first use with the platform's default
-// font (the window fills it in); only name and size ever reach the chart.
+// font (the options panel fills it in); only name and size ever reach the chart.
 struct FontChoice {
     bool created = false;
     std::string name;
@@ -36,6 +36,23 @@ struct FontChoice {
     bool underline = false;
     bool strikethrough = false;
 };
+
+// The chart kinds of a definition file. Only the first three are built;
+// "PIECHART" and "BARCHART" are known to the options panel only, and any
+// other kind builds nothing.
+enum class ChartKind { SimplePie, SimpleBar, StackedBar, Pie, Bar, Other };
+
+// The kind a definition file's kind field names (exact, case-sensitive).
+ChartKind parseChartKind(const std::string& text);
+// The kind field text of a known kind; an empty text for Other.
+std::string chartKindName(ChartKind kind);
+
+// The three kinds that are drawn: options and printing act only on them.
+constexpr bool isDrawnKind(ChartKind kind)
+{
+    return kind == ChartKind::SimplePie || kind == ChartKind::SimpleBar ||
+           kind == ChartKind::StackedBar;
+}
 
 struct ChartState {
     // Start-up values.
@@ -47,7 +64,8 @@ struct ChartState {
     std::int16_t categoryLimit = 0;
 
     // Read from the definition file.
-    std::string chartKind;
+    ChartKind chartKind = ChartKind::Other;
+    std::string chartKindText; // the kind field as the file has it
     std::string chartTitle;
     std::string chartCaption;
     std::string seriesVariable;

@@ -194,12 +194,6 @@ bool roundToInt16(double value, std::int16_t& out)
     return true;
 }
 
-std::string trimLeadingBlanks(std::string_view text)
-{
-    const auto b = text.find_first_not_of(' ');
-    return b == std::string_view::npos ? std::string() : std::string(text.substr(b));
-}
-
 std::string trimTrailingBlanks(std::string_view text)
 {
     const auto e = text.find_last_not_of(' ');

@@ -23,10 +23,9 @@ bool isWholeNumber(std::string_view text);
 // 16-bit signed integer.
 bool roundToInt16(double value, std::int16_t& out);
 
-// Removes blanks (spaces only, not tabs) at both ends / at the end / at the start.
+// Removes blanks (spaces only, not tabs) at both ends / at the end.
 std::string trimBlanks(std::string_view text);
 std::string trimTrailingBlanks(std::string_view text);
-std::string trimLeadingBlanks(std::string_view text);
 
 // Splits state.dataLine into state.lineValues and state.lineFields(fieldCount),
 // then sets fieldCount to 0.

@@ -83,12 +83,21 @@ class Reader
     SeqFile file_;
 };
 
+// The kind field: kept as written and parsed once into chartKind.
+bool kindField(Reader& in, ChartState& state, ReadResult& r)
+{
+    if (!in.field(state.chartKindText, "inside its header, before the chart kind", r))
+        return false;
+    state.chartKind = parseChartKind(state.chartKindText);
+    return true;
+}
+
 // Header fields 1 to 5 of the simple kinds: header, kind, unused, title, N.
 bool readSimpleHeader(Reader& in, ChartState& state, ReadResult& r)
 {
     std::string text;
     return in.field(text, "before its header", r) &&
-           in.field(state.chartKind, "inside its header, before the chart kind", r) &&
+           kindField(in, state, r) &&
            in.field(text, "inside its header, before the chart title", r) &&
            in.field(state.chartTitle, "inside its header, before the chart title", r) &&
            in.count(state.seriesCount, "the number of series",
@@ -211,7 +220,7 @@ ReadResult firstReading(ChartState& state, std::string& captionText, char separa
     std::string unused;
     std::string caption;
     if (in.field(header, "before its header", r) &&
-        in.field(state.chartKind, "inside its header, before the chart kind", r) &&
+        kindField(in, state, r) &&
         in.field(unused, "inside its header, before the chart title", r) &&
         in.field(caption, "inside its header, before the chart title", r))
         captionText = caption;
@@ -253,7 +262,7 @@ ReadResult readStackedKind(ChartState& state, VplotGlobal& global, ChartData& da
     std::string header;
     std::string rest;
     if (!in.open(definitionPath(state), r) || !in.field(header, "before its header", r) ||
-        !in.field(state.chartKind, "inside its header, before the chart kind", r) ||
+        !kindField(in, state, r) ||
         !in.line(rest, "inside its header, before the variable line", r))
         return r;
 
@@ -326,6 +335,34 @@ ReadResult readStackedKind(ChartState& state, VplotGlobal& global, ChartData& da
                       std::to_string(kMaxStackedRows) + " categories");
     buildLists(state, data);
     return r;
+}
+
+namespace {
+struct KindName {
+    ChartKind kind;
+    const char* name;
+};
+constexpr KindName kKindNames[] = {
+    {ChartKind::SimplePie, "SIMPLEPIECHART"}, {ChartKind::SimpleBar, "SIMPLEBARCHART"},
+    {ChartKind::StackedBar, "WSTACKEDBAR"},   {ChartKind::Pie, "PIECHART"},
+    {ChartKind::Bar, "BARCHART"},
+};
+} // namespace
+
+ChartKind parseChartKind(const std::string& text)
+{
+    for (const KindName& known : kKindNames)
+        if (text == known.name)
+            return known.kind;
+    return ChartKind::Other;
+}
+
+std::string chartKindName(ChartKind kind)
+{
+    for (const KindName& known : kKindNames)
+        if (kind == known.kind)
+            return known.name;
+    return std::string();
 }
 
 } // namespace vp

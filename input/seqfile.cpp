@@ -51,12 +51,6 @@ bool SeqFile::open(const std::string& path)
     return true;
 }
 
-void SeqFile::openText(std::string text)
-{
-    buf_ = std::move(text);
-    pos_ = 0;
-}
-
 bool SeqFile::fail(SeqError e)
 {
     if (error_ == SeqError::None)

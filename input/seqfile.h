@@ -41,8 +41,6 @@ class SeqFile
     // Opens a file for reading; false (with error()) when it is missing, a
     // folder or cannot be opened.
     bool open(const std::string& path);
-    // Reads from a text held in memory instead of a file.
-    void openText(std::string text);
 
     // True when nothing is left. A final line end leaves nothing.
     bool atEnd();

@@ -4,7 +4,8 @@
 // The tab handlers only collect choices; this pass carries all of them to
 // the chart component of the current chart kind in one go. It keeps no state
 // of its own: what was applied is held by the components.
-#include "frmsimplechart.h"
+#include "optionspanel.h"
+#include "ui_optionspanel.h"
 
 #include "axischart.h"
 #include "optionshelpers.h"
@@ -23,18 +24,12 @@ bool checked(const QCheckBox* box)
     return box->checkState() == Qt::Checked;
 }
 
-// Each selected member writes its value, in table order; with nothing
-// selected the chart keeps its legend position.
-void applyLegendPos(const Ui::frmsimplechart& ui, ChartComponent& chart)
+// The legend position picked; with nothing picked the chart keeps its own.
+void applyLegendPos(const Ui::OptionsPanel& ui, ChartComponent& chart)
 {
-    if (ui.OptLegRight->isChecked())
-        chart.setLegendPos(0);
-    if (ui.optlegLeft->isChecked())
-        chart.setLegendPos(1);
-    if (ui.OptLegTop->isChecked())
-        chart.setLegendPos(2);
-    if (ui.OptLegBottom->isChecked())
-        chart.setLegendPos(3);
+    const int picked = ui.grpLegendPos->checkedId();
+    if (picked >= 0)
+        chart.setLegendPos(picked);
 }
 
 // The picture for the background image, or a null image after telling the
@@ -61,7 +56,7 @@ QImage loadBackImage(Platform& platform, const std::string& path)
 
 // Image tab: on loads the picture and shows it stretched; off only hides it,
 // without touching the file. A picture that cannot be loaded changes nothing.
-void applyBackImage(Platform& platform, const Ui::frmsimplechart& ui, const vp::ChartState& state,
+void applyBackImage(Platform& platform, const Ui::OptionsPanel& ui, const vp::ChartState& state,
                     ChartComponent& chart)
 {
     if (!checked(ui.Check1)) {
@@ -89,27 +84,27 @@ void applyBarFonts(vp::ChartState& state, AxisChart& bar)
 
 } // namespace
 
-void frmsimplechart::TamCmd1_Click()
+void OptionsPanel::TamCmd1_Click()
 {
-    if (state.chartKind == "SIMPLEPIECHART") {
-        PieChart& pie = PieChart1();
+    vp::ChartState& state = this->state();
+    if (state.chartKind == vp::ChartKind::SimplePie) {
+        PieChart& pie = this->pie();
         // An empty caption box is skipped: the chart keeps its old text.
-        if (!ui.Text1->text().isEmpty())
-            pie.setLegendTitle(ui.Text1->text());
-        if (!ui.txtCaption->text().isEmpty())
-            pie.setCaption(ui.txtCaption->text());
-        applyLegendPos(ui, pie);
-        pie.setShowLegend(!checked(ui.chknolegend));
-        if (ui.optLabelsInside->isChecked())
-            pie.setPieLabelMode(0);
-        if (ui.OptLabelsOutside->isChecked())
-            pie.setPieLabelMode(1);
+        if (!ui->Text1->text().isEmpty())
+            pie.setLegendTitle(ui->Text1->text());
+        if (!ui->txtCaption->text().isEmpty())
+            pie.setCaption(ui->txtCaption->text());
+        applyLegendPos(*ui, pie);
+        pie.setShowLegend(!checked(ui->chknolegend));
+        const int labelMode = ui->grpPieLabels->checkedId();
+        if (labelMode >= 0)
+            pie.setPieLabelMode(labelMode);
         // "Show Percentages" first; "Show Numbers" below has the last word.
-        pie.ShowValues(checked(ui.Check5));
+        pie.ShowValues(checked(ui->Check5));
 
         const int slices = std::min<int>({state.rowCount, pie.Items().Count(), 256});
         // Graduated fill is only ever switched on here, never back off.
-        const bool graduated = checked(ui.Check3);
+        const bool graduated = checked(ui->Check3);
         for (int i = 1; i <= slices; ++i) {
             PieItem& slice = pie.Items().Item(i);
             slice.setColor(state.itemColors[i]);
@@ -118,42 +113,42 @@ void frmsimplechart::TamCmd1_Click()
         }
         // A slice is pulled out exactly while its label is in the outside list.
         for (int i = 1; i <= slices; ++i) {
-            const QListWidgetItem* entry = ui.List1->item(i - 1);
+            const QListWidgetItem* entry = ui->List1->item(i - 1);
             const QString label = entry ? entry->text() : QString();
             bool outside = false;
-            for (int j = 0; j < ui.List2->count() && !outside; ++j)
-                outside = ui.List2->item(j)->text() == label;
+            for (int j = 0; j < ui->List2->count() && !outside; ++j)
+                outside = ui->List2->item(j)->text() == label;
             pie.Items().Item(i).setExploded(outside);
         }
 
         options::copyFontToChart(state.titleFont, pie.CaptionFont());
         options::copyFontToChart(state.legendFont, pie.LegendFont());
-        applyBackImage(platform, ui, state, pie);
-        pie.ShowValues(checked(ui.Check2));
+        applyBackImage(platform(), *ui, state, pie);
+        pie.ShowValues(checked(ui->Check2));
         // The bar chart's fonts follow along, so a switch of kind keeps them.
-        applyBarFonts(state, barchart1());
+        applyBarFonts(state, this->bar());
     }
 
-    if (state.chartKind == "WSTACKEDBAR" || state.chartKind == "SIMPLEBARCHART") {
-        AxisChart& bar = barchart1();
-        if (!ui.Text1->text().isEmpty())
-            bar.setLegendTitle(ui.Text1->text());
-        if (!ui.txtCaption->text().isEmpty())
-            bar.setCaption(ui.txtCaption->text());
-        bar.ShowValues(checked(ui.Check4));
-        applyLegendPos(ui, bar);
-        bar.setShowLegend(!checked(ui.chknolegend));
+    if (state.chartKind == vp::ChartKind::StackedBar || state.chartKind == vp::ChartKind::SimpleBar) {
+        AxisChart& bar = this->bar();
+        if (!ui->Text1->text().isEmpty())
+            bar.setLegendTitle(ui->Text1->text());
+        if (!ui->txtCaption->text().isEmpty())
+            bar.setCaption(ui->txtCaption->text());
+        bar.ShowValues(checked(ui->Check4));
+        applyLegendPos(*ui, bar);
+        bar.setShowLegend(!checked(ui->chknolegend));
         // Orientation is always written: vertical unless Horizontal is picked.
-        bar.setOrientation(ui.Opthoriz->isChecked() ? 1 : 0);
+        bar.setOrientation(ui->grpOrientation->checkedId() == 1 ? 1 : 0);
         // The stacking options, written as at start-up.
-        SetStackingMode();
-        for (int k = 0; k <= 3; ++k)
-            if (Option1(k)->isChecked())
-                bar.setSeriesBarSpacing(k);
+        setStackingMode(bar, stackingChoice());
+        const int spacing = ui->grpBarSpacing->checkedId();
+        if (spacing >= 0)
+            bar.setSeriesBarSpacing(spacing);
         // One blank goes after each axis label at every Ok; the panel reads
         // the labels back when it opens, so they grow by one blank per cycle.
-        bar.setUnitAxisLabel(ui.Text2->text() + QLatin1Char(' '));
-        bar.setItemAxisLabel(ui.Text3->text() + QLatin1Char(' '));
+        bar.setUnitAxisLabel(ui->Text2->text() + QLatin1Char(' '));
+        bar.setItemAxisLabel(ui->Text3->text() + QLatin1Char(' '));
 
         const int series = std::min<int>({state.seriesCount, bar.Series().Count(), 256});
         for (int i = 1; i <= series; ++i)
@@ -164,23 +159,23 @@ void frmsimplechart::TamCmd1_Click()
         applyBarFonts(state, bar);
         bar.setBarOutlineColor(state.barOutlineColor);
         bar.setValuesTextColor(state.valuesTextColor);
-        applyBackImage(platform, ui, state, bar);
+        applyBackImage(platform(), *ui, state, bar);
     }
 
-    ui.SSTab1->setVisible(false);
+    hidePanel();
 }
 
 // Every other tab's Ok runs the same pass.
-void frmsimplechart::Command19_Click() { TamCmd1_Click(); }
-void frmsimplechart::Command20_Click() { TamCmd1_Click(); }
-void frmsimplechart::Command18_Click() { TamCmd1_Click(); }
-void frmsimplechart::Command21_Click() { TamCmd1_Click(); }
-void frmsimplechart::Command22_Click() { TamCmd1_Click(); }
+void OptionsPanel::Command19_Click() { TamCmd1_Click(); }
+void OptionsPanel::Command20_Click() { TamCmd1_Click(); }
+void OptionsPanel::Command18_Click() { TamCmd1_Click(); }
+void OptionsPanel::Command21_Click() { TamCmd1_Click(); }
+void OptionsPanel::Command22_Click() { TamCmd1_Click(); }
 
 // Cancel hides the panel only: collected choices stay for the next Ok.
-void frmsimplechart::Command1_Click() { ui.SSTab1->setVisible(false); }
-void frmsimplechart::Command27_Click() { ui.SSTab1->setVisible(false); }
-void frmsimplechart::Command26_Click() { ui.SSTab1->setVisible(false); }
-void frmsimplechart::Command25_Click() { ui.SSTab1->setVisible(false); }
-void frmsimplechart::Command24_Click() { ui.SSTab1->setVisible(false); }
-void frmsimplechart::Command23_Click() { ui.SSTab1->setVisible(false); }
+void OptionsPanel::Command1_Click() { hidePanel(); }
+void OptionsPanel::Command27_Click() { hidePanel(); }
+void OptionsPanel::Command26_Click() { hidePanel(); }
+void OptionsPanel::Command25_Click() { hidePanel(); }
+void OptionsPanel::Command24_Click() { hidePanel(); }
+void OptionsPanel::Command23_Click() { hidePanel(); }

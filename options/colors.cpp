@@ -1,10 +1,10 @@
 // Colour options: category colours, the three palettes and the chart-wide
 // colours. Choices are stored in the chart state and shown in a swatch; the
 // chart gets them at the next Ok. Only "Background" reaches the pie at once.
-#include "frmsimplechart.h"
+#include "optionspanel.h"
+#include "ui_optionspanel.h"
 
 #include "optionshelpers.h"
-#include "palette.h"
 #include "piechart.h"
 
 #include <algorithm>
@@ -17,108 +17,108 @@ constexpr int kLastReferenceLine = 10;
 
 } // namespace
 
-void frmsimplechart::CmdColor_Click()
+void OptionsPanel::CmdColor_Click()
 {
     vp::Colour colour = 0;
-    if (!options::chooseColour(platform, DLGCOLOR, colour))
+    if (!options::chooseColour(platform(), DLGCOLOR, colour))
         return;
     // The category is read only now, after the dialog has closed.
     int k = 0;
-    if (!options::leadingNumber(ui.Combo1->currentText(), 0, kLastCategory, k))
+    if (!options::leadingNumber(ui->Combo1->currentText(), 0, kLastCategory, k))
         return;
-    state.itemColors[k] = colour;
-    setSwatch(ui.Picture1, colour);
+    state().itemColors[k] = colour;
+    setSwatch(ui->Picture1, colour);
 }
 
-void frmsimplechart::Command2_Click()
+void OptionsPanel::Command2_Click()
 {
     vp::Colour colour = 0;
-    if (!options::chooseColour(platform, DLGCOLOR, colour))
+    if (!options::chooseColour(platform(), DLGCOLOR, colour))
         return;
-    state.chartBackColor = colour;
-    setSwatch(ui.Picture2, colour);
-    PieChart1().setBackColor(state.chartBackColor);
+    state().chartBackColor = colour;
+    setSwatch(ui->Picture2, colour);
+    pie().setBackColor(state().chartBackColor);
 }
 
-void frmsimplechart::Command5_Click()
+void OptionsPanel::Command5_Click()
 {
     vp::Colour colour = 0;
-    if (!options::chooseColour(platform, DLGCOLOR, colour))
+    if (!options::chooseColour(platform(), DLGCOLOR, colour))
         return;
-    state.barOutlineColor = colour;
-    setSwatch(ui.Picture3, colour);
+    state().barOutlineColor = colour;
+    setSwatch(ui->Picture3, colour);
 }
 
-void frmsimplechart::Command6_Click()
+void OptionsPanel::Command6_Click()
 {
     vp::Colour colour = 0;
-    if (!options::chooseColour(platform, DLGCOLOR, colour))
+    if (!options::chooseColour(platform(), DLGCOLOR, colour))
         return;
-    state.chartBorderColor = colour;
-    setSwatch(ui.Picture4, colour);
+    state().chartBorderColor = colour;
+    setSwatch(ui->Picture4, colour);
 }
 
-void frmsimplechart::Command11_Click()
+void OptionsPanel::Command11_Click()
 {
     vp::Colour colour = 0;
-    if (!options::chooseColour(platform, DLGCOLOR, colour))
+    if (!options::chooseColour(platform(), DLGCOLOR, colour))
         return;
-    state.chartForeColor = colour;
-    setSwatch(ui.Picture5, colour);
+    state().chartForeColor = colour;
+    setSwatch(ui->Picture5, colour);
 }
 
-void frmsimplechart::Command37_Click()
+void OptionsPanel::Command37_Click()
 {
     vp::Colour colour = 0;
-    if (!options::chooseColour(platform, DLGCOLOR, colour))
+    if (!options::chooseColour(platform(), DLGCOLOR, colour))
         return;
-    state.valuesTextColor = colour;
-    setSwatch(ui.Picture11, colour);
+    state().valuesTextColor = colour;
+    setSwatch(ui->Picture11, colour);
 }
 
-void frmsimplechart::Command39_Click()
+void OptionsPanel::Command39_Click()
 {
     vp::Colour colour = 0;
-    if (!options::chooseColour(platform, DLGCOLOR, colour))
+    if (!options::chooseColour(platform(), DLGCOLOR, colour))
         return;
     int k = 0;
-    if (!options::leadingNumber(ui.Combo3->currentText(), 0, kLastReferenceLine, k))
+    if (!options::leadingNumber(ui->Combo3->currentText(), 0, kLastReferenceLine, k))
         return;
-    state.refLineColors[k] = colour;
-    setSwatch(ui.Picture12, colour);
+    state().refLineColors[k] = colour;
+    setSwatch(ui->Picture12, colour);
 }
 
-void frmsimplechart::Combo1_Click()
+void OptionsPanel::Combo1_Click()
 {
     int k = 0;
-    if (options::leadingNumber(ui.Combo1->currentText(), 0, kLastCategory, k))
-        setSwatch(ui.Picture1, state.itemColors[k]);
+    if (options::leadingNumber(ui->Combo1->currentText(), 0, kLastCategory, k))
+        setSwatch(ui->Picture1, state().itemColors[k]);
 }
 
 // The palettes cover rows 1..rowCount, also for bar charts: series numbered
 // above rowCount keep their colours. Picture1 shows the palette's entry 1.
-void frmsimplechart::Command7_Click()
+void OptionsPanel::Command7_Click()
 {
-    const int rows = std::min<int>(state.rowCount, kLastCategory);
+    const int rows = std::min<int>(state().rowCount, kLastCategory);
     for (int i = 1; i <= rows; ++i)
-        state.itemColors[i] = state.grayColors[i];
-    setSwatch(ui.Picture1, state.grayColors[1]);
+        state().itemColors[i] = state().grayColors[i];
+    setSwatch(ui->Picture1, state().grayColors[1]);
 }
 
-void frmsimplechart::Command8_Click()
+void OptionsPanel::Command8_Click()
 {
     // The pastel table ends one entry short: a row 256 keeps its colour.
-    const int last = static_cast<int>(state.pastelColors.size()) - 1;
-    const int rows = std::min<int>(state.rowCount, last);
+    const int last = static_cast<int>(state().pastelColors.size()) - 1;
+    const int rows = std::min<int>(state().rowCount, last);
     for (int i = 1; i <= rows; ++i)
-        state.itemColors[i] = state.pastelColors[i];
-    setSwatch(ui.Picture1, state.pastelColors[1]);
+        state().itemColors[i] = state().pastelColors[i];
+    setSwatch(ui->Picture1, state().pastelColors[1]);
 }
 
-void frmsimplechart::Command9_Click()
+void OptionsPanel::Command9_Click()
 {
-    const int rows = std::min<int>(state.rowCount, kLastCategory);
+    const int rows = std::min<int>(state().rowCount, kLastCategory);
     for (int i = 1; i <= rows; ++i)
-        state.itemColors[i] = state.brightColors[i];
-    setSwatch(ui.Picture1, state.brightColors[1]);
+        state().itemColors[i] = state().brightColors[i];
+    setSwatch(ui->Picture1, state().brightColors[1]);
 }

@@ -1,7 +1,8 @@
 // Font options: each button stores the font dialog's choice in one of the
 // six font choices and shows its face name. The chart gets name and size at
 // the next Ok.
-#include "frmsimplechart.h"
+#include "optionspanel.h"
+#include "ui_optionspanel.h"
 
 #include "linesplit.h"
 #include "optionshelpers.h"
@@ -34,49 +35,49 @@ bool chooseFont(Platform& platform, FontDialogState& dialog, vp::FontChoice& cho
 
 } // namespace
 
-void frmsimplechart::Command12_Click()
+void OptionsPanel::Command12_Click()
 {
     // A blank face name leaves the box showing the previous title font name;
     // the font choice itself still takes the blank name.
-    const QString previous = ui.Text5->text();
-    if (!chooseFont(platform, Dlgfont, state.titleFont, ui.Text5, NameSource::Choice))
+    const QString previous = ui->Text5->text();
+    if (!chooseFont(platform(), Dlgfont, state().titleFont, ui->Text5, NameSource::Choice))
         return;
-    if (vp::trimBlanks(fromQ(ui.Text5->text())).empty())
-        ui.Text5->setText(previous);
+    if (vp::trimBlanks(fromQ(ui->Text5->text())).empty())
+        ui->Text5->setText(previous);
 }
 
-void frmsimplechart::Command13_Click()
+void OptionsPanel::Command13_Click()
 {
-    chooseFont(platform, Dlgfont, state.itemAxisFont, ui.Text6, NameSource::Dialog);
+    chooseFont(platform(), Dlgfont, state().itemAxisFont, ui->Text6, NameSource::Dialog);
 }
 
-void frmsimplechart::Command14_Click()
+void OptionsPanel::Command14_Click()
 {
-    chooseFont(platform, Dlgfont, state.unitAxisFont, ui.Text7, NameSource::Dialog);
+    chooseFont(platform(), Dlgfont, state().unitAxisFont, ui->Text7, NameSource::Dialog);
 }
 
-void frmsimplechart::Command15_Click()
+void OptionsPanel::Command15_Click()
 {
-    chooseFont(platform, Dlgfont, state.valuesFont, ui.Text8, NameSource::Dialog);
+    chooseFont(platform(), Dlgfont, state().valuesFont, ui->Text8, NameSource::Dialog);
 }
 
-void frmsimplechart::Command16_Click()
+void OptionsPanel::Command16_Click()
 {
-    chooseFont(platform, Dlgfont, state.legendFont, ui.Text9, NameSource::Dialog);
+    chooseFont(platform(), Dlgfont, state().legendFont, ui->Text9, NameSource::Dialog);
 }
 
-void frmsimplechart::Command38_Click()
+void OptionsPanel::Command38_Click()
 {
-    chooseFont(platform, Dlgfont, state.itemFont, ui.Text20, NameSource::Dialog);
+    chooseFont(platform(), Dlgfont, state().itemFont, ui->Text20, NameSource::Dialog);
 }
 
-void frmsimplechart::Command17_Click()
+void OptionsPanel::Command17_Click()
 {
     // A title font never chosen is the default font, and is copied as such.
-    options::ensureFontChoice(state.titleFont);
-    const vp::FontChoice& title = state.titleFont;
+    options::ensureFontChoice(state().titleFont);
+    const vp::FontChoice& title = state().titleFont;
     for (vp::FontChoice* target :
-         {&state.itemAxisFont, &state.unitAxisFont, &state.valuesFont, &state.legendFont}) {
+         {&state().itemAxisFont, &state().unitAxisFont, &state().valuesFont, &state().legendFont}) {
         target->created = true;
         target->name = title.name;
         target->size = title.size;
@@ -86,8 +87,8 @@ void frmsimplechart::Command17_Click()
         target->strikethrough = title.strikethrough;
     }
     const QString name = toQ(title.name);
-    ui.Text6->setText(name);
-    ui.Text7->setText(name);
-    ui.Text8->setText(name);
-    ui.Text9->setText(name);
+    ui->Text6->setText(name);
+    ui->Text7->setText(name);
+    ui->Text8->setText(name);
+    ui->Text9->setText(name);
 }

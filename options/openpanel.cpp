@@ -1,20 +1,16 @@
 // "Option Menu": refreshes a few panel controls from the charts and shows
 // the options panel over the chart.
-#include "frmsimplechart.h"
+#include "optionspanel.h"
+#include "ui_optionspanel.h"
 
 #include "axischart.h"
-#include "palette.h"
+#include "optionshelpers.h"
 #include "piechart.h"
 #include "qtext.h"
 
 #include <algorithm>
 
 namespace {
-
-QString categoryEntry(int number, const std::string& label)
-{
-    return QString::number(number) + QStringLiteral(" - ") + toQ(label);
-}
 
 // The selector shows its first entry; an empty list shows nothing rather
 // than a bare "1 - ".
@@ -25,54 +21,47 @@ void showFirstEntry(QComboBox* combo, const std::string& firstLabel)
 
 } // namespace
 
-void frmsimplechart::mnuoptions_Click()
+void OptionsPanel::mnuoptions_Click()
 {
-    AxisChart& bar = barchart1();
-    PieChart& pie = PieChart1();
+    vp::ChartState& state = this->state();
+    AxisChart& bar = this->bar();
+    PieChart& pie = this->pie();
 
     // Both axis labels come from the bar chart whatever the chart kind.
-    ui.Text2->setText(bar.UnitAxisLabel());
-    ui.Text3->setText(bar.ItemAxisLabel());
+    ui->Text2->setText(bar.UnitAxisLabel());
+    ui->Text3->setText(bar.ItemAxisLabel());
 
     // The legend position is always read from the pie; an unknown value
     // leaves the group as it was.
-    switch (pie.LegendPos()) {
-    case 0: ui.OptLegRight->setChecked(true); break;
-    case 1: ui.optlegLeft->setChecked(true); break;
-    case 2: ui.OptLegTop->setChecked(true); break;
-    case 3: ui.OptLegBottom->setChecked(true); break;
-    default: break;
-    }
-    switch (pie.PieLabelMode()) {
-    case 0: ui.optLabelsInside->setChecked(true); break;
-    case 1: ui.OptLabelsOutside->setChecked(true); break;
-    default: break;
-    }
+    if (QAbstractButton* legend = ui->grpLegendPos->button(pie.LegendPos()))
+        legend->setChecked(true);
+    if (QAbstractButton* labels = ui->grpPieLabels->button(pie.PieLabelMode()))
+        labels->setChecked(true);
 
-    if (state.chartKind == "BARCHART") {
-        ui.Combo1->clear();
+    if (state.chartKind == vp::ChartKind::Bar) {
+        ui->Combo1->clear();
         const int series = std::min<int>(state.seriesCount, 256);
         for (int i = 1; i <= series; ++i)
-            ui.Combo1->addItem(categoryEntry(i, state.seriesNames[i]));
-        showFirstEntry(ui.Combo1, state.seriesNames[1]);
-        setSwatch(ui.Picture1, state.itemColors[1]);
+            ui->Combo1->addItem(categoryEntry(i, toQ(state.seriesNames[i])));
+        showFirstEntry(ui->Combo1, state.seriesNames[1]);
+        setSwatch(ui->Picture1, state.itemColors[1]);
     }
 
-    if (state.chartKind == "PIECHART") {
-        ui.Combo1->clear();
+    if (state.chartKind == vp::ChartKind::Pie) {
+        ui->Combo1->clear();
         // Slice colours are read back from the pie, so the list stops at the
         // last slice the pie really has.
         const int slices = std::min<int>({state.rowCount, pie.Items().Count(), 256});
         for (int i = 1; i <= slices; ++i) {
             state.brightColors[i] = pie.Items().Item(i).Color();
             state.itemColors[i] = state.brightColors[i];
-            ui.Combo1->addItem(categoryEntry(i, state.rowLabels[i - 1]));
+            ui->Combo1->addItem(categoryEntry(i, toQ(state.rowLabels[i - 1])));
         }
-        showFirstEntry(ui.Combo1, state.rowLabels[0]);
-        setSwatch(ui.Picture1, state.brightColors[1]);
+        showFirstEntry(ui->Combo1, state.rowLabels[0]);
+        setSwatch(ui->Picture1, state.brightColors[1]);
     }
 
     // The tab widget keeps the tab that was current when it was hidden.
-    ui.SSTab1->setVisible(true);
-    ui.SSTab1->raise();
+    setVisible(true);
+    raise();
 }

@@ -6,12 +6,39 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QPalette>
+#include <QVariant>
+#include <QWidget>
+
+static QString swatchStyle(vp::Colour colour)
+{
+    return QStringLiteral("background-color: rgb(%1, %2, %3);")
+        .arg(vp::redOf(colour))
+        .arg(vp::greenOf(colour))
+        .arg(vp::blueOf(colour));
+}
+
+void setSwatch(QWidget* swatch, vp::Colour colour)
+{
+    QPalette palette = swatch->palette();
+    palette.setColor(QPalette::Window,
+                     QColor(vp::redOf(colour), vp::greenOf(colour), vp::blueOf(colour)));
+    swatch->setPalette(palette);
+    swatch->setAutoFillBackground(true);
+    swatch->setStyleSheet(swatchStyle(colour));
+    swatch->setProperty("backColor", colour);
+}
+
+vp::Colour swatchColour(const QWidget* swatch)
+{
+    return swatch->property("backColor").isValid() ? swatch->property("backColor").toInt() : 0;
+}
 
 namespace options {
 
 bool chooseColour(Platform& platform, ColorDialogState& dialog, vp::Colour& chosen)
 {
-    // The dialog opens on whatever colour it showed last: nothing is preset.
+    // Nothing is preset: the dialog does not open on the current colour.
     const DialogOutcome outcome = platform.ShowColor(dialog);
     if (outcome.error == kDialogCancelled)
         return false;

@@ -1,5 +1,5 @@
-// Small pieces shared by the options panel handlers: the colour dialog
-// round trip, the leading category number of a combo box text, and the
+// Small pieces shared by the options panel handlers: the colour swatches,
+// the colour dialog round trip, the leading category number of a combo box text, and the
 // lazily made font choices.
 #pragma once
 
@@ -9,7 +9,12 @@
 #include <QString>
 
 class ChartFont;
-class QComboBox;
+class QWidget;
+
+// A swatch is a small box whose background shows a colour; the colour is
+// kept on the widget so that it can be read back.
+void setSwatch(QWidget* swatch, vp::Colour colour);
+vp::Colour swatchColour(const QWidget* swatch);
 
 namespace options {
 

@@ -1,9 +1,9 @@
 // Pie and bar options that only collect choices: the outside-slice list,
 // the background image file and the reference-line entries.
-#include "frmsimplechart.h"
+#include "optionspanel.h"
+#include "ui_optionspanel.h"
 
 #include "optionshelpers.h"
-#include "palette.h"
 #include "qtext.h"
 
 #include <algorithm>
@@ -20,55 +20,55 @@ bool listHolds(const QListWidget* list, const QString& text)
 
 } // namespace
 
-void frmsimplechart::Command3_Click()
+void OptionsPanel::Command3_Click()
 {
     // Selected labels go over in slice order, each at most once.
-    const int rows = std::min<int>(state.rowCount, ui.List1->count());
+    const int rows = std::min<int>(state().rowCount, ui->List1->count());
     for (int i = 1; i <= rows; ++i) {
-        const QListWidgetItem* entry = ui.List1->item(i - 1);
-        if (entry->isSelected() && !listHolds(ui.List2, entry->text()))
-            ui.List2->addItem(entry->text());
+        const QListWidgetItem* entry = ui->List1->item(i - 1);
+        if (entry->isSelected() && !listHolds(ui->List2, entry->text()))
+            ui->List2->addItem(entry->text());
     }
 }
 
-void frmsimplechart::Command4_Click()
+void OptionsPanel::Command4_Click()
 {
-    const int row = ui.List2->currentRow();
+    const int row = ui->List2->currentRow();
     if (row >= 0)
-        delete ui.List2->takeItem(row);
+        delete ui->List2->takeItem(row);
 }
 
-void frmsimplechart::Command10_Click()
+void OptionsPanel::Command10_Click()
 {
-    CmDialog1.DialogTitle = QStringLiteral("Open File");
-    CmDialog1.InitDir = toQ(state.appFolder);
-    CmDialog1.Filter = QStringLiteral(
+    fileDialog().DialogTitle = QStringLiteral("Open File");
+    fileDialog().InitDir = toQ(state().appFolder);
+    fileDialog().Filter = QStringLiteral(
         "Image Files(*.BMP;*.JPG;*.GIF)|*.BMP;*.JPG;*.GIF|All files (*.*)|*.*");
-    CmDialog1.FilterIndex = 1;
-    CmDialog1.Flags = cdlOFNHideReadOnly | cdlOFNFileMustExist | cdlOFNExplorer | cdlOFNLongNames;
+    fileDialog().FilterIndex = 1;
+    fileDialog().Flags = cdlOFNHideReadOnly | cdlOFNFileMustExist | cdlOFNExplorer | cdlOFNLongNames;
 
-    const DialogOutcome outcome = platform.ShowOpen(CmDialog1);
+    const DialogOutcome outcome = platform().ShowOpen(fileDialog());
     if (outcome.error == kDialogCancelled)
         return;
     if (outcome.error != kDialogOk) {
-        platform.MsgBox(QStringLiteral("Error ") + QString::number(outcome.error)
+        platform().MsgBox(QStringLiteral("Error ") + QString::number(outcome.error)
                         + QStringLiteral(" selecting file.") + QStringLiteral("\r\n")
                         + outcome.description);
         return;
     }
     // The image is shown only once "Show Background Image" is checked and Ok
     // is pressed.
-    state.backImagePath = fromQ(CmDialog1.FileName);
-    ui.Text4->setText(CmDialog1.FileName);
+    state().backImagePath = fromQ(fileDialog().FileName);
+    ui->Text4->setText(fileDialog().FileName);
 }
 
-void frmsimplechart::Command41_Click()
+void OptionsPanel::Command41_Click()
 {
     // A number outside the table stores nothing, as the Color button does.
     int k = 0;
-    if (!options::leadingNumber(ui.Combo3->currentText(), 0, 10, k))
+    if (!options::leadingNumber(ui->Combo3->currentText(), 0, 10, k))
         return;
-    state.refLineLabels[k] = fromQ(ui.Text22->text());
-    state.refLineValues[k] = fromQ(ui.Text21->text());
-    state.refLineColors[k] = swatchColour(ui.Picture12);
+    state().refLineLabels[k] = fromQ(ui->Text22->text());
+    state().refLineValues[k] = fromQ(ui->Text21->text());
+    state().refLineColors[k] = swatchColour(ui->Picture12);
 }

@@ -1,6 +1,7 @@
 #include "frmselectprinter.h"
 
 #include "linesplit.h"
+#include "ui_frmselectprinter.h"
 
 #include <QCoreApplication>
 #include <QPrinterInfo>
@@ -8,25 +9,6 @@
 #include <cmath>
 
 namespace vp {
-
-int lastExactMatch(const QStringList& names, const QString& name)
-{
-    int found = -1;
-    for (int i = 0; i < names.size(); ++i) {
-        if (names.at(i).compare(name, Qt::CaseSensitive) == 0)
-            found = i;
-    }
-    return found;
-}
-
-int firstExactMatch(const QStringList& names, const QString& name)
-{
-    for (int i = 0; i < names.size(); ++i) {
-        if (names.at(i).compare(name, Qt::CaseSensitive) == 0)
-            return i;
-    }
-    return -1;
-}
 
 bool copiesFromText(const QString& text, std::int16_t& copies)
 {
@@ -58,18 +40,6 @@ long halfDifference(double screen, double dialog)
 } // namespace
 
 // --- CurrentPrinter ---
-
-CurrentPrinter& CurrentPrinter::instance()
-{
-    static CurrentPrinter current;
-    static bool cleanupRegistered = false;
-    if (!cleanupRegistered && QCoreApplication::instance()) {
-        // The printer's engine must go before the application object does.
-        qAddPostRoutine([] { CurrentPrinter::instance().reset(); });
-        cleanupRegistered = true;
-    }
-    return current;
-}
 
 void CurrentPrinter::ensureStarted()
 {
@@ -128,17 +98,19 @@ void CurrentPrinter::reset()
 
 // --- frmselectprinter ---
 
-frmselectprinter::frmselectprinter(Platform& platform, vp::VplotGlobal& global, QWidget* parent)
-    : QDialog(parent), platform_(platform), global_(global)
+frmselectprinter::frmselectprinter(Platform& platform, vp::VplotGlobal& global,
+                                   CurrentPrinter& current, QWidget* parent)
+    : QDialog(parent), ui(new Ui::frmselectprinter), platform_(platform), global_(global),
+      current_(current)
 {
-    ui.setupUi(this);
+    ui->setupUi(this);
     // The text typed is the name compared: no completion and no case
     // fixing, which would reach a printer of another name.
-    ui.cboprinterlist->setCompleter(nullptr);
-    ui.cboprinterlist->setInsertPolicy(QComboBox::NoInsert);
-    connect(ui.Command1, &QPushButton::clicked, this, &frmselectprinter::Command1_Click);
-    connect(ui.Command2, &QPushButton::clicked, this, &frmselectprinter::Command2_Click);
-    connect(ui.Command3, &QPushButton::clicked, this, &frmselectprinter::Command3_Click);
+    ui->cboprinterlist->setCompleter(nullptr);
+    ui->cboprinterlist->setInsertPolicy(QComboBox::NoInsert);
+    connect(ui->Command1, &QPushButton::clicked, this, &frmselectprinter::Command1_Click);
+    connect(ui->Command2, &QPushButton::clicked, this, &frmselectprinter::Command2_Click);
+    connect(ui->Command3, &QPushButton::clicked, this, &frmselectprinter::Command3_Click);
     Form_Load();
 }
 
@@ -146,7 +118,7 @@ frmselectprinter::~frmselectprinter() = default;
 
 QPrinter* frmselectprinter::currentPrinter()
 {
-    return CurrentPrinter::instance().printer();
+    return current_.printer();
 }
 
 void frmselectprinter::Form_Load()
@@ -158,43 +130,44 @@ void frmselectprinter::Form_Load()
     move(qRound(left / tx), qRound(top / ty));
 
     const bool printMode = global_.printCopies == -1;
-    ui.Label3->setVisible(printMode);
-    ui.Text1->setVisible(printMode);
-    ui.Frame1->setVisible(printMode);
-    ui.Command2->setVisible(printMode);
+    ui->Label3->setVisible(printMode);
+    ui->Text1->setVisible(printMode);
+    ui->Frame1->setVisible(printMode);
+    ui->Command2->setVisible(printMode);
 
     const QStringList names = installedPrinterNames(QPrinterInfo::availablePrinters());
-    const QString current = CurrentPrinter::instance().name();
+    const QString current = current_.name();
     // The list's own text stays "Combo1" unless the current printer is
     // listed; adding items would otherwise show the first one.
-    const QString editText = ui.cboprinterlist->currentText();
-    ui.cboprinterlist->addItems(names);
-    const int position = current.isEmpty() ? -1 : vp::lastExactMatch(names, current);
+    const QString editText = ui->cboprinterlist->currentText();
+    ui->cboprinterlist->addItems(names);
+    // A name listed twice shows its last entry; names compare exactly.
+    const int position = current.isEmpty() ? -1 : names.lastIndexOf(current);
     if (position >= 0) {
-        ui.cboprinterlist->setCurrentIndex(position);
-        ui.Label2->setText(QStringLiteral("Selected Printer: ") + current);
+        ui->cboprinterlist->setCurrentIndex(position);
+        ui->Label2->setText(QStringLiteral("Selected Printer: ") + current);
     } else {
-        ui.cboprinterlist->setCurrentIndex(-1);
-        ui.cboprinterlist->setEditText(editText);
+        ui->cboprinterlist->setCurrentIndex(-1);
+        ui->cboprinterlist->setEditText(editText);
     }
 }
 
 bool frmselectprinter::SelectPrinter(QString printer_name)
 {
     const QList<QPrinterInfo> printers = QPrinterInfo::availablePrinters();
-    const int position = vp::firstExactMatch(installedPrinterNames(printers), printer_name);
+    const int position = installedPrinterNames(printers).indexOf(printer_name);
     if (position < 0)
         return false;
-    return CurrentPrinter::instance().makeCurrent(printers.at(position));
+    return current_.makeCurrent(printers.at(position));
 }
 
 bool frmselectprinter::readCopies(std::int16_t& copies)
 {
-    if (vp::copiesFromText(ui.Text1->text(), copies))
+    if (vp::copiesFromText(ui->Text1->text(), copies))
         return true;
     platform_.MsgBox(QStringLiteral(
         "The number of copies \"%1\" is out of range. Enter a whole number from 0 to 32767.")
-                         .arg(ui.Text1->text()));
+                         .arg(ui->Text1->text()));
     return false;
 }
 
@@ -210,7 +183,7 @@ void frmselectprinter::Command1_Click()
     // An out-of-range number keeps the dialog open with nothing changed.
     if (!readCopies(copies))
         return;
-    SelectPrinter(ui.cboprinterlist->currentText());
+    SelectPrinter(ui->cboprinterlist->currentText());
     global_.printCopies = copies;
     requestClose();
 }
@@ -221,8 +194,8 @@ void frmselectprinter::Command2_Click()
     // An out-of-range number keeps the dialog open and prints nothing.
     if (!readCopies(copies))
         return;
-    SelectPrinter(ui.cboprinterlist->currentText());
-    const bool landscape = ui.Option2->isChecked();
+    SelectPrinter(ui->cboprinterlist->currentText());
+    const bool landscape = ui->Option2->isChecked();
     if (QPrinter* printer = currentPrinter())
         printer->setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     global_.printLandscape = landscape ? 1 : 0;

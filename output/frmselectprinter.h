@@ -1,19 +1,18 @@
 // The printer selection dialog: chooses the current printer and, opened for
 // printing, the orientation and the number of copies. It hands its results
-// to the main window through printCopies, printLandscape and printRequested.
+// to the print command through printCopies, printLandscape and printRequested.
 //
 // The dialog has three states: closed (not loaded), shown, and hidden but
-// loaded. The main window owns it (printerDialog() loads it, which runs
+// loaded. The menu commands own it (printerDialog() loads it, which runs
 // Form_Load; closePrinterDialog() destroys it). Select, Cancel, Escape and
 // the window frame's close button do not destroy the dialog themselves: they
-// hide it and set closeRequested(), and the main window, once ShowModal has
+// hide it and set closeRequested(), and the owner, once ShowModal has
 // returned, closes it when that flag is set. Print only hides it, so it stays
 // loaded with its choices.
 #pragma once
 
 #include "chartstate.h"
 #include "platform.h"
-#include "ui_frmselectprinter.h"
 
 #include <QDialog>
 #include <QPrinter>
@@ -23,12 +22,11 @@
 
 class QPrinterInfo;
 
-namespace vp {
+namespace Ui {
+class frmselectprinter;
+}
 
-// Position of the last / first entry equal to name (case-sensitive); -1 if
-// there is none.
-int lastExactMatch(const QStringList& names, const QString& name);
-int firstExactMatch(const QStringList& names, const QString& name);
+namespace vp {
 
 // The number in the copies box: the text's leading number, halves rounded to
 // the even neighbour. False when it does not fit a 16-bit signed integer.
@@ -38,11 +36,10 @@ bool copiesFromText(const QString& text, std::int16_t& copies);
 
 // The program's current printer, the one that printing draws on. It starts
 // as the system's default printer (none when no printer is installed) and
-// stays current when the dialog is closed and loaded again.
+// stays current when the dialog is closed and loaded again. The menu
+// commands own it.
 class CurrentPrinter {
 public:
-    static CurrentPrinter& instance();
-
     // Device name of the current printer; empty when there is none.
     QString name();
     // The current printer, or nullptr when there is none.
@@ -53,7 +50,6 @@ public:
     void reset();
 
 private:
-    CurrentPrinter() = default;
     void ensureStarted();
     bool started_ = false;
     QString name_;
@@ -64,10 +60,9 @@ class frmselectprinter : public QDialog {
     Q_OBJECT
 public:
     // Loading the dialog runs Form_Load.
-    frmselectprinter(Platform& platform, vp::VplotGlobal& global, QWidget* parent = nullptr);
+    frmselectprinter(Platform& platform, vp::VplotGlobal& global, CurrentPrinter& current,
+                     QWidget* parent = nullptr);
     ~frmselectprinter() override;
-
-    Ui::frmselectprinter ui;
 
     // Makes the printer of that exact device name current; false if none.
     bool SelectPrinter(QString printer_name);
@@ -97,7 +92,9 @@ private:
     bool readCopies(std::int16_t& copies);
     void requestClose();
 
+    std::unique_ptr<Ui::frmselectprinter> ui;
     Platform& platform_;
     vp::VplotGlobal& global_;
+    CurrentPrinter& current_;
     bool closeRequested_ = false;
 };

@@ -1,46 +1,68 @@
 // The Edit menu's copy and switch commands and the three commands that end
 // the program ("Data View", "Return", "Exit").
-#include "frmsimplechart.h"
+#include "menucommands.h"
 
 #include "axischart.h"
+#include "chartcomponent.h"
 #include "piechart.h"
 
-void frmsimplechart::mnucopy_Click()
+#include <QWidget>
+
+MenuCommands::MenuCommands(const ChartContext& context, QTextEdit& canvas, QWidget& window)
+    : ctx_(context), canvas_(canvas), window_(window)
+{
+}
+
+MenuCommands::~MenuCommands() = default;
+
+frmselectprinter& MenuCommands::printerDialog()
+{
+    // Loaded on first use: the printer list is not read at start-up.
+    if (!printerDialog_)
+        printerDialog_ = std::make_unique<frmselectprinter>(ctx_.platform, ctx_.global,
+                                                            currentPrinter_, &window_);
+    return *printerDialog_;
+}
+
+void MenuCommands::closePrinterDialog()
+{
+    printerDialog_.reset();
+}
+
+void MenuCommands::mnucopy_Click()
 {
     // Exactly one component copies; the clipboard is not cleared first, so
     // it holds whatever that component put there.
-    ChartComponent& chart = state.chartKind == "SIMPLEPIECHART"
-                                ? static_cast<ChartComponent&>(PieChart1())
-                                : static_cast<ChartComponent&>(barchart1());
-    if (!chart.CopyToClipboard())
-        platform.MsgBox(QStringLiteral("The chart could not be copied to the clipboard."));
+    if (!ctx_.currentChart().CopyToClipboard())
+        ctx_.platform.MsgBox(QStringLiteral("The chart could not be copied to the clipboard."));
 }
 
-void frmsimplechart::mnudataview_Click()
+void MenuCommands::mnudataview_Click()
 {
-    close();
+    window_.close();
     // Every file is closed where it was read, so none is open here.
-    platform.EndProgram(0);
+    ctx_.platform.EndProgram(0);
 }
 
-void frmsimplechart::mnureturn_Click()
+void MenuCommands::mnureturn_Click()
 {
-    platform.EndProgram(0);
+    ctx_.platform.EndProgram(0);
 }
 
-void frmsimplechart::mnuexit_Click()
+void MenuCommands::mnuexit_Click()
 {
-    platform.EndProgram(0);
+    ctx_.platform.EndProgram(0);
 }
 
-void frmsimplechart::mnuswitch_Click()
+void MenuCommands::mnuswitch_Click()
 {
     // Only the kind changes. Nothing is rebuilt or shown: the window keeps
     // the chart it has, while saving, copying, printing and applying the
     // options now take the other component, which holds no chart built from
     // the definition. Every other kind stays as it is.
-    if (state.chartKind == "SIMPLEBARCHART")
-        state.chartKind = "SIMPLEPIECHART";
-    else if (state.chartKind == "SIMPLEPIECHART")
-        state.chartKind = "SIMPLEBARCHART";
+    vp::ChartKind& kind = ctx_.state.chartKind;
+    if (kind == vp::ChartKind::SimpleBar)
+        kind = vp::ChartKind::SimplePie;
+    else if (kind == vp::ChartKind::SimplePie)
+        kind = vp::ChartKind::SimpleBar;
 }

@@ -1,4 +1,4 @@
-// The two print commands of the main window and the printing of the print
+// The two print commands and the printing of the print
 // canvas. The chart is printed through the canvas: the component copies its
 // picture to the clipboard, the picture is pasted at the end of the canvas,
 // and the canvas is printed inside quarter-inch margins, one print document
@@ -6,8 +6,7 @@
 #include "printrichtext.h"
 
 #include "axischart.h"
-#include "frmselectprinter.h"
-#include "frmsimplechart.h"
+#include "menucommands.h"
 #include "piechart.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -95,34 +94,6 @@ void fitPictures(QTextDocument& document, const QSizeF& page)
         cursor.setPosition(picture.position + picture.length, QTextCursor::KeepAnchor);
         cursor.setCharFormat(format);
     }
-}
-
-// Copies the component's picture, pastes it at the end of the canvas and
-// prints the canvas in place of the chart. Returns what went wrong, if
-// anything.
-QString printOneChart(frmsimplechart& window, ChartComponent& component, QPrinter& printer)
-{
-    QTextEdit& canvas = *window.ui.RichTextBox1;
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    if (!component.CopyToClipboard() || !clipboard || clipboard->image().isNull())
-        return QStringLiteral("The chart picture could not be copied for printing.");
-    const QImage picture = clipboard->image();
-
-    component.hide();
-    QTextCursor cursor = canvas.textCursor();
-    cursor.movePosition(QTextCursor::End);
-    canvas.setTextCursor(cursor);
-    cursor.insertImage(picture);
-    canvas.show();
-    Platform& platform = window.platform;
-    canvas.resize(qRound(0.7 * platform.ScreenWidthTwips() / platform.TwipsPerPixelX()),
-                  qRound(0.7 * platform.ScreenHeightTwips() / platform.TwipsPerPixelY()));
-
-    const QString error = PrintRichText(canvas, printer, kPrintMargin, kPrintMargin,
-                                        kPrintMargin, kPrintMargin);
-    canvas.hide();
-    component.show();
-    return error;
 }
 
 } // namespace
@@ -259,33 +230,62 @@ QString PrintRichText(QTextEdit& canvas, QPrinter& printer, int leftMargin, int 
     return error;
 }
 
-void frmsimplechart::mnuselectprinter_Click()
+// Copies the component's picture, pastes it at the end of the canvas and
+// prints the canvas in place of the chart. Returns what went wrong, if
+// anything.
+QString MenuCommands::printOneChart(ChartComponent& component, QPrinter& printer)
 {
-    platform.ShowModal(printerDialog());
+    QTextEdit& canvas = canvas_;
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!component.CopyToClipboard() || !clipboard || clipboard->image().isNull())
+        return QStringLiteral("The chart picture could not be copied for printing.");
+    const QImage picture = clipboard->image();
+
+    component.hide();
+    QTextCursor cursor = canvas.textCursor();
+    cursor.movePosition(QTextCursor::End);
+    canvas.setTextCursor(cursor);
+    cursor.insertImage(picture);
+    canvas.show();
+    Platform& platform = ctx_.platform;
+    canvas.resize(qRound(0.7 * platform.ScreenWidthTwips() / platform.TwipsPerPixelX()),
+                  qRound(0.7 * platform.ScreenHeightTwips() / platform.TwipsPerPixelY()));
+
+    const QString error = PrintRichText(canvas, printer, kPrintMargin, kPrintMargin,
+                                        kPrintMargin, kPrintMargin);
+    canvas.hide();
+    component.show();
+    return error;
+}
+
+void MenuCommands::mnuselectprinter_Click()
+{
+    ctx_.platform.ShowModal(printerDialog());
     // "Select Printer" closes the dialog after every use, so the next
     // opening loads it afresh.
     closePrinterDialog();
 }
 
-void frmsimplechart::mnuprint_Click()
+void MenuCommands::mnuprint_Click()
 {
-    VPLOTGLOBAL.printCopies = -1;
-    VPLOTGLOBAL.printRequested = 0;
+    vp::VplotGlobal& global = ctx_.global;
+    global.printCopies = -1;
+    global.printRequested = 0;
     frmselectprinter& dialog = printerDialog();
-    platform.ShowModal(dialog);
+    ctx_.platform.ShowModal(dialog);
     // Select and Cancel close the dialog; Print leaves it loaded.
     if (dialog.closeRequested())
         closePrinterDialog();
-    if (VPLOTGLOBAL.printRequested == 0)
+    if (global.printRequested == 0)
         return;
 
-    const int copies = VPLOTGLOBAL.printCopies;
-    const bool pie = state.chartKind == "SIMPLEPIECHART";
-    const bool bars = state.chartKind == "SIMPLEBARCHART" || state.chartKind == "WSTACKEDBAR";
-    QPrinter* printer = CurrentPrinter::instance().printer();
+    const int copies = global.printCopies;
+    // Only the three drawn kinds print.
+    const bool drawn = vp::isDrawnKind(ctx_.state.chartKind);
+    QPrinter* printer = currentPrinter_.printer();
 
     QString error;
-    if (copies >= 1 && (pie || bars) && !printer) {
+    if (copies >= 1 && drawn && !printer) {
         error = QPrinterInfo::availablePrinters().isEmpty()
                     ? QStringLiteral("No printer is installed. Install a printer, then choose it "
                                      "in the printer list of \"Print options...\" in the File "
@@ -294,9 +294,9 @@ void frmsimplechart::mnuprint_Click()
                                      "\"Print options...\" in the File menu, and print again.");
     }
     for (int index = 1; error.isEmpty() && index <= copies; ++index) {
-        state.printCopyIndex = static_cast<std::int16_t>(index);
+        ctx_.state.printCopyIndex = static_cast<std::int16_t>(index);
         if (printer) {
-            const auto orientation = VPLOTGLOBAL.printLandscape == 1 ? QPageLayout::Landscape
+            const auto orientation = global.printLandscape == 1 ? QPageLayout::Landscape
                                                                      : QPageLayout::Portrait;
             if (!printer->setPageOrientation(orientation)) {
                 error = QStringLiteral("%1 cannot print in %2.")
@@ -306,13 +306,11 @@ void frmsimplechart::mnuprint_Click()
             }
         }
         clearClipboard();
-        if (pie)
-            error = printOneChart(*this, PieChart1(), *printer);
-        else if (bars)
-            error = printOneChart(*this, barchart1(), *printer);
+        if (drawn)
+            error = printOneChart(ctx_.currentChart(), *printer);
     }
     clearClipboard();
-    VPLOTGLOBAL.printCopies = 1;
+    global.printCopies = 1;
     if (!error.isEmpty())
-        platform.MsgBox(error);
+        ctx_.platform.MsgBox(error);
 }

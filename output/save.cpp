@@ -3,7 +3,7 @@
 // component of the current kind write its picture there. The component does
 // all the encoding; the format code alone decides it, whatever the name's
 // extension.
-#include "frmsimplechart.h"
+#include "menucommands.h"
 
 #include "axischart.h"
 #include "changetofolder.h"
@@ -40,24 +40,24 @@ QString firstSaveFolder()
     return QDir::homePath();
 }
 
-void saveChartImage(frmsimplechart& window, const SaveFormat& format)
+void saveChartImage(const ChartContext& parts, const SaveFormat& format)
 {
-    ChangeToFolder(window.VPLOTGLOBAL, std::string());
+    ChangeToFolder(parts.global, std::string());
 
     // Only title and filter are set: whatever else the background-image
     // browse left on the shared dialog stays in force.
-    FileDialogState& dialog = window.CmDialog1;
+    FileDialogState& dialog = parts.fileDialog;
     dialog.DialogTitle = QStringLiteral("Specify save file name");
     dialog.Filter = QString::fromLatin1(format.filter);
     if (dialog.InitDir.isEmpty())
         dialog.InitDir = firstSaveFolder();
 
-    const DialogOutcome shown = window.platform.ShowSave(dialog);
-    std::string& fileName = window.state.*format.fileName;
+    const DialogOutcome shown = parts.platform.ShowSave(dialog);
+    std::string& fileName = parts.state.*format.fileName;
     fileName =
         shown.error == kDialogOk ? QFile::encodeName(dialog.FileName).toStdString() : std::string();
     if (shown.error != kDialogOk && shown.error != kDialogCancelled) {
-        window.platform.MsgBox(
+        parts.platform.MsgBox(
             QStringLiteral("Error %1 selecting file.\n%2").arg(shown.error).arg(shown.description));
         return;
     }
@@ -71,40 +71,38 @@ void saveChartImage(frmsimplechart& window, const SaveFormat& format)
     if (typed.find_first_not_of(' ') == std::string::npos)
         return;
 
-    ChartComponent& chart = window.state.chartKind == "SIMPLEPIECHART"
-                                ? static_cast<ChartComponent&>(window.PieChart1())
-                                : static_cast<ChartComponent&>(window.barchart1());
+    ChartComponent& chart = parts.currentChart();
     const SaveResult saved = chart.SaveImage(fileName, format.code);
     // The component replaces the file only once the picture is complete, so
     // a failed save leaves any earlier file as it was.
     if (!saved.ok)
-        window.platform.MsgBox(QStringLiteral("The chart could not be saved as \"%1\".\n%2")
-                                   .arg(toQ(fileName), saved.error));
+        parts.platform.MsgBox(QStringLiteral("The chart could not be saved as \"%1\".\n%2")
+                                  .arg(toQ(fileName), saved.error));
 }
 
 } // namespace
 
-void frmsimplechart::mnusave_Click()
+void MenuCommands::mnusave_Click()
 {
-    saveChartImage(*this, kJpg);
+    saveChartImage(ctx_, kJpg);
 }
 
-void frmsimplechart::mnusavebmp_Click()
+void MenuCommands::mnusavebmp_Click()
 {
-    saveChartImage(*this, kBmp);
+    saveChartImage(ctx_, kBmp);
 }
 
-void frmsimplechart::mnusavetif_Click()
+void MenuCommands::mnusavetif_Click()
 {
-    saveChartImage(*this, kTif);
+    saveChartImage(ctx_, kTif);
 }
 
-void frmsimplechart::mnusavegif_Click()
+void MenuCommands::mnusavegif_Click()
 {
-    saveChartImage(*this, kGif);
+    saveChartImage(ctx_, kGif);
 }
 
-void frmsimplechart::mnusavePNG_Click()
+void MenuCommands::mnusavePNG_Click()
 {
-    saveChartImage(*this, kPng);
+    saveChartImage(ctx_, kPng);
 }

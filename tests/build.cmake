@@ -1,6 +1,6 @@
 add_executable(tst_build tst_build.cpp testfiles.h scriptedplatform.h)
 target_include_directories(tst_build PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(tst_build PRIVATE veldra_ui Qt6::Test)
+target_link_libraries(tst_build PRIVATE veldra_app Qt6::Test)
 target_compile_definitions(tst_build PRIVATE
   EXAMPLES_DIR="${CMAKE_SOURCE_DIR}/examples"
   RENDER_EXE="$<TARGET_FILE:veldraplot-render>"

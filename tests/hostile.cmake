@@ -2,7 +2,7 @@
 # renderer as a separate process.
 add_executable(tst_hostile tst_hostile.cpp testfiles.h scriptedplatform.h)
 target_include_directories(tst_hostile PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(tst_hostile PRIVATE veldra_ui Qt6::Test)
+target_link_libraries(tst_hostile PRIVATE veldra_app Qt6::Test)
 add_dependencies(tst_hostile veldraplot-render veldraplot)
 target_compile_definitions(tst_hostile PRIVATE
   VELDRA_RENDER_PATH="$<TARGET_FILE:veldraplot-render>"

@@ -3,7 +3,7 @@
 # Its folder lives under /tmp so that the socket path stays short.
 add_executable(tst_print tst_print.cpp)
 target_include_directories(tst_print PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(tst_print PRIVATE veldra_ui Qt6::Test)
+target_link_libraries(tst_print PRIVATE veldra_app Qt6::Test)
 
 string(MD5 _veldra_build_hash "${CMAKE_BINARY_DIR}")
 string(SUBSTRING "${_veldra_build_hash}" 0 10 _veldra_build_hash)

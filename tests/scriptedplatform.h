@@ -67,9 +67,11 @@ class ScriptedPlatform : public Platform
         return a.outcome;
     }
 
+    int lastFontFlags = -1;
     DialogOutcome ShowFont(FontDialogState& dialog) override
     {
         ++fontShown;
+        lastFontFlags = dialog.Flags;
         if (fontAnswers.empty())
             return {kDialogCancelled, QString()};
         const FontAnswer a = fontAnswers.front();

@@ -2,12 +2,27 @@
 // file and a chart definition, and a window started on them.
 #pragma once
 
+#include "axischart.h"
 #include "frmsimplechart.h"
+#include "menucommands.h"
+#include "optionspanel.h"
+#include "piechart.h"
 #include "scriptedplatform.h"
 
 #include <QFile>
+#include <QtWidgets>
 #include <QTemporaryDir>
 #include <memory>
+
+// A control of a window, panel or dialog, found by its object name.
+template <class T>
+T* ctl(const QObject& owner, const char* name)
+{
+    T* found = owner.findChild<T*>(QLatin1String(name));
+    if (!found)
+        qFatal("No control %s", name);
+    return found;
+}
 
 struct StartedWindow {
     QTemporaryDir dir;

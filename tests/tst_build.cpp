@@ -1,6 +1,7 @@
 // The chart builds: palettes, the pie and the two bar kinds after start-up,
 // checked on the components, the options panel and the batch renderer.
 #include "axischart.h"
+#include "optionshelpers.h"
 #include "palette.h"
 #include "piechart.h"
 #include "testfiles.h"
@@ -71,9 +72,9 @@ void TestBuild::pieBuild()
     StartedWindow s;
     frmsimplechart& w = s.start(kPieDefinition);
     QVERIFY2(s.platform.messages.isEmpty(), qPrintable(s.platform.messages.join('|')));
-    PieChart& pie = w.PieChart1();
+    PieChart& pie = w.context().pie;
     QVERIFY(pie.Visible());
-    QVERIFY(!w.barchart1().Visible());
+    QVERIFY(!w.context().bar.Visible());
     QCOMPARE(pie.Items().Count(), 3);
     const QStringList labels{"Red", "Blue", "Green"};
     const double values[] = {12, 30, 8};
@@ -82,27 +83,27 @@ void TestBuild::pieBuild()
         QCOMPARE(pie.Items().Item(i).Label(), labels[i - 1]);
         QCOMPARE(pie.Items().Item(i).Value(), values[i - 1]);
         QCOMPARE(pie.Items().Item(i).Color(), colours[i - 1]);
-        QCOMPARE(w.state.itemColors[i], colours[i - 1]);
+        QCOMPARE(w.context().state.itemColors[i], colours[i - 1]);
     }
     QCOMPARE(pie.Caption(), QStringLiteral("Favourite colour"));
     QCOMPARE(pie.LegendTitle(), QStringLiteral("Categories"));
     QCOMPARE(pie.LegendPos(), 0);
-    QCOMPARE(w.ui.Combo1->count(), 3);
-    QCOMPARE(w.ui.Combo1->itemText(1), QStringLiteral("2 - Blue"));
-    QCOMPARE(w.ui.Combo1->currentText(), QStringLiteral("1 - Red"));
-    QCOMPARE(w.ui.List1->count(), 3);
-    QCOMPARE(w.ui.List1->item(2)->text(), QStringLiteral("Green"));
-    QCOMPARE(swatchColour(w.ui.Picture1), rgb(255, 0, 0));
+    QCOMPARE(ctl<QComboBox>(w, "Combo1")->count(), 3);
+    QCOMPARE(ctl<QComboBox>(w, "Combo1")->itemText(1), QStringLiteral("2 - Blue"));
+    QCOMPARE(ctl<QComboBox>(w, "Combo1")->currentText(), QStringLiteral("1 - Red"));
+    QCOMPARE(ctl<QListWidget>(w, "List1")->count(), 3);
+    QCOMPARE(ctl<QListWidget>(w, "List1")->item(2)->text(), QStringLiteral("Green"));
+    QCOMPARE(swatchColour(ctl<QFrame>(w, "Picture1")), rgb(255, 0, 0));
     // The panel is adapted to a pie.
-    QCOMPARE(w.ui.CmdColor->text(), QStringLiteral("Slice Clr"));
-    QVERIFY(!w.ui.SSTab1->isTabEnabled(3));
-    QVERIFY(!w.ui.Label3->isEnabled());
-    QVERIFY(!w.ui.Command13->isEnabled());
-    QVERIFY(!w.ui.Command14->isEnabled());
-    QVERIFY(!w.ui.Command38->isEnabled());
-    QVERIFY(w.ui.Command12->isEnabled());
-    QVERIFY(w.ui.optLabelsInside->isChecked());
-    QVERIFY(w.ui.Command3->isEnabled());
+    QCOMPARE(ctl<QPushButton>(w, "CmdColor")->text(), QStringLiteral("Slice Clr"));
+    QVERIFY(!ctl<QTabWidget>(w, "SSTab1")->isTabEnabled(3));
+    QVERIFY(!ctl<QLabel>(w, "Label3")->isEnabled());
+    QVERIFY(!ctl<QPushButton>(w, "Command13")->isEnabled());
+    QVERIFY(!ctl<QPushButton>(w, "Command14")->isEnabled());
+    QVERIFY(!ctl<QPushButton>(w, "Command38")->isEnabled());
+    QVERIFY(ctl<QPushButton>(w, "Command12")->isEnabled());
+    QVERIFY(ctl<QRadioButton>(w, "optLabelsInside")->isChecked());
+    QVERIFY(ctl<QPushButton>(w, "Command3")->isEnabled());
     // The slice colours are in the picture.
     const QImage picture = pie.renderImage();
     QVERIFY(!picture.isNull());
@@ -124,7 +125,7 @@ void TestBuild::piePlacement()
     s.platform.screenWidthTwips = 19200;
     s.platform.screenHeightTwips = 14400;
     frmsimplechart& w = s.start(kPieDefinition);
-    PieChart& pie = w.PieChart1();
+    PieChart& pie = w.context().pie;
     // Measures are held to whole pixels (15 twips).
     QVERIFY(qAbs(pie.Width() - 12800) < 15);
     QVERIFY(qAbs(pie.Height() - 11520) < 15);
@@ -157,12 +158,12 @@ void TestBuild::simpleBar()
     s.platform.programFolder = s.dir.path();
     s.platform.commandLine = s.path("settings.ini");
     frmsimplechart w(s.platform);
-    w.ui.OPTSTACKED->setChecked(true); // the designed state decides the mode
+    ctl<QRadioButton>(w, "OPTSTACKED")->setChecked(true); // the designed state decides the mode
     w.Form_Load();
     QVERIFY2(s.platform.messages.isEmpty(), qPrintable(s.platform.messages.join('|')));
-    AxisChart& bar = w.barchart1();
+    AxisChart& bar = w.context().bar;
     QVERIFY(bar.Visible());
-    QVERIFY(!w.PieChart1().Visible());
+    QVERIFY(!w.context().pie.Visible());
     QCOMPARE(bar.Series().Count(), series);
     QCOMPARE(bar.Series().Item(1).Values().Count(), 2);
     QCOMPARE(bar.Series().Item(1).Values().Item(2).label, QStringLiteral("old"));
@@ -172,17 +173,17 @@ void TestBuild::simpleBar()
     QCOMPARE(bar.LegendTitle(), QStringLiteral("Legend"));
     QVERIFY(!bar.ShowLegend());
     QVERIFY(!bar.ShowUnitAxisGridLines());
-    QVERIFY(w.ui.chknolegend->isChecked());
-    QCOMPARE(w.ui.Text1->text(), series == 1 ? QStringLiteral("n") : QStringLiteral("a"));
-    QCOMPARE(!w.ui.Frame3->isHidden(), frameShown);
-    QCOMPARE(w.ui.OPTGROUPED->isChecked(), frameShown);
+    QVERIFY(ctl<QCheckBox>(w, "chknolegend")->isChecked());
+    QCOMPARE(ctl<QLineEdit>(w, "Text1")->text(), series == 1 ? QStringLiteral("n") : QStringLiteral("a"));
+    QCOMPARE(!ctl<QGroupBox>(w, "Frame3")->isHidden(), frameShown);
+    QCOMPARE(ctl<QRadioButton>(w, "OPTGROUPED")->isChecked(), frameShown);
     // Selecting Grouped does not change the component's stacking mode.
     QCOMPARE(bar.BarStackingMode(), 1);
-    QVERIFY(w.ui.Check3->isHidden());
-    QVERIFY(!w.ui.optLabelsInside->isEnabled());
-    QVERIFY(!w.ui.Command3->isEnabled());
-    QCOMPARE(w.ui.Combo1->count(), series);
-    QCOMPARE(w.ui.Combo1->currentText(), series == 1 ? QStringLiteral("1 - n") : QStringLiteral("1 - a"));
+    QVERIFY(ctl<QCheckBox>(w, "Check3")->isHidden());
+    QVERIFY(!ctl<QRadioButton>(w, "optLabelsInside")->isEnabled());
+    QVERIFY(!ctl<QPushButton>(w, "Command3")->isEnabled());
+    QCOMPARE(ctl<QComboBox>(w, "Combo1")->count(), series);
+    QCOMPARE(ctl<QComboBox>(w, "Combo1")->currentText(), series == 1 ? QStringLiteral("1 - n") : QStringLiteral("1 - a"));
 }
 
 void TestBuild::stackedBar()
@@ -191,9 +192,9 @@ void TestBuild::stackedBar()
     frmsimplechart& w = s.start("H,WSTACKEDBAR,Sex,Group,N=40 \n\"t\",2,\"Male\",\"Female\",3,"
                                 "\"A\",\"B\",\"C\"\n5, 7\n8, 6\n9, 5\n");
     QVERIFY2(s.platform.messages.isEmpty(), qPrintable(s.platform.messages.join('|')));
-    AxisChart& bar = w.barchart1();
+    AxisChart& bar = w.context().bar;
     QCOMPARE(bar.Caption(), QStringLiteral("Count by Sex & Group (N=40)"));
-    QCOMPARE(w.ui.txtCaption->text(), QStringLiteral("Count by Sex & Group (N=40)"));
+    QCOMPARE(ctl<QLineEdit>(w, "txtCaption")->text(), QStringLiteral("Count by Sex & Group (N=40)"));
     QCOMPARE(bar.LegendTitle(), QStringLiteral("Sex"));
     QCOMPARE(bar.ItemAxisLabel(), QStringLiteral("Group"));
     QCOMPARE(bar.UnitAxisLabel(), QStringLiteral("Count"));
@@ -203,11 +204,11 @@ void TestBuild::stackedBar()
     QCOMPARE(bar.Series().Item(2).Values().Count(), 3);
     QCOMPARE(bar.Series().Item(2).Values().Item(3).label, QStringLiteral("C"));
     QCOMPARE(bar.Series().Item(2).Values().Item(3).value, 5.0);
-    QCOMPARE(w.ui.Combo1->itemText(0), QStringLiteral("1 - Male"));
-    QCOMPARE(w.ui.Combo1->itemText(1), QStringLiteral("2 - Female"));
-    QVERIFY(!w.ui.chknolegend->isChecked());
-    QCOMPARE(w.ui.Text1->text(), QStringLiteral("Sex"));
-    QVERIFY(!w.ui.Frame3->isHidden());
+    QCOMPARE(ctl<QComboBox>(w, "Combo1")->itemText(0), QStringLiteral("1 - Male"));
+    QCOMPARE(ctl<QComboBox>(w, "Combo1")->itemText(1), QStringLiteral("2 - Female"));
+    QVERIFY(!ctl<QCheckBox>(w, "chknolegend")->isChecked());
+    QCOMPARE(ctl<QLineEdit>(w, "Text1")->text(), QStringLiteral("Sex"));
+    QVERIFY(!ctl<QGroupBox>(w, "Frame3")->isHidden());
 }
 
 void TestBuild::stackingModeFromDesignedButtons()
@@ -219,9 +220,9 @@ void TestBuild::stackingModeFromDesignedButtons()
     s.platform.programFolder = s.dir.path();
     s.platform.commandLine = s.path("settings.ini");
     frmsimplechart w(s.platform);
-    w.ui.OPT100PCT->setChecked(true);
+    ctl<QRadioButton>(w, "OPT100PCT")->setChecked(true);
     w.Form_Load();
-    QCOMPARE(w.barchart1().BarStackingMode(), 2);
+    QCOMPARE(w.context().bar.BarStackingMode(), 2);
 }
 
 void TestBuild::renderDescribeMatchesViewer_data()
@@ -248,24 +249,24 @@ void TestBuild::renderDescribeMatchesViewer()
     p.commandLine = QStringLiteral(EXAMPLES_DIR "/settings.ini");
     frmsimplechart w(p);
     w.Form_Load();
-    QCOMPARE(json["chartKind"].toString(), QString::fromStdString(w.state.chartKind));
-    QCOMPARE(json["chartCaption"].toString(), QString::fromStdString(w.state.chartCaption));
+    QCOMPARE(json["chartKind"].toString(), QString::fromStdString(w.context().state.chartKindText));
+    QCOMPARE(json["chartCaption"].toString(), QString::fromStdString(w.context().state.chartCaption));
     const QJsonObject panel = json["panel"].toObject();
-    QCOMPARE(panel["txtCaption"].toString(), w.ui.txtCaption->text());
-    QCOMPARE(panel["Combo1Text"].toString(), w.ui.Combo1->currentText());
-    QCOMPARE(panel["List1"].toArray().size(), w.ui.List1->count());
+    QCOMPARE(panel["txtCaption"].toString(), ctl<QLineEdit>(w, "txtCaption")->text());
+    QCOMPARE(panel["Combo1Text"].toString(), ctl<QComboBox>(w, "Combo1")->currentText());
+    QCOMPARE(panel["List1"].toArray().size(), ctl<QListWidget>(w, "List1")->count());
     if (example == "pie") {
         const QJsonArray items = json["pie"].toObject()["Items"].toArray();
-        QCOMPARE(items.size(), w.PieChart1().Items().Count());
+        QCOMPARE(items.size(), w.context().pie.Items().Count());
         QCOMPARE(items[1].toObject()["label"].toString(), QStringLiteral("Blue"));
         QCOMPARE(items[1].toObject()["Color"].toString(), QStringLiteral("#ffff00"));
         QVERIFY(json["pie"].toObject()["Visible"].toBool());
     } else {
         const QJsonArray series = json["bar"].toObject()["Series"].toArray();
-        QCOMPARE(series.size(), w.barchart1().Series().Count());
+        QCOMPARE(series.size(), w.context().bar.Series().Count());
         QCOMPARE(series[0].toObject()["Values"].toArray().size(),
-                 w.barchart1().Series().Item(1).Values().Count());
-        QCOMPARE(json["bar"].toObject()["ItemAxisLabel"].toString(), w.barchart1().ItemAxisLabel());
+                 w.context().bar.Series().Item(1).Values().Count());
+        QCOMPARE(json["bar"].toObject()["ItemAxisLabel"].toString(), w.context().bar.ItemAxisLabel());
     }
 }
 

@@ -20,11 +20,11 @@ namespace {
 const QByteArray kBarDefinition =
     "VGRAPH,SIMPLEBARCHART,x,\"Sales\",2\nNorth,South\n10, 4, Apples\n3, 5, Pears\n";
 
-using SaveCommand = void (frmsimplechart::*)();
+using SaveCommand = void (MenuCommands::*)();
 const std::pair<const char*, SaveCommand> kSaves[] = {
-    {"png", &frmsimplechart::mnusavePNG_Click}, {"bmp", &frmsimplechart::mnusavebmp_Click},
-    {"jpg", &frmsimplechart::mnusave_Click},    {"tif", &frmsimplechart::mnusavetif_Click},
-    {"gif", &frmsimplechart::mnusavegif_Click}};
+    {"png", &MenuCommands::mnusavePNG_Click}, {"bmp", &MenuCommands::mnusavebmp_Click},
+    {"jpg", &MenuCommands::mnusave_Click},    {"tif", &MenuCommands::mnusavetif_Click},
+    {"gif", &MenuCommands::mnusavegif_Click}};
 
 QByteArray readAll(const QString& path)
 {
@@ -86,7 +86,7 @@ void TestFaults::diskFullDuringSave()
     // How big the picture is when there is room for it.
     const QString roomy = s.path(QStringLiteral("roomy.") + format);
     s.platform.answerSave(roomy);
-    (w.*command)();
+    (w.menuCommands().*command)();
     QVERIFY2(s.platform.messages.isEmpty(), qPrintable(s.platform.messages.join('|')));
     const qint64 pictureSize = QFileInfo(roomy).size();
 
@@ -100,7 +100,7 @@ void TestFaults::diskFullDuringSave()
     const QStringList before = entries(disk);
 
     s.platform.answerSave(target);
-    (w.*command)();
+    (w.menuCommands().*command)();
     QCOMPARE(s.platform.messages.size(), 1);
     QVERIFY2(!s.platform.ended && s.platform.messages[0].contains(target) &&
                  s.platform.messages[0].contains("No space left on device"),
@@ -117,7 +117,7 @@ void TestFaults::diskFullDuringSave()
         return;
     QVERIFY(QFile::remove(disk + "/filler"));
     s.platform.answerSave(target);
-    (w.*command)();
+    (w.menuCommands().*command)();
     QCOMPARE(s.platform.messages.size(), 1);
     QCOMPARE(QFileInfo(target).size(), pictureSize);
 }
@@ -168,7 +168,7 @@ void TestFaults::awkwardTarget()
     const QStringList entriesBefore = entries(s.dir.path());
 
     s.platform.answerSave(target);
-    w.mnusavePNG_Click();
+    w.menuCommands().mnusavePNG_Click();
     if (!problem.isEmpty()) {
         QCOMPARE(s.platform.messages.size(), 1);
         const QString message = s.platform.messages[0];
@@ -180,7 +180,7 @@ void TestFaults::awkwardTarget()
         QVERIFY(!QFileInfo::exists(elsewhere));
         // The window goes on working: the next save into a folder that exists works.
         s.platform.answerSave(elsewhere);
-        w.mnusavePNG_Click();
+        w.menuCommands().mnusavePNG_Click();
         QCOMPARE(s.platform.messages.size(), 1);
         QVERIFY(!QImage(elsewhere, "PNG").isNull());
         return;
@@ -215,23 +215,23 @@ void TestFaults::backgroundImageGoneAfterBrowse()
     QFETCH(bool, shownBefore);
     StartedWindow s;
     frmsimplechart& w = s.start(pie ? kPieDefinition : kBarDefinition);
-    ChartComponent& chart = pie ? static_cast<ChartComponent&>(w.PieChart1())
-                                : static_cast<ChartComponent&>(w.barchart1());
+    ChartComponent& chart = pie ? static_cast<ChartComponent&>(w.context().pie)
+                                : static_cast<ChartComponent&>(w.context().bar);
     QImage back(40, 30, QImage::Format_RGB32);
     back.fill(QColor(255, 0, 255));
     const QString file = s.path(QStringLiteral("back.bmp"));
     QVERIFY(back.save(file, "BMP"));
     s.platform.answerOpen(file);
-    w.ui.Command10->click(); // Browse
-    QCOMPARE(w.ui.Text4->text(), file);
+    ctl<QPushButton>(w, "Command10")->click(); // Browse
+    QCOMPARE(ctl<QLineEdit>(w, "Text4")->text(), file);
 
     // A first Ok settles every other option, with or without the picture.
     // (The pie takes a second one after it was drawn: its legend markers
     // lose their outline on the first Ok after a paint, picture or not.)
-    w.ui.Check1->setChecked(shownBefore);
-    w.TamCmd1_Click();
+    ctl<QCheckBox>(w, "Check1")->setChecked(shownBefore);
+    w.optionsPanel().TamCmd1_Click();
     chart.renderImage(QSize(400, 300));
-    w.TamCmd1_Click();
+    w.optionsPanel().TamCmd1_Click();
     QVERIFY(s.platform.messages.isEmpty());
     QCOMPARE(chart.ShowBackImage(), shownBefore);
     const QImage reference = chart.renderImage(QSize(400, 300));
@@ -240,13 +240,13 @@ void TestFaults::backgroundImageGoneAfterBrowse()
         s.write(QStringLiteral("back.bmp"), "this is not a picture any more\n");
     else
         QVERIFY(QFile::remove(file));
-    w.ui.Check1->setChecked(true);
-    w.TamCmd1_Click();
+    ctl<QCheckBox>(w, "Check1")->setChecked(true);
+    w.optionsPanel().TamCmd1_Click();
     QCOMPARE(s.platform.messages.size(), 1);
     const QString message = s.platform.messages[0];
     QVERIFY2(message.contains('"' + file + '"'), qPrintable(message));
     QVERIFY2(garbage || message.contains("does not exist"), qPrintable(message));
-    QVERIFY(!s.platform.ended && w.ui.SSTab1->isHidden());
+    QVERIFY(!s.platform.ended && ctl<QTabWidget>(w, "SSTab1")->isHidden());
     // The chart is as it was: the earlier picture, or none.
     QCOMPARE(chart.ShowBackImage(), shownBefore);
     QCOMPARE(chart.BackImage().size(), shownBefore ? QSize(40, 30) : QSize(0, 0));

@@ -90,18 +90,18 @@ QString shown(frmsimplechart& w, QStringList* labels)
         *labels << label;
         items << label + "=" + QString::number(value);
     };
-    if (w.PieChart1().Visible()) {
-        names << QString::fromStdString(w.state.seriesNames[1]);
-        for (int i = 1; i <= w.PieChart1().Items().Count(); ++i)
-            add(w.PieChart1().Items().Item(i).Label(), w.PieChart1().Items().Item(i).Value());
-    } else if (w.barchart1().Series().Count() > 0) {
-        for (int k = 1; k <= w.barchart1().Series().Count(); ++k)
-            names << w.barchart1().Series().Item(k).Name();
-        const BarValues& first = w.barchart1().Series().Item(1).Values();
+    if (w.context().pie.Visible()) {
+        names << QString::fromStdString(w.context().state.seriesNames[1]);
+        for (int i = 1; i <= w.context().pie.Items().Count(); ++i)
+            add(w.context().pie.Items().Item(i).Label(), w.context().pie.Items().Item(i).Value());
+    } else if (w.context().bar.Series().Count() > 0) {
+        for (int k = 1; k <= w.context().bar.Series().Count(); ++k)
+            names << w.context().bar.Series().Item(k).Name();
+        const BarValues& first = w.context().bar.Series().Item(1).Values();
         for (int i = 1; i <= first.Count(); ++i)
             add(first.Item(i).label, first.Item(i).value);
     }
-    return w.ui.txtCaption->text() + " (" + names.join('|') + "): " + items.join('|');
+    return ctl<QLineEdit>(w, "txtCaption")->text() + " (" + names.join('|') + "): " + items.join('|');
 }
 
 } // namespace
@@ -255,25 +255,25 @@ void TestHostile::startUp()
     if (status == 0) {
         QVERIFY2(messages.isEmpty(), qPrintable(messages.join('|').left(300)));
         QVERIFY(!s.platform.ended && s.platform.pointerReset);
-        QCOMPARE(w.PieChart1().Visible(), !w.barchart1().Visible());
-        const ChartComponent& chart = w.PieChart1().Visible()
-                                          ? static_cast<ChartComponent&>(w.PieChart1())
-                                          : static_cast<ChartComponent&>(w.barchart1());
-        QCOMPARE(chart.Caption(), w.ui.txtCaption->text());
+        QCOMPARE(w.context().pie.Visible(), !w.context().bar.Visible());
+        const ChartComponent& chart = w.context().pie.Visible()
+                                          ? static_cast<ChartComponent&>(w.context().pie)
+                                          : static_cast<ChartComponent&>(w.context().bar);
+        QCOMPARE(chart.Caption(), ctl<QLineEdit>(w, "txtCaption")->text());
         QStringList labels, list;
         QCOMPARE(shown(w, &labels), expected);
-        for (int i = 0; i < w.ui.List1->count(); ++i)
-            list << w.ui.List1->item(i)->text();
+        for (int i = 0; i < ctl<QListWidget>(w, "List1")->count(); ++i)
+            list << ctl<QListWidget>(w, "List1")->item(i)->text();
         QCOMPARE(list, labels); // the options panel shows the chart's labels
-        const QString entry = w.ui.Combo1->itemText(0);
+        const QString entry = ctl<QComboBox>(w, "Combo1")->itemText(0);
         QCOMPARE(entry.mid(entry.indexOf(" - ") + 3),
-                 w.PieChart1().Visible() ? labels.value(0) : w.barchart1().Series().Item(1).Name());
+                 w.context().pie.Visible() ? labels.value(0) : w.context().bar.Series().Item(1).Name());
         // The line ends of a file change nothing in the picture.
         if (expected.startsWith("Colours")) {
             StartedWindow lf;
             lf.start("VGRAPH,SIMPLEPIECHART,x,Colours,1\nCount\n12, Red\n30, Blue\n8, Green\n");
-            QVERIFY(w.PieChart1().renderImage({320, 240})
-                    == lf.window->PieChart1().renderImage({320, 240}));
+            QVERIFY(w.context().pie.renderImage({320, 240})
+                    == lf.window->context().pie.renderImage({320, 240}));
         }
         return;
     }
@@ -286,7 +286,7 @@ void TestHostile::startUp()
     QVERIFY2(message.size() < 600, qPrintable(QString::number(message.size())));
     QVERIFY(s.platform.ended && !s.platform.pointerReset);
     QCOMPARE(s.platform.exitStatus, status);
-    QCOMPARE(w.PieChart1().Items().Count() + w.barchart1().Series().Count() + w.ui.List1->count(),
+    QCOMPARE(w.context().pie.Items().Count() + w.context().bar.Series().Count() + ctl<QListWidget>(w, "List1")->count(),
              0);
 }
 

@@ -75,7 +75,7 @@ class TestInput : public QObject
         ReadResult r = vp::firstReading(state_, caption_);
         if (!r.ok())
             return r;
-        return state_.chartKind == "WSTACKEDBAR" ? readStackedKind(state_, global_, data_)
+        return state_.chartKind == vp::ChartKind::StackedBar ? readStackedKind(state_, global_, data_)
                                                  : readSimpleKind(state_, data_);
     }
 

@@ -2,11 +2,10 @@
 // platform: what each Ok carries to the chart, what the tab buttons collect,
 // and what the user then sees in the chart's picture.
 #include "axischart.h"
-#include "frmsimplechart.h"
-#include "palette.h"
+#include "optionshelpers.h"
 #include "piechart.h"
 #include "pixels.h"
-#include "scriptedplatform.h"
+#include "testfiles.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -56,11 +55,11 @@ struct Session {
         return f.fileName();
     }
     frmsimplechart& w() { return *window; }
-    Ui::frmsimplechart& ui() { return window->ui; }
-    vp::ChartState& st() { return window->state; }
-    PieChart& pie() { return window->PieChart1(); }
-    AxisChart& bar() { return window->barchart1(); }
-    ChartComponent& shown() { return window->ui.PieChart1->isHidden() ? static_cast<ChartComponent&>(bar()) : pie(); }
+    template <class T> T* ctl(const char* name) { return ::ctl<T>(*window, name); }
+    vp::ChartState& st() { return window->context().state; }
+    PieChart& pie() { return window->context().pie; }
+    AxisChart& bar() { return window->context().bar; }
+    ChartComponent& shown() { return pie().isHidden() ? static_cast<ChartComponent&>(bar()) : pie(); }
     template <class T = QPushButton> T* find(const QString& name) { return window->findChild<T*>(name); }
 };
 
@@ -127,13 +126,13 @@ private slots:
         QFETCH(QByteArray, definition); QFETCH(QString, option); QFETCH(QString, property);
         QFETCH(int, before); QFETCH(int, after);
         Session s(definition);
-        s.w().mnuoptions_Click();
+        s.w().optionsPanel().mnuoptions_Click();
         if (!option.isEmpty())
             s.find<QRadioButton>(option)->click();
         ::property(s, property, before);
-        s.ui().TamCmd1->click();
+        s.ctl<QPushButton>("TamCmd1")->click();
         QCOMPARE(::property(s, property), after);
-        QVERIFY(s.ui().SSTab1->isHidden());
+        QVERIFY(s.ctl<QTabWidget>("SSTab1")->isHidden());
     }
 
     // Percentages then numbers: the second ShowValues call decides.
@@ -141,10 +140,10 @@ private slots:
     {
         for (const auto& [percentages, numbers] : {std::pair(true, true), {true, false}, {false, true}}) {
             Session s(kPie);
-            s.ui().Check5->setChecked(percentages);
-            s.ui().Check2->setChecked(numbers);
+            s.ctl<QCheckBox>("Check5")->setChecked(percentages);
+            s.ctl<QCheckBox>("Check2")->setChecked(numbers);
             s.pie().ShowValues(!numbers);
-            s.ui().Command19->click();
+            s.ctl<QPushButton>("Command19")->click();
             QCOMPARE(s.pie().valuesShown(), numbers);
         }
     }
@@ -152,35 +151,34 @@ private slots:
     void explodedSlicesFollowOutsideList()
     {
         Session s(kPie);
-        auto& ui = s.ui();
         auto state = [&] {
             QString pulled;
             for (int i = 1; i <= s.pie().Items().Count(); ++i)
                 pulled += s.pie().Items().Item(i).Exploded() ? '1' : '0';
-            for (int j = 0; j < ui.List2->count(); ++j)
-                pulled += ' ' + ui.List2->item(j)->text();
+            for (int j = 0; j < s.ctl<QListWidget>("List2")->count(); ++j)
+                pulled += ' ' + s.ctl<QListWidget>("List2")->item(j)->text();
             return pulled;
         };
-        ui.List1->clearSelection();
-        ui.List1->item(1)->setSelected(true);
-        ui.List1->item(3)->setSelected(true);
-        ui.Command3->click();
+        s.ctl<QListWidget>("List1")->clearSelection();
+        s.ctl<QListWidget>("List1")->item(1)->setSelected(true);
+        s.ctl<QListWidget>("List1")->item(3)->setSelected(true);
+        s.ctl<QPushButton>("Command3")->click();
         QCOMPARE(state(), QString("0000 B D")); // collected only
-        ui.Command19->click();
+        s.ctl<QPushButton>("Command19")->click();
         QCOMPARE(state(), QString("0101 B D"));
         // Removing B returns slice 2 at the next Ok; nothing current removes nothing.
-        ui.List2->setCurrentRow(0);
-        ui.Command4->click();
-        ui.List2->setCurrentRow(-1);
-        ui.Command4->click();
-        s.w().mnuoptions_Click();
-        ui.TamCmd1->click();
+        s.ctl<QListWidget>("List2")->setCurrentRow(0);
+        s.ctl<QPushButton>("Command4")->click();
+        s.ctl<QListWidget>("List2")->setCurrentRow(-1);
+        s.ctl<QPushButton>("Command4")->click();
+        s.w().optionsPanel().mnuoptions_Click();
+        s.ctl<QPushButton>("TamCmd1")->click();
         QCOMPARE(state(), QString("0001 D"));
         // Labels already present are not added twice; the rest follow in order.
-        ui.List1->selectAll();
-        ui.List1->item(1)->setSelected(false);
-        ui.Command3->click();
-        ui.Command3->click();
+        s.ctl<QListWidget>("List1")->selectAll();
+        s.ctl<QListWidget>("List1")->item(1)->setSelected(false);
+        s.ctl<QPushButton>("Command3")->click();
+        s.ctl<QPushButton>("Command3")->click();
         QCOMPARE(state(), QString("0001 D A C"));
     }
 
@@ -189,27 +187,27 @@ private slots:
     {
         Session s(kBar);
         for (int cycle = 0; cycle < 3; ++cycle) {
-            s.w().mnuoptions_Click();
-            s.ui().TamCmd1->click();
+            s.w().optionsPanel().mnuoptions_Click();
+            s.ctl<QPushButton>("TamCmd1")->click();
         }
         QCOMPARE(s.bar().UnitAxisLabel(), QString("Count   "));
         QCOMPARE(s.bar().ItemAxisLabel(), QString("Sales   "));
         const QString legendTitle = s.bar().LegendTitle();
-        s.w().mnuoptions_Click();
-        s.ui().Text1->clear();
-        s.ui().txtCaption->setText(" ");
-        s.ui().Text2->clear();
-        s.ui().TamCmd1->click();
+        s.w().optionsPanel().mnuoptions_Click();
+        s.ctl<QLineEdit>("Text1")->clear();
+        s.ctl<QLineEdit>("txtCaption")->setText(" ");
+        s.ctl<QLineEdit>("Text2")->clear();
+        s.ctl<QPushButton>("TamCmd1")->click();
         QVERIFY(!legendTitle.isEmpty());
         QCOMPARE(s.bar().LegendTitle(), legendTitle); // empty box skipped
         QCOMPARE(s.bar().Caption(), QString(" "));     // one blank applied as typed
         QCOMPARE(s.bar().UnitAxisLabel(), QString(" "));
 
         Session pie(kPie);
-        pie.ui().Check3->setChecked(true);
-        pie.ui().Command20->click();
-        pie.ui().Check3->setChecked(false);
-        pie.ui().Command20->click();
+        pie.ctl<QCheckBox>("Check3")->setChecked(true);
+        pie.ctl<QPushButton>("Command20")->click();
+        pie.ctl<QCheckBox>("Check3")->setChecked(false);
+        pie.ctl<QPushButton>("Command20")->click();
         for (int i = 1; i <= pie.pie().Items().Count(); ++i)
             QCOMPARE(pie.pie().Items().Item(i).FillMode(), 2);
     }
@@ -233,49 +231,48 @@ private slots:
         QFETCH(QString, button); QFETCH(QString, kind); QFETCH(bool, applies);
         Session s(kBar);
         if (!kind.isEmpty())
-            s.st().chartKind = kind.toStdString();
-        s.ui().mnuoptions->trigger();
-        QVERIFY(!s.ui().SSTab1->isHidden());
-        s.ui().txtCaption->setText("New caption");
-        s.ui().Opthoriz->click();
+            s.st().chartKind = vp::parseChartKind(kind.toStdString());
+        s.ctl<QAction>("mnuoptions")->trigger();
+        QVERIFY(!s.ctl<QTabWidget>("SSTab1")->isHidden());
+        s.ctl<QLineEdit>("txtCaption")->setText("New caption");
+        s.ctl<QRadioButton>("Opthoriz")->click();
         s.find(button)->click();
-        QVERIFY(s.ui().SSTab1->isHidden());
+        QVERIFY(s.ctl<QTabWidget>("SSTab1")->isHidden());
         QCOMPARE(s.bar().Caption(), applies ? QString("New caption") : QString("Sales"));
         QCOMPARE(s.bar().Orientation(), applies ? 1 : 0);
         QCOMPARE(s.bar().UnitAxisLabel(), applies ? QString("Count ") : QString("Count"));
-        QCOMPARE(s.ui().txtCaption->text(), QString("New caption")); // kept for the next Ok
+        QCOMPARE(s.ctl<QLineEdit>("txtCaption")->text(), QString("New caption")); // kept for the next Ok
     }
 
     void openingRefillsPanel()
     {
         Session s(kBar);
-        auto& ui = s.ui();
-        QCOMPARE(ui.SSTab1->currentIndex(), 4); // first show: the Image tab
+        QCOMPARE(s.ctl<QTabWidget>("SSTab1")->currentIndex(), 4); // first show: the Image tab
         s.pie().setLegendPos(2), s.bar().setLegendPos(3); // the option comes from the pie, even for bars
-        s.w().mnuoptions_Click();
-        QVERIFY(ui.OptLegTop->isChecked());
-        QCOMPARE(ui.Text3->text(), QString("Sales"));
+        s.w().optionsPanel().mnuoptions_Click();
+        QVERIFY(s.ctl<QRadioButton>("OptLegTop")->isChecked());
+        QCOMPARE(s.ctl<QLineEdit>("Text3")->text(), QString("Sales"));
         // Unapplied choices are overwritten by the next opening; the tab stays.
-        ui.Text2->setText("Typed");
-        ui.OptLegBottom->click();
-        ui.SSTab1->setCurrentIndex(2);
-        ui.Command26->click();
+        s.ctl<QLineEdit>("Text2")->setText("Typed");
+        s.ctl<QRadioButton>("OptLegBottom")->click();
+        s.ctl<QTabWidget>("SSTab1")->setCurrentIndex(2);
+        s.ctl<QPushButton>("Command26")->click();
         s.pie().setLegendPos(9); // unknown: the option group stays
-        s.w().mnuoptions_Click();
-        QCOMPARE(ui.Text2->text(), QString("Count"));
-        QVERIFY(ui.OptLegBottom->isChecked());
-        QCOMPARE(ui.SSTab1->currentIndex(), 2);
+        s.w().optionsPanel().mnuoptions_Click();
+        QCOMPARE(s.ctl<QLineEdit>("Text2")->text(), QString("Count"));
+        QVERIFY(s.ctl<QRadioButton>("OptLegBottom")->isChecked());
+        QCOMPARE(s.ctl<QTabWidget>("SSTab1")->currentIndex(), 2);
 
         // "BARCHART": Combo1 is rebuilt with one entry per series, numbers in full.
-        s.st().chartKind = "BARCHART";
+        s.st().chartKind = vp::ChartKind::Bar;
         s.st().seriesCount = 12;
         for (int i = 1; i <= 12; ++i)
             s.st().seriesNames[i] = "S" + std::to_string(i);
         s.st().itemColors[1] = vp::rgb(7, 8, 9);
-        s.w().mnuoptions_Click();
-        QCOMPARE(ui.Combo1->count(), 12);
-        QCOMPARE(ui.Combo1->itemText(11) + '|' + ui.Combo1->currentText(), QString("12 - S12|1 - S1"));
-        QCOMPARE(swatchColour(ui.Picture1), vp::rgb(7, 8, 9));
+        s.w().optionsPanel().mnuoptions_Click();
+        QCOMPARE(s.ctl<QComboBox>("Combo1")->count(), 12);
+        QCOMPARE(s.ctl<QComboBox>("Combo1")->itemText(11) + '|' + s.ctl<QComboBox>("Combo1")->currentText(), QString("12 - S12|1 - S1"));
+        QCOMPARE(swatchColour(s.ctl<QFrame>("Picture1")), vp::rgb(7, 8, 9));
     }
 
     void palettes_data()
@@ -303,7 +300,7 @@ private slots:
         s.find(button)->click();
         for (int i = 0; i <= 256; ++i)
             QCOMPARE(st.itemColors[i], i >= 1 && i <= lastCopied ? palette(i) : kSentinel);
-        QCOMPARE(swatchColour(s.ui().Picture1), palette(1));
+        QCOMPARE(swatchColour(s.ctl<QFrame>("Picture1")), palette(1));
     }
 
     // A palette reaches the picture at Ok, not at Cancel; the Background
@@ -312,22 +309,22 @@ private slots:
     {
         Session s(kPie);
         const vp::Colour pastel = s.st().pastelColors[1];
-        s.w().mnuoptions_Click();
-        s.ui().Command8->click();
-        s.ui().Command26->click();
+        s.w().optionsPanel().mnuoptions_Click();
+        s.ctl<QPushButton>("Command8")->click();
+        s.ctl<QPushButton>("Command26")->click();
         QCOMPARE(drawn(s.pie(), pastel).count, 0);
-        s.w().mnuoptions_Click();
-        s.ui().Command20->click();
+        s.w().optionsPanel().mnuoptions_Click();
+        s.ctl<QPushButton>("Command20")->click();
         QVERIFY(drawn(s.pie(), pastel).count > 500);
 
         Session b(kBar);
         const vp::Colour green = vp::rgb(0, 200, 0), barBack = b.bar().BackColor();
         QVERIFY(barBack != green);
         b.p.chooseColor(qc(green));
-        b.ui().Command2->click();
+        b.ctl<QPushButton>("Command2")->click();
         QCOMPARE(b.pie().BackColor(), green);
         QCOMPARE(b.bar().BackColor(), barBack);
-        b.ui().Command20->click();
+        b.ctl<QPushButton>("Command20")->click();
         QCOMPARE(b.bar().BackColor(), green);
     }
 
@@ -347,24 +344,24 @@ private slots:
         QFETCH(QString, comboText); QFETCH(QString, textDuringDialog); QFETCH(int, entry);
         Session s(kPie);
         s.st().itemColors.fill(kSentinel);
-        setSwatch(s.ui().Picture1, kSentinel);
-        s.ui().Combo1->setEditText(comboText);
+        setSwatch(s.ctl<QFrame>("Picture1"), kSentinel);
+        s.ctl<QComboBox>("Combo1")->setEditText(comboText);
         if (!textDuringDialog.isEmpty())
-            s.p.whileColourShown = [&] { s.ui().Combo1->setEditText(textDuringDialog); };
+            s.p.whileColourShown = [&] { s.ctl<QComboBox>("Combo1")->setEditText(textDuringDialog); };
         const vp::Colour before3 = s.pie().Items().Item(3).Color();
         s.p.chooseColor(Qt::red);
-        s.ui().CmdColor->click();
+        s.ctl<QPushButton>("CmdColor")->click();
         for (int i = 0; i <= 256; ++i)
             QCOMPARE(s.st().itemColors[i], i == entry ? vp::rgb(255, 0, 0) : kSentinel);
-        QCOMPARE(swatchColour(s.ui().Picture1), entry >= 0 ? vp::rgb(255, 0, 0) : kSentinel);
+        QCOMPARE(swatchColour(s.ctl<QFrame>("Picture1")), entry >= 0 ? vp::rgb(255, 0, 0) : kSentinel);
         QCOMPARE(s.pie().Items().Item(3).Color(), before3); // only at Ok
         // Picking an entry shows its colour; a number outside the table leaves the swatch.
         s.st().itemColors[2] = vp::rgb(9, 99, 199);
-        s.ui().Combo1->setCurrentIndex(1);
-        emit s.ui().Combo1->activated(1);
-        s.ui().Combo1->setEditText("999 - Z");
-        emit s.ui().Combo1->activated(1);
-        QCOMPARE(swatchColour(s.ui().Picture1), vp::rgb(9, 99, 199));
+        s.ctl<QComboBox>("Combo1")->setCurrentIndex(1);
+        emit s.ctl<QComboBox>("Combo1")->activated(1);
+        s.ctl<QComboBox>("Combo1")->setEditText("999 - Z");
+        emit s.ctl<QComboBox>("Combo1")->activated(1);
+        QCOMPARE(swatchColour(s.ctl<QFrame>("Picture1")), vp::rgb(9, 99, 199));
     }
 
     void colourButtons_data()
@@ -387,8 +384,8 @@ private slots:
         QFETCH(QString, button); QFETCH(QString, swatch); QFETCH(int, field);
         Session s(kBar);
         vp::ChartState& st = s.st();
-        s.ui().Combo1->setEditText("2 - South");
-        s.ui().Combo3->setEditText("4");
+        s.ctl<QComboBox>("Combo1")->setEditText("2 - South");
+        s.ctl<QComboBox>("Combo3")->setEditText("4");
         vp::Colour* fields[] = {&st.itemColors[2],   &st.chartBackColor,  &st.barOutlineColor, &st.chartBorderColor,
                                 &st.chartForeColor,  &st.valuesTextColor, &st.refLineColors[4]};
         vp::Colour& stored = *fields[field];
@@ -441,7 +438,7 @@ private slots:
         const QString previous = s.find<QLineEdit>(box)->text();
         s.p.fontAnswers.push_back({{error, "failed"}, font(faceName, 13.5, "BS")});
         s.find(button)->click();
-        QCOMPARE(s.w().Dlgfont.Flags, 1);
+        QCOMPARE(s.p.lastFontFlags, 1);
         QCOMPARE(s.find<QLineEdit>(box)->text(), shown == "<previous>" ? previous : shown);
         const bool copied = error != kDialogCancelled;
         QCOMPARE(QString::fromStdString(choice.name), copied ? faceName : QString::fromStdString(before.name));
@@ -454,21 +451,21 @@ private slots:
     {
         Session s(kBar);
         s.p.fontAnswers = {{{}, font("DejaVu Serif", 15.5, "BIUS")}, {{}, font("DejaVu Sans Mono", 9, "")}};
-        s.ui().Command12->click();
-        s.ui().Command38->click();
-        s.ui().Command17->click();
+        s.ctl<QPushButton>("Command12")->click();
+        s.ctl<QPushButton>("Command38")->click();
+        s.ctl<QPushButton>("Command17")->click();
         const vp::ChartState& st = s.st();
         for (const vp::FontChoice* f : {&st.itemAxisFont, &st.unitAxisFont, &st.valuesFont, &st.legendFont})
             QVERIFY(f->name == "DejaVu Serif" && f->size == 15.5 && f->bold && f->italic && f->underline
                     && f->strikethrough);
-        for (QLineEdit* box : {s.ui().Text6, s.ui().Text7, s.ui().Text8, s.ui().Text9})
+        for (QLineEdit* box : {s.ctl<QLineEdit>("Text6"), s.ctl<QLineEdit>("Text7"), s.ctl<QLineEdit>("Text8"), s.ctl<QLineEdit>("Text9")})
             QCOMPARE(box->text(), QString("DejaVu Serif"));
-        QCOMPARE(s.ui().Text20->text(), QString("DejaVu Sans Mono"));
+        QCOMPARE(s.ctl<QLineEdit>("Text20")->text(), QString("DejaVu Sans Mono"));
         QCOMPARE(st.itemFont.name, std::string("DejaVu Sans Mono"));
 
         // At Ok only name and size reach the chart; its styles stay its own.
         const QFont captionBefore = s.bar().CaptionFont().font(), legendBefore = s.bar().LegendFont().font();
-        s.ui().Command22->click();
+        s.ctl<QPushButton>("Command22")->click();
         QCOMPARE(s.bar().ValuesFont().Size(), 15.5);
         QCOMPARE(s.bar().ItemFont().Size(), 9.0);
         QCOMPARE(s.bar().CaptionFont().Name(), QString("DejaVu Serif"));
@@ -487,12 +484,12 @@ private slots:
             picture.fill(qc(magenta));
             QVERIFY(picture.save(s.dir.filePath("back.bmp"), "BMP"));
             s.p.answerOpen(s.dir.filePath("back.bmp"));
-            s.ui().Command10->click();
-            s.ui().TamCmd1->click();
+            s.ctl<QPushButton>("Command10")->click();
+            s.ctl<QPushButton>("TamCmd1")->click();
             QCOMPARE(drawn(s.shown(), magenta).count, 0); // chosen, not yet switched on
             for (bool on : {true, false, true}) {          // on again without browsing: the kept path
-                s.ui().Check1->setChecked(on);
-                s.ui().Command21->click();
+                s.ctl<QCheckBox>("Check1")->setChecked(on);
+                s.ctl<QPushButton>("Command21")->click();
                 QCOMPARE(s.shown().ShowBackImage(), on);
                 QCOMPARE(drawn(s.shown(), magenta).count > 1000, on);
             }
@@ -506,35 +503,35 @@ private slots:
     {
         Session s(kBar);
         s.p.openAnswers = {{{kDialogCancelled, {}}, {}}, {{20477, "File name is invalid"}, {}}};
-        s.ui().Command10->click();
+        s.ctl<QPushButton>("Command10")->click();
         QVERIFY(s.p.messages.isEmpty());
-        s.ui().Command10->click();
+        s.ctl<QPushButton>("Command10")->click();
         QCOMPARE(s.p.messages, QStringList("Error 20477 selecting file.\r\nFile name is invalid"));
-        QVERIFY(s.ui().Text4->text().isEmpty() && s.st().backImagePath.empty());
-        s.ui().Check1->setChecked(true);
-        s.ui().TamCmd1->click(); // no file chosen yet
+        QVERIFY(s.ctl<QLineEdit>("Text4")->text().isEmpty() && s.st().backImagePath.empty());
+        s.ctl<QCheckBox>("Check1")->setChecked(true);
+        s.ctl<QPushButton>("TamCmd1")->click(); // no file chosen yet
         QCOMPARE(s.p.messages.size(), 2);
         QVERIFY(!s.bar().ShowBackImage());
 
-        s.ui().Check1->setChecked(false);
+        s.ctl<QCheckBox>("Check1")->setChecked(false);
         const QString broken = s.write("broken.bmp", "this is not a picture");
         s.p.answerOpen(broken);
-        s.ui().Command10->click();
+        s.ctl<QPushButton>("Command10")->click();
         const FileDialogState& shown = s.p.lastOpen;
         QCOMPARE(shown.DialogTitle, QString("Open File"));
         QCOMPARE(shown.InitDir, QString::fromStdString(s.st().appFolder));
         QCOMPARE(shown.Filter, QString("Image Files(*.BMP;*.JPG;*.GIF)|*.BMP;*.JPG;*.GIF|All files (*.*)|*.*"));
         QCOMPARE(shown.FilterIndex, 1);
         QCOMPARE(shown.Flags, cdlOFNHideReadOnly | cdlOFNFileMustExist | cdlOFNExplorer | cdlOFNLongNames);
-        QCOMPARE(s.ui().Text4->text(), broken);
-        QVERIFY(!s.ui().Check1->isChecked()); // Browse does not switch the image on
-        s.ui().Check1->setChecked(true);
-        s.ui().TamCmd1->click();
+        QCOMPARE(s.ctl<QLineEdit>("Text4")->text(), broken);
+        QVERIFY(!s.ctl<QCheckBox>("Check1")->isChecked()); // Browse does not switch the image on
+        s.ctl<QCheckBox>("Check1")->setChecked(true);
+        s.ctl<QPushButton>("TamCmd1")->click();
         QCOMPARE(s.p.messages.size(), 3);
         QVERIFY(s.p.messages.last().contains(broken));
         QVERIFY(!s.bar().ShowBackImage() && s.bar().BackImage().isNull());
         QCOMPARE(s.bar().BackImageDrawMode(), 0);
-        QVERIFY(s.ui().SSTab1->isHidden());
+        QVERIFY(s.ctl<QTabWidget>("SSTab1")->isHidden());
     }
 
     void orientationChangesBarShape()
@@ -542,11 +539,11 @@ private slots:
         Session s(kOneBar);
         const vp::Colour fill = vp::rgb(20, 120, 220);
         s.st().itemColors[1] = fill;
-        s.ui().TamCmd1->click();
+        s.ctl<QPushButton>("TamCmd1")->click();
         const QRect upright = drawn(s.bar(), fill, QSize(400, 400)).box;
         QVERIFY(upright.height() > upright.width());
-        s.ui().Opthoriz->click();
-        s.ui().Command18->click();
+        s.ctl<QRadioButton>("Opthoriz")->click();
+        s.ctl<QPushButton>("Command18")->click();
         const QRect lying = drawn(s.bar(), fill, QSize(400, 400)).box;
         QVERIFY(lying.width() > lying.height());
     }

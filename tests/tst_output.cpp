@@ -51,9 +51,9 @@ bool shows(const QImage& image, const QList<QColor>& colours, bool shown = true,
 QList<QColor> colours(frmsimplechart& w, bool pie = true)
 {
     QList<QColor> colours;
-    const int n = pie ? w.PieChart1().Items().Count() : w.barchart1().Series().Count();
+    const int n = pie ? w.context().pie.Items().Count() : w.context().bar.Series().Count();
     for (int i = 1; i <= n; ++i) {
-        const vp::Colour c = pie ? w.PieChart1().Items().Item(i).Color() : w.barchart1().Series().Item(i).Color();
+        const vp::Colour c = pie ? w.context().pie.Items().Item(i).Color() : w.context().bar.Series().Item(i).Color();
         colours << QColor(vp::redOf(c), vp::greenOf(c), vp::blueOf(c));
     }
     return colours;
@@ -113,10 +113,10 @@ private slots:
         QCOMPARE(entries(s.path("out")), QStringList{name}); // that name, nothing beside it
         const auto [found, image] = decode(target);
         QCOMPARE(found, format);
-        QCOMPARE(image.size(), w.PieChart1().size());
+        QCOMPARE(image.size(), w.context().pie.size());
         QVERIFY(shows(image, colours(w), true, format == "jpeg" || format == "gif" ? 24 : 2));
-        const std::string* names[] = {&w.state.jpgFileName, &w.state.bmpFileName, &w.state.tifFileName,
-                                      &w.state.gifFileName, &w.state.pngFileName};
+        const std::string* names[] = {&w.context().state.jpgFileName, &w.context().state.bmpFileName, &w.context().state.tifFileName,
+                                      &w.context().state.gifFileName, &w.context().state.pngFileName};
         for (int i = 0; i < 5; ++i)
             QCOMPARE(QString::fromStdString(*names[i]), i == kept ? target : QString());
     }
@@ -139,11 +139,11 @@ private slots:
         StartedWindow s;
         frmsimplechart& w = s.start(kPieDefinition);
         QVERIFY(QDir(s.dir.path()).mkdir("cwd") && QDir::setCurrent(s.path("cwd")));
-        w.state.pngFileName = "earlier.png";
+        w.context().state.pngFileName = "earlier.png";
         if (answered)
             s.platform.saveAnswers.push_back({{error, error ? QStringLiteral("Buffer too small") : QString()}, name});
-        w.mnusavePNG_Click();
-        QCOMPARE(QString::fromStdString(w.state.pngFileName), error ? QString() : name);
+        w.menuCommands().mnusavePNG_Click();
+        QCOMPARE(QString::fromStdString(w.context().state.pngFileName), error ? QString() : name);
         QCOMPARE(entries(s.path("cwd")), QStringList());
         QCOMPARE(s.platform.messages, message.isEmpty() ? QStringList() : QStringList{message});
     }
@@ -172,7 +172,7 @@ private slots:
         else if (!existing.isEmpty())
             s.write(target, existing.toLatin1());
         s.platform.answerSave(path);
-        w.mnusavePNG_Click();
+        w.menuCommands().mnusavePNG_Click();
         QVERIFY(!s.platform.ended && s.platform.modalShown == 0);
         QFile f(path);
         if (saves)
@@ -188,7 +188,7 @@ private slots:
         QCOMPARE(s.platform.messages.size(), 1);
         QVERIFY2(s.platform.messages[0].contains(path), qPrintable(s.platform.messages[0]));
         s.platform.answerSave(s.path("after.png")); // the program goes on
-        w.mnusavePNG_Click();
+        w.menuCommands().mnusavePNG_Click();
         QCOMPARE(decode(s.path("after.png")).first, QByteArray("png"));
     }
 
@@ -210,14 +210,14 @@ private slots:
         StartedWindow s;
         frmsimplechart& w = s.start(definitionFor(definition));
         if (kind != "-")
-            w.state.chartKind = kind.toStdString();
-        ChartComponent& expected = pie ? static_cast<ChartComponent&>(w.PieChart1()) : w.barchart1();
+            w.context().state.chartKind = vp::parseChartKind(kind.toStdString());
+        ChartComponent& expected = pie ? static_cast<ChartComponent&>(w.context().pie) : w.context().bar;
         const QImage picture = expected.renderImage().convertToFormat(QImage::Format_RGB32);
-        w.ui.mnucopy->trigger();
+        ctl<QAction>(w, "mnucopy")->trigger();
         const QImage copied = QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32);
         QCOMPARE(copied, picture);
         s.platform.answerSave(s.path("bykind.png"));
-        w.ui.mnusavePNG->trigger();
+        ctl<QAction>(w, "mnusavePNG")->trigger();
         QCOMPARE(decode(s.path("bykind.png")).second, picture);
         QVERIFY(shows(copied, colours(w), pie));
         if (definition != "pie")
@@ -240,11 +240,11 @@ private slots:
         QFETCH(QString, kind); QFETCH(QString, afterOne);
         StartedWindow s;
         frmsimplechart& w = s.start(kPieDefinition);
-        w.state.chartKind = kind.toStdString();
-        w.mnuswitch_Click();
-        QCOMPARE(QString::fromStdString(w.state.chartKind), afterOne);
-        w.mnuswitch_Click();
-        QCOMPARE(QString::fromStdString(w.state.chartKind), kind);
+        w.context().state.chartKind = vp::parseChartKind(kind.toStdString());
+        w.menuCommands().mnuswitch_Click();
+        QCOMPARE(w.context().state.chartKind, vp::parseChartKind(afterOne.toStdString()));
+        w.menuCommands().mnuswitch_Click();
+        QCOMPARE(w.context().state.chartKind, vp::parseChartKind(kind.toStdString()));
     }
 
     // After a switch from a pie the window still shows the pie, but saving
@@ -253,18 +253,18 @@ private slots:
     {
         StartedWindow s;
         frmsimplechart& w = s.start(kPieDefinition);
-        const QImage pieBefore = w.PieChart1().renderImage();
-        w.mnuswitch_Click();
-        QVERIFY(w.PieChart1().Visible() && !w.barchart1().Visible());
-        QCOMPARE(w.barchart1().Series().Count(), 0);
-        QCOMPARE(w.PieChart1().renderImage(), pieBefore);
+        const QImage pieBefore = w.context().pie.renderImage();
+        w.menuCommands().mnuswitch_Click();
+        QVERIFY(w.context().pie.Visible() && !w.context().bar.Visible());
+        QCOMPARE(w.context().bar.Series().Count(), 0);
+        QCOMPARE(w.context().pie.renderImage(), pieBefore);
         s.platform.answerSave(s.path("switched.png"));
-        w.mnusavePNG_Click();
+        w.menuCommands().mnusavePNG_Click();
         const auto [format, image] = decode(s.path("switched.png"));
         QCOMPARE(format, QByteArray("png"));
-        QCOMPARE(image.size(), w.barchart1().size());
+        QCOMPARE(image.size(), w.context().bar.size());
         QVERIFY(shows(image, colours(w), false));
-        w.mnucopy_Click();
+        w.menuCommands().mnucopy_Click();
         QVERIFY(shows(QGuiApplication::clipboard()->image(), colours(w), false));
     }
 
@@ -318,15 +318,15 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         if (where.startsWith("tab") || where.startsWith("Label"))
-            w.mnuoptions_Click(), w.ui.SSTab1->move(0, 0);
-        w.ui.Text2->setText("typed");
-        QWidget* target = where.isEmpty() ? w.ui.centralSurface : w.findChild<QWidget*>(where);
+            w.optionsPanel().mnuoptions_Click(), ctl<QTabWidget>(w, "SSTab1")->move(0, 0);
+        ctl<QLineEdit>(w, "Text2")->setText("typed");
+        QWidget* target = where.isEmpty() ? ctl<QWidget>(w, "centralSurface") : w.findChild<QWidget*>(where);
         const QPoint at(2, 2);
         QWidget* hit =
             target->childAt(at) ? target->childAt(at) : target; // what the pointer is over
-        QVERIFY(w.ui.centralSurface->rect().contains(target->mapTo(w.ui.centralSurface, at)));
+        QVERIFY(ctl<QWidget>(w, "centralSurface")->rect().contains(target->mapTo(ctl<QWidget>(w, "centralSurface"), at)));
         QTest::mousePress(hit, Qt::MouseButton(button), Qt::NoModifier, hit->mapFrom(target, at));
-        QCOMPARE(w.ui.SSTab1->isVisible() && w.ui.Text2->text() != "typed", opens);
+        QCOMPARE(ctl<QTabWidget>(w, "SSTab1")->isVisible() && ctl<QLineEdit>(w, "Text2")->text() != "typed", opens);
     }
 
     void saveThroughQtDialog_data()
@@ -343,8 +343,8 @@ private slots:
         QTemporaryDir dir;
         QtPlatform qt({}, {});
         frmsimplechart w(qt);
-        w.state.chartKind = "SIMPLEPIECHART";
-        w.CmDialog1.InitDir = dir.path();
+        w.context().state.chartKind = vp::ChartKind::SimplePie;
+        w.context().fileDialog.InitDir = dir.path();
         QString filter;
         QTimer::singleShot(0, [&] {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
@@ -353,9 +353,9 @@ private slots:
             dialog->findChild<QLineEdit*>("fileNameEdit")->setText(typed);
             QMetaObject::invokeMethod(dialog, "accept"); // as the Save button does
         });
-        w.mnusavePNG_Click();
+        w.menuCommands().mnusavePNG_Click();
         QCOMPARE(filter, QStringLiteral("*.PNG (*.PNG)"));
-        QCOMPARE(QString::fromStdString(w.state.pngFileName), dir.filePath(typed));
+        QCOMPARE(QString::fromStdString(w.context().state.pngFileName), dir.filePath(typed));
         const bool blank = typed.trimmed().isEmpty();
         QCOMPARE(entries(dir.path()), blank ? QStringList() : QStringList{typed});
         QVERIFY(blank || decode(dir.filePath(typed)).first == "png");
@@ -369,14 +369,14 @@ private slots:
         w.show();
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
-        QSignalSpy printed(w.ui.mnuprint, &QAction::triggered);
+        QSignalSpy printed(ctl<QAction>(w, "mnuprint"), &QAction::triggered);
         QTest::keyClick(&w, Qt::Key_P, Qt::ControlModifier);
         QCOMPARE(printed.count(), 1);
         w.activateWindow(); // whatever printing showed is gone again
         QVERIFY(QTest::qWaitForWindowActive(&w));
         QTest::keyClick(&w, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
-                 w.PieChart1().renderImage().convertToFormat(QImage::Format_RGB32));
+                 w.context().pie.renderImage().convertToFormat(QImage::Format_RGB32));
         QVERIFY(!s.platform.ended);
         QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);
         QVERIFY(s.platform.ended);

@@ -101,17 +101,17 @@ std::function<void(QDialog&)> press(const QString& printerName, bool landscape,
     return [=](QDialog& shown) {
         auto& dialog = dialogOf(shown);
         if (!printerName.isEmpty())
-            dialog.ui.cboprinterlist->setEditText(printerName);
-        (landscape ? dialog.ui.Option2 : dialog.ui.Option1)->setChecked(true);
-        dialog.ui.Text1->setText(copies);
-        (print ? dialog.ui.Command2 : dialog.ui.Command1)->click();
+            ctl<QComboBox>(dialog, "cboprinterlist")->setEditText(printerName);
+        (landscape ? ctl<QRadioButton>(dialog, "Option2") : ctl<QRadioButton>(dialog, "Option1"))->setChecked(true);
+        ctl<QLineEdit>(dialog, "Text1")->setText(copies);
+        (print ? ctl<QPushButton>(dialog, "Command2") : ctl<QPushButton>(dialog, "Command1"))->click();
     };
 }
 
 // Whether the print part (Print, copies, orientation) shows or hides.
 bool printPart(frmselectprinter& d, bool shown)
 {
-    const QList<QWidget*> parts{d.ui.Command2, d.ui.Text1, d.ui.Frame1, d.ui.Label3};
+    const QList<QWidget*> parts{ctl<QPushButton>(d, "Command2"), ctl<QLineEdit>(d, "Text1"), ctl<QGroupBox>(d, "Frame1"), ctl<QLabel>(d, "Label3")};
     return std::all_of(parts.begin(), parts.end(),
                        [&](QWidget* part) { return part->isVisible() == shown; });
 }
@@ -119,14 +119,14 @@ bool printPart(frmselectprinter& d, bool shown)
 // The printer shown in the list box and in the label.
 QStringList shownPrinter(frmselectprinter& d)
 {
-    return {d.ui.cboprinterlist->currentText(), d.ui.Label2->text()};
+    return {ctl<QComboBox>(d, "cboprinterlist")->currentText(), ctl<QLabel>(d, "Label2")->text()};
 }
 
 // A started window on a pie chart whose whole picture is coloured, so that
 // the picture's extent on paper is its ink.
 struct PieWindow : StartedWindow {
     frmsimplechart& w;
-    PieWindow() : w(start(kPieDefinition)) { w.PieChart1().setBackColor(vp::rgb(200, 200, 255)); }
+    PieWindow() : w(start(kPieDefinition)) { w.context().pie.setBackColor(vp::rgb(200, 200, 255)); }
 
     // After a print run: clipboard empty, canvas empty and hidden, chart
     // shown, copies back at 1.
@@ -134,9 +134,9 @@ struct PieWindow : StartedWindow {
     {
         QVERIFY(QGuiApplication::clipboard()->image().isNull() &&
                 QGuiApplication::clipboard()->text().isEmpty());
-        QVERIFY(w.ui.RichTextBox1->isHidden() && w.ui.RichTextBox1->document()->isEmpty());
-        QVERIFY(w.PieChart1().Visible());
-        QCOMPARE(int(w.VPLOTGLOBAL.printCopies), 1);
+        QVERIFY(ctl<QTextEdit>(w, "RichTextBox1")->isHidden() && ctl<QTextEdit>(w, "RichTextBox1")->document()->isEmpty());
+        QVERIFY(w.context().pie.Visible());
+        QCOMPARE(int(w.context().global.printCopies), 1);
     }
 };
 
@@ -149,33 +149,7 @@ class TestPrint : public QObject
   private slots:
     void init()
     {
-        // Each case starts as the program does: the system's default printer current.
-        CurrentPrinter::instance().reset();
         QGuiApplication::clipboard()->clear();
-    }
-
-    void exactMatch_data()
-    {
-        QTest::addColumn<QStringList>("names");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("last");
-        QTest::addColumn<int>("first");
-        const QStringList two = {"Office_Laser", "Plotter", "Office_Laser", "Back"};
-        QTest::newRow("listed twice: last fills, first selects") << two << "Office_Laser" << 2 << 0;
-        QTest::newRow("letter case differs") << two << "office_laser" << -1 << -1;
-        QTest::newRow("trailing blank differs") << two << "Plotter " << -1 << -1;
-        QTest::newRow("empty name matches only an empty entry")
-            << QStringList{"A", "", "B"} << "" << 1 << 1;
-    }
-
-    void exactMatch()
-    {
-        QFETCH(QStringList, names);
-        QFETCH(QString, name);
-        QFETCH(int, last);
-        QFETCH(int, first);
-        QCOMPARE(vp::lastExactMatch(names, name), last);
-        QCOMPARE(vp::firstExactMatch(names, name), first);
     }
 
     void copies_data()
@@ -202,10 +176,11 @@ class TestPrint : public QObject
         ScriptedPlatform platform;
         vp::VplotGlobal global;
         global.printCopies = -1;
-        frmselectprinter dialog(platform, global);
+        CurrentPrinter current;
+        frmselectprinter dialog(platform, global, current);
         dialog.show();
-        dialog.ui.Text1->setText(text);
-        dialog.ui.Command2->click();
+        ctl<QLineEdit>(dialog, "Text1")->setText(text);
+        ctl<QPushButton>(dialog, "Command2")->click();
         QCOMPARE(int(global.printCopies), accepted ? copies : -1);
         QCOMPARE(int(global.printRequested), accepted ? 1 : 0);
         QCOMPARE(dialog.isHidden(), accepted);
@@ -221,38 +196,38 @@ class TestPrint : public QObject
     void printDialogFlow()
     {
         PieWindow pie;
-        pie.platform.onModal = [](QDialog& shown) { dialogOf(shown).ui.Command3->click(); };
-        pie.w.mnuprint_Click();
-        QCOMPARE(int(pie.w.VPLOTGLOBAL.printCopies), -1);
-        QVERIFY(!pie.w.printerDialogLoaded());
+        pie.platform.onModal = [](QDialog& shown) { ctl<QPushButton>(dialogOf(shown), "Command3")->click(); };
+        pie.w.menuCommands().mnuprint_Click();
+        QCOMPARE(int(pie.w.context().global.printCopies), -1);
+        QVERIFY(!pie.w.menuCommands().printerDialogLoaded());
         bool ok = false;
         pie.platform.onModal = [&](QDialog& shown) {
             ok = printPart(dialogOf(shown), true);
             shown.close();
         };
-        pie.w.mnuselectprinter_Click();
-        QVERIFY(ok && !pie.w.printerDialogLoaded());
-        QCOMPARE(int(pie.w.VPLOTGLOBAL.printRequested), 0);
+        pie.w.menuCommands().mnuselectprinter_Click();
+        QVERIFY(ok && !pie.w.menuCommands().printerDialogLoaded());
+        QCOMPARE(int(pie.w.context().global.printRequested), 0);
 
         pie.platform.onModal = press(QString(), true, QStringLiteral("0"));
-        pie.w.mnuprint_Click();
-        QVERIFY(pie.w.printerDialogLoaded());
+        pie.w.menuCommands().mnuprint_Click();
+        QVERIFY(pie.w.menuCommands().printerDialogLoaded());
         pie.platform.onModal = [&](QDialog& shown) {
             auto& dialog = dialogOf(shown);
-            ok = dialog.ui.Option2->isChecked() && dialog.ui.Text1->text() == "0" &&
+            ok = ctl<QRadioButton>(dialog, "Option2")->isChecked() && ctl<QLineEdit>(dialog, "Text1")->text() == "0" &&
                  printPart(dialog, true);
-            dialog.ui.Command3->click();
+            ctl<QPushButton>(dialog, "Command3")->click();
         };
-        pie.w.mnuselectprinter_Click();
+        pie.w.menuCommands().mnuselectprinter_Click();
         QVERIFY(ok);
-        QCOMPARE(int(pie.w.VPLOTGLOBAL.printLandscape), 1);
+        QCOMPARE(int(pie.w.context().global.printLandscape), 1);
 
         pie.platform.onModal = press(QString(), false, QStringLiteral("-1"));
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
-        pie.w.mnuprint_Click();
+        pie.w.menuCommands().mnuprint_Click();
         QVERIFY(pie.platform.messages.isEmpty());
-        QCOMPARE(int(pie.w.VPLOTGLOBAL.printRequested), 1);
-        QCOMPARE(int(pie.w.state.printCopyIndex), 0);
+        QCOMPARE(int(pie.w.context().global.printRequested), 1);
+        QCOMPARE(int(pie.w.context().state.printCopyIndex), 0);
         pie.checkRestored();
     }
 
@@ -262,8 +237,9 @@ class TestPrint : public QObject
         platform.screenWidthTwips = 28800;
         platform.screenHeightTwips = 16200;
         vp::VplotGlobal global;
+        CurrentPrinter current;
         // 5715 x 3450 twips: (28800 - 5715) / 2 = 11542 twips, 769 pixels.
-        QCOMPARE(frmselectprinter(platform, global).pos(), QPoint(769, 425));
+        QCOMPARE(frmselectprinter(platform, global, current).pos(), QPoint(769, 425));
     }
 
     // Margins of 360 twips (18 points) count from the paper's edges; a picture
@@ -353,11 +329,11 @@ class TestPrint : public QObject
         QStringList seen; // entries, combo text, label
         pie.platform.onModal = [&](QDialog& shown) {
             auto& dialog = dialogOf(shown);
-            seen << QString::number(dialog.ui.cboprinterlist->count()) << shownPrinter(dialog);
+            seen << QString::number(ctl<QComboBox>(dialog, "cboprinterlist")->count()) << shownPrinter(dialog);
             QVERIFY(!dialog.SelectPrinter(QStringLiteral("Office_Laser")));
             press(QString(), false, QStringLiteral("2"))(shown);
         };
-        pie.w.mnuprint_Click();
+        pie.w.menuCommands().mnuprint_Click();
         QCOMPARE(seen, (QStringList{"0", "Combo1", "Selected Printer:"}));
         QCOMPARE(pie.platform.messages.size(), 1);
         // It points to the list that offers the printers, not to the switched-off command.
@@ -376,43 +352,43 @@ class TestPrint : public QObject
         if (!Server::running())
             QSKIP(kNoServer);
         PieWindow pie;
-        pie.w.VPLOTGLOBAL.printCopies = 5; // select mode
+        pie.w.context().global.printCopies = 5; // select mode
         QStringList names, seen;
         pie.platform.onModal = [&](QDialog& shown) {
             auto& dialog = dialogOf(shown);
-            for (int i = 0; i < dialog.ui.cboprinterlist->count(); ++i)
-                names << dialog.ui.cboprinterlist->itemText(i);
+            for (int i = 0; i < ctl<QComboBox>(dialog, "cboprinterlist")->count(); ++i)
+                names << ctl<QComboBox>(dialog, "cboprinterlist")->itemText(i);
             seen << shownPrinter(dialog);
             QVERIFY(printPart(dialog, false));
             QVERIFY(!dialog.SelectPrinter(QStringLiteral("plotter_room_2")));
             QCOMPARE(dialog.currentPrinter()->printerName(), QStringLiteral("Office_Laser"));
-            dialog.ui.cboprinterlist->setCurrentIndex(names.indexOf("Plotter_Room_2"));
-            dialog.ui.Command1->click();
+            ctl<QComboBox>(dialog, "cboprinterlist")->setCurrentIndex(names.indexOf("Plotter_Room_2"));
+            ctl<QPushButton>(dialog, "Command1")->click();
         };
-        pie.w.mnuselectprinter_Click();
-        QVERIFY(!pie.w.printerDialogLoaded());
-        QCOMPARE(int(pie.w.VPLOTGLOBAL.printCopies), 1); // Text1 held "1": Select stores it
+        pie.w.menuCommands().mnuselectprinter_Click();
+        QVERIFY(!pie.w.menuCommands().printerDialogLoaded());
+        QCOMPARE(int(pie.w.context().global.printCopies), 1); // Text1 held "1": Select stores it
         pie.platform.onModal = [&](QDialog& shown) {
             seen << shownPrinter(dialogOf(shown));
             press(QStringLiteral("No_Such_Printer"), false, QStringLiteral("1"), false)(shown);
         };
-        pie.w.mnuselectprinter_Click();
+        pie.w.menuCommands().mnuselectprinter_Click();
         names.sort();
         QCOMPARE(names, (QStringList{"Office_Laser", "Plotter_Room_2"}));
         QCOMPARE(seen, (QStringList{"Office_Laser", "Selected Printer: Office_Laser",
                                     "Plotter_Room_2", "Selected Printer: Plotter_Room_2"}));
-        QCOMPARE(CurrentPrinter::instance().name(), QStringLiteral("Plotter_Room_2"));
+        QCOMPARE(pie.w.menuCommands().currentPrinter().name(), QStringLiteral("Plotter_Room_2"));
 
         const QStringList before = Server::jobs();
         pie.platform.onModal =
             press(QStringLiteral("Office_Laser"), true, QStringLiteral("4"), false);
-        pie.w.mnuprint_Click();
+        pie.w.menuCommands().mnuprint_Click();
         QCOMPARE(newJobs(before, 1, 3000), QStringList());
-        QCOMPARE(CurrentPrinter::instance().name(), QStringLiteral("Office_Laser"));
-        QCOMPARE(int(pie.w.VPLOTGLOBAL.printCopies), 4);
-        QCOMPARE(int(pie.w.VPLOTGLOBAL.printRequested), 0);
-        QCOMPARE(int(pie.w.VPLOTGLOBAL.printLandscape), 0);
-        QVERIFY(!pie.w.printerDialogLoaded());
+        QCOMPARE(pie.w.menuCommands().currentPrinter().name(), QStringLiteral("Office_Laser"));
+        QCOMPARE(int(pie.w.context().global.printCopies), 4);
+        QCOMPARE(int(pie.w.context().global.printRequested), 0);
+        QCOMPARE(int(pie.w.context().global.printLandscape), 0);
+        QVERIFY(!pie.w.menuCommands().printerDialogLoaded());
     }
 
     void typedPrinterName_data()
@@ -437,18 +413,18 @@ class TestPrint : public QObject
         PieWindow pie;
         QString listText;
         pie.platform.onModal = [&](QDialog& shown) {
-            QComboBox* list = dialogOf(shown).ui.cboprinterlist;
+            QComboBox* list = ctl<QComboBox>(dialogOf(shown), "cboprinterlist");
             shown.activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(&shown));
             list->setFocus();
             list->lineEdit()->selectAll();
             QTest::keyClicks(list->lineEdit(), typed);
-            QTest::mouseClick(dialogOf(shown).ui.Command1, Qt::LeftButton); // takes the focus
+            QTest::mouseClick(ctl<QPushButton>(dialogOf(shown), "Command1"), Qt::LeftButton); // takes the focus
             listText = list->currentText();
         };
-        pie.w.mnuselectprinter_Click();
+        pie.w.menuCommands().mnuselectprinter_Click();
         QCOMPARE(listText, typed);
-        QCOMPARE(CurrentPrinter::instance().name(), current);
+        QCOMPARE(pie.w.menuCommands().currentPrinter().name(), current);
     }
 
     void printRun_data()
@@ -490,11 +466,11 @@ class TestPrint : public QObject
         QString lines;
         for (int line = 1; line <= notes; ++line)
             lines += QStringLiteral("Note %1\n").arg(line);
-        pie.w.ui.RichTextBox1->setPlainText(lines);
+        ctl<QTextEdit>(pie.w, "RichTextBox1")->setPlainText(lines);
         QGuiApplication::clipboard()->setText(QStringLiteral("held before printing"));
         const QStringList before = Server::jobs();
         pie.platform.onModal = press(printer, landscape, QString::number(copies));
-        pie.w.mnuprint_Click();
+        pie.w.menuCommands().mnuprint_Click();
         QCOMPARE(pie.platform.messages.size(), stopped ? 1 : 0);
         QVERIFY(!stopped || (pie.platform.messages.first().contains('"' + printer + '"') &&
                              !pie.platform.messages.first().contains("Select Printer")));
@@ -516,8 +492,8 @@ class TestPrint : public QObject
         }
         pie.checkRestored();
         if (!stopped) {
-            QCOMPARE(pie.w.ui.RichTextBox1->size(), QSize(1344, 756));
-            QCOMPARE(int(pie.w.state.printCopyIndex), copies);
+            QCOMPARE(ctl<QTextEdit>(pie.w, "RichTextBox1")->size(), QSize(1344, 756));
+            QCOMPARE(int(pie.w.context().state.printCopyIndex), copies);
         }
     }
 };

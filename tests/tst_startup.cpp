@@ -29,9 +29,9 @@ void TestStartup::trimmedCommandLineFindsSettings()
     frmsimplechart w(s.platform);
     w.Form_Load();
     QVERIFY2(s.platform.messages.isEmpty(), qPrintable(s.platform.messages.join('|')));
-    QCOMPARE(QString::fromStdString(w.state.settingsPath), s.path("run 1.ini"));
-    QCOMPARE(QString::fromStdString(w.state.appFolder), s.dir.path() + "/");
-    QVERIFY(w.PieChart1().Visible());
+    QCOMPARE(QString::fromStdString(w.context().state.settingsPath), s.path("run 1.ini"));
+    QCOMPARE(QString::fromStdString(w.context().state.appFolder), s.dir.path() + "/");
+    QVERIFY(w.context().pie.Visible());
     QVERIFY(s.platform.pointerReset);
 }
 
@@ -55,12 +55,12 @@ void TestStartup::missingSettingsShowsMessageOnce()
     QCOMPARE(s.platform.messages, QStringList{"Error finding ini file, check your setup."});
     // The window stays open with nothing built.
     QVERIFY(!s.platform.ended);
-    QVERIFY(!w.PieChart1().Visible());
-    QVERIFY(!w.barchart1().Visible());
-    QCOMPARE(w.PieChart1().Items().Count(), 0);
-    QCOMPARE(w.ui.Combo3->count(), 0);
-    QVERIFY(w.ui.Text5->text().isEmpty());
-    QCOMPARE(w.state.brightColors[1], 0);
+    QVERIFY(!w.context().pie.Visible());
+    QVERIFY(!w.context().bar.Visible());
+    QCOMPARE(w.context().pie.Items().Count(), 0);
+    QCOMPARE(ctl<QComboBox>(w, "Combo3")->count(), 0);
+    QVERIFY(ctl<QLineEdit>(w, "Text5")->text().isEmpty());
+    QCOMPARE(w.context().state.brightColors[1], 0);
     QVERIFY(!s.platform.pointerReset);
 }
 
@@ -96,10 +96,10 @@ void TestStartup::placement()
     const int left = w.x() * 15;
     // Pixel positions hold twips to within one pixel.
     QVERIFY2(qAbs(left - expectedLeftTwips) < 15, qPrintable(QString::number(left)));
-    QCOMPARE(w.ui.SSTab1->x(), w.x());
+    QCOMPARE(ctl<QTabWidget>(w, "SSTab1")->x(), w.x());
     const int top = static_cast<int>((14400 - w.height() * 15.0) / 2);
-    QVERIFY(qAbs(w.ui.SSTab1->y() * 15 - top * 0.8) < 15);
-    QVERIFY(!w.ui.SSTab1->isVisibleTo(&w));
+    QVERIFY(qAbs(ctl<QTabWidget>(w, "SSTab1")->y() * 15 - top * 0.8) < 15);
+    QVERIFY(!ctl<QTabWidget>(w, "SSTab1")->isVisibleTo(&w));
 }
 
 void TestStartup::firstReadingFillsCaptionAndLists()
@@ -107,16 +107,16 @@ void TestStartup::firstReadingFillsCaptionAndLists()
     StartedWindow s;
     frmsimplechart& w = s.start("H,OTHERKIND,unused,\"The title\",1,\"n\"\n1, a\n");
     QVERIFY(s.platform.messages.isEmpty());
-    QCOMPARE(w.ui.txtCaption->text(), QStringLiteral("The title"));
-    QCOMPARE(w.ui.Combo3->count(), 10);
-    QCOMPARE(w.ui.Combo3->itemText(0), QStringLiteral("1"));
-    QCOMPARE(w.ui.Combo3->itemText(9), QStringLiteral("10"));
-    QCOMPARE(w.ui.Combo3->currentText(), QStringLiteral("1"));
-    for (QLineEdit* box : {w.ui.Text5, w.ui.Text6, w.ui.Text7, w.ui.Text8, w.ui.Text9, w.ui.Text20})
+    QCOMPARE(ctl<QLineEdit>(w, "txtCaption")->text(), QStringLiteral("The title"));
+    QCOMPARE(ctl<QComboBox>(w, "Combo3")->count(), 10);
+    QCOMPARE(ctl<QComboBox>(w, "Combo3")->itemText(0), QStringLiteral("1"));
+    QCOMPARE(ctl<QComboBox>(w, "Combo3")->itemText(9), QStringLiteral("10"));
+    QCOMPARE(ctl<QComboBox>(w, "Combo3")->currentText(), QStringLiteral("1"));
+    for (QLineEdit* box : {ctl<QLineEdit>(w, "Text5"), ctl<QLineEdit>(w, "Text6"), ctl<QLineEdit>(w, "Text7"), ctl<QLineEdit>(w, "Text8"), ctl<QLineEdit>(w, "Text9"), ctl<QLineEdit>(w, "Text20")})
         QCOMPARE(box->text(), QApplication::font().family());
     // An unknown kind builds no chart.
-    QVERIFY(!w.PieChart1().Visible());
-    QVERIFY(!w.barchart1().Visible());
+    QVERIFY(!w.context().pie.Visible());
+    QVERIFY(!w.context().bar.Visible());
 }
 
 void TestStartup::badInputEndsWithMessage_data()
@@ -152,7 +152,7 @@ void TestStartup::badInputEndsWithMessage()
     QVERIFY2(s.platform.messages[0].contains(s.path(namedFile)), qPrintable(s.platform.messages[0]));
     QVERIFY(s.platform.ended);
     QVERIFY(s.platform.exitStatus != 0);
-    QCOMPARE(w.PieChart1().Items().Count(), 0);
+    QCOMPARE(w.context().pie.Items().Count(), 0);
 }
 
 void TestStartup::categoryLimitEndsProgram()
@@ -170,7 +170,7 @@ void TestStartup::categoryLimitEndsProgram()
              QStringList{"One variable appears to be continuous rather than categorical. Perhaps "
                          "you meant to display a histogram (See Graph menu)."});
     QVERIFY(s.platform.ended);
-    QCOMPARE(w.barchart1().Series().Count(), 0);
+    QCOMPARE(w.context().bar.Series().Count(), 0);
 }
 
 QTEST_MAIN(TestStartup)

@@ -3,6 +3,7 @@
 // options panel, the independence of the option groups, the keyboard
 // accelerators, and the printer dialog's positions and tab order.
 #include "ui_frmselectprinter.h"
+#include "testfiles.h"
 #include "ui_frmsimplechart.h"
 
 #include <QtTest>
@@ -65,7 +66,7 @@ struct Control {
 // clang-format off
 const Control kControls[] = {
     {"barchart1", "AxisChart", "", 0, -1, "centralSurface"}, {"PieChart1", "PieChart", "", 0, -1, "centralSurface"},
-    {"SSTab1", "QTabWidget", "", 0, -1, "centralSurface"}, {"RichTextBox1", "QTextEdit", "", 0, -1, "centralSurface"},
+    {"SSTab1", "OptionsPanel", "", 0, -1, "centralSurface"}, {"RichTextBox1", "QTextEdit", "", 0, -1, "centralSurface"},
     // Tab 0: titles and legend.
     {"Label2", "Label", "Graph Caption", 1, -1, "tabLabels"}, {"txtCaption", "Edit", "", 1, -1, "tabLabels"},
     {"Label3", "Label", "Y-Axis Label", 1, -1, "tabLabels"}, {"Text2", "Edit", "", 1, -1, "tabLabels"},
@@ -343,15 +344,15 @@ private slots:
     void listsCombosSwatchesAndCoveredOptions()
     {
         // List1 takes several labels at once, List2 one entry.
-        for (QListWidget* list : {ui_.List1, ui_.List2}) {
+        for (QListWidget* list : {ctl<QListWidget>(*window_, "List1"), ctl<QListWidget>(*window_, "List2")}) {
             list->addItems({"Red", "Blue", "Green"});
             list->item(0)->setSelected(true);
             list->item(2)->setSelected(true);
         }
-        QCOMPARE(ui_.List1->selectedItems().size(), 2);
-        QCOMPARE(ui_.List2->selectedItems().size(), 1);
+        QCOMPARE(ctl<QListWidget>(*window_, "List1")->selectedItems().size(), 2);
+        QCOMPARE(ctl<QListWidget>(*window_, "List2")->selectedItems().size(), 1);
         // The combo boxes start empty; typed text with Enter adds no entry.
-        for (QComboBox* combo : {ui_.Combo1, ui_.Combo3, dlg_.cboprinterlist}) {
+        for (QComboBox* combo : {ctl<QComboBox>(*window_, "Combo1"), ctl<QComboBox>(*window_, "Combo3"), dlg_.cboprinterlist}) {
             QVERIFY(combo->count() == 0 && combo->isEditable());
             combo->lineEdit()->setText(QStringLiteral("7 - typed"));
             QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
@@ -359,8 +360,8 @@ private slots:
             QCOMPARE(combo->currentText(), QStringLiteral("7 - typed"));
         }
         // A swatch is a small fixed patch that shows its background colour.
-        for (QWidget* swatch : {ui_.Picture1, ui_.Picture2, ui_.Picture3, ui_.Picture4, ui_.Picture5,
-                                ui_.Picture11, ui_.Picture12}) {
+        for (QWidget* swatch : {ctl<QFrame>(*window_, "Picture1"), ctl<QFrame>(*window_, "Picture2"), ctl<QFrame>(*window_, "Picture3"), ctl<QFrame>(*window_, "Picture4"), ctl<QFrame>(*window_, "Picture5"),
+                                ctl<QFrame>(*window_, "Picture11"), ctl<QFrame>(*window_, "Picture12")}) {
             QVERIFY(swatch->minimumSize() == swatch->maximumSize() && swatch->width() <= 32
                     && swatch->height() <= 32);
             QPalette palette = swatch->palette();
@@ -371,16 +372,16 @@ private slots:
         }
         // Check1 is a bare box: its caption does not fit and so never shows.
         QVERIFY(showPanelAt(4));
-        const QImage withCaption = ui_.Check1->grab().toImage();
-        ui_.Check1->setText(QString());
-        QCOMPARE(ui_.Check1->grab().toImage(), withCaption);
+        const QImage withCaption = ctl<QCheckBox>(*window_, "Check1")->grab().toImage();
+        ctl<QCheckBox>(*window_, "Check1")->setText(QString());
+        QCOMPARE(ctl<QCheckBox>(*window_, "Check1")->grab().toImage(), withCaption);
         // Frame6 lies over the whole of Frame4: its options show, optspace does not.
         QVERIFY(showPanelAt(3));
-        QCOMPARE(ui_.Frame6->geometry(), ui_.Frame4->rect());
-        QWidget* top = ui_.Frame4->childAt(ui_.optspace->geometry().center());
-        QVERIFY(top && (top == ui_.Frame6 || ui_.Frame6->isAncestorOf(top)));
-        for (QRadioButton* option : {ui_.Option1_0, ui_.Option1_1, ui_.Option1_2, ui_.Option1_3})
-            QVERIFY(option->isVisible() && ui_.Frame6->rect().contains(option->geometry()));
+        QCOMPARE(ctl<QGroupBox>(*window_, "Frame6")->geometry(), ctl<QGroupBox>(*window_, "Frame4")->rect());
+        QWidget* top = ctl<QGroupBox>(*window_, "Frame4")->childAt(ctl<QRadioButton>(*window_, "optspace")->geometry().center());
+        QVERIFY(top && (top == ctl<QGroupBox>(*window_, "Frame6") || ctl<QGroupBox>(*window_, "Frame6")->isAncestorOf(top)));
+        for (QRadioButton* option : {ctl<QRadioButton>(*window_, "Option1_0"), ctl<QRadioButton>(*window_, "Option1_1"), ctl<QRadioButton>(*window_, "Option1_2"), ctl<QRadioButton>(*window_, "Option1_3")})
+            QVERIFY(option->isVisible() && ctl<QGroupBox>(*window_, "Frame6")->rect().contains(option->geometry()));
     }
 
     void tabLayoutAndAccelerators_data()
@@ -415,7 +416,7 @@ private slots:
                      qPrintable(child->objectName()));
         }
         for (QWidget* child : page->findChildren<QWidget*>()) // Check1 is a bare box by design
-            QVERIFY2(!child->isVisible() || child == ui_.Check1 || captionWhole(child),
+            QVERIFY2(!child->isVisible() || child == ctl<QCheckBox>(*window_, "Check1") || captionWhole(child),
                      qPrintable(child->objectName()));
 
         window_->activateWindow();

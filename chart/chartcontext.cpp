@@ -1,0 +1,11 @@
+#include "chartcontext.h"
+
+#include "axischart.h"
+#include "piechart.h"
+
+ChartComponent& ChartContext::currentChart() const
+{
+    if (state.chartKind == vp::ChartKind::SimplePie)
+        return pie;
+    return bar;
+}
