@@ -109,12 +109,15 @@ struct ChartState {
     std::array<std::string, 11> refLineValues{};
     std::array<Colour, 11> refLineColors{};
 
-    // The file names last given to the five save commands.
+    // The file names last given to the save commands (five pixel formats,
+    // SVG and PDF).
     std::string jpgFileName;
     std::string bmpFileName;
     std::string tifFileName;
     std::string gifFileName;
     std::string pngFileName;
+    std::string svgFileName;
+    std::string pdfFileName;
 
     // Copy being printed.
     std::int16_t printCopyIndex = 0;
