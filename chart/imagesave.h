@@ -1,5 +1,5 @@
 // The chart's image encoders: BMP, JPG and TIF through Qt's image writers,
-// PNG on zlib, GIF through giflib. The format code alone picks the encoding,
+// PNG through libpng, GIF through giflib. The format code alone picks the encoding,
 // never the file name. Files are written atomically (atomicwrite.h): on any
 // failure the target keeps its old content (or stays absent).
 #pragma once
