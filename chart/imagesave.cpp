@@ -3,14 +3,16 @@
 #include "atomicwrite.h"
 
 #include <QBuffer>
-#include <QHash>
+#include <QSet>
 #include <QImageWriter>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSvgGenerator>
+#include <QSysInfo>
 
 #include <gif_lib.h>
+#include <png.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -38,35 +40,34 @@ int writeToDevice(GifFileType* gif, const GifByteType* data, int length)
     return written < 0 ? 0 : static_cast<int>(written);
 }
 
-void putBigEndian32(uchar* out, quint32 value)
+// libpng reports errors through longjmp; the message is kept for the user.
+struct PngSink {
+    QIODevice* device;
+    QString error;
+};
+
+[[noreturn]] void pngFailed(png_structp png, png_const_charp message)
 {
-    out[0] = static_cast<uchar>(value >> 24);
-    out[1] = static_cast<uchar>(value >> 16);
-    out[2] = static_cast<uchar>(value >> 8);
-    out[3] = static_cast<uchar>(value);
+    auto* sink = static_cast<PngSink*>(png_get_error_ptr(png));
+    if (sink->error.isEmpty())
+        sink->error = QString::fromLatin1(message);
+    png_longjmp(png, 1);
 }
 
-bool writePngChunk(QIODevice* device, const char (&type)[5], const uchar* data, quint32 length)
+void pngWrite(png_structp png, png_bytep data, png_size_t length)
 {
-    uchar head[8];
-    putBigEndian32(head, length);
-    std::memcpy(head + 4, type, 4);
-    uLong crc = crc32(0L, head + 4, 4);
-    if (length > 0)
-        crc = crc32(crc, data, length);
-    uchar tail[4];
-    putBigEndian32(tail, static_cast<quint32>(crc));
-    return device->write(reinterpret_cast<const char*>(head), 8) == 8 &&
-           (length == 0 ||
-            device->write(reinterpret_cast<const char*>(data), length) == qint64(length)) &&
-           device->write(reinterpret_cast<const char*>(tail), 4) == 4;
+    auto* sink = static_cast<PngSink*>(png_get_io_ptr(png));
+    if (sink->device->write(reinterpret_cast<const char*>(data), qint64(length)) == qint64(length))
+        return;
+    sink->error = sink->device->errorString();
+    png_error(png, "write failed");
 }
 
 // Encodes an opaque picture as 8-bit RGB PNG. Charts are large flat areas
 // and straight edges: each row is stored as its difference to the row
 // above (filter "up"), and run-length deflate packs those about as small as
-// the exhaustive default settings of a general PNG writer, in a fraction of
-// the time. The rows are filtered and compressed one at a time.
+// the exhaustive default settings, in a fraction of the time. The rows go
+// to libpng straight from the picture (BGRX in memory, the X dropped).
 bool encodePng(const QImage& picture, QIODevice* device, QString* error)
 {
     if (picture.isNull()) {
@@ -76,89 +77,39 @@ bool encodePng(const QImage& picture, QIODevice* device, QString* error)
     const QImage rgb = picture.format() == QImage::Format_RGB32
                            ? picture
                            : picture.convertToFormat(QImage::Format_RGB32);
-    const int width = rgb.width();
-    const int height = rgb.height();
-    auto failed = [&](const QString& why) {
-        *error = QStringLiteral("PNG encoder: %1").arg(why);
+    PngSink sink{device, {}};
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &sink, pngFailed, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        *error = QStringLiteral("PNG encoder: cannot start");
         return false;
-    };
-
-    static const char signature[8] = {'\x89', 'P', 'N', 'G', '\r', '\n', '\x1a', '\n'};
-    if (device->write(signature, 8) != 8)
-        return failed(device->errorString());
-    uchar header[13];
-    putBigEndian32(header, static_cast<quint32>(width));
-    putBigEndian32(header + 4, static_cast<quint32>(height));
-    header[8] = 8;  // bits per channel
-    header[9] = 2;  // colour type: RGB
-    header[10] = 0; // deflate
-    header[11] = 0; // adaptive filtering
-    header[12] = 0; // not interlaced
-    if (!writePngChunk(device, "IHDR", header, sizeof header))
-        return failed(device->errorString());
-    if (rgb.dotsPerMeterX() > 0 && rgb.dotsPerMeterY() > 0) {
-        uchar density[9];
-        putBigEndian32(density, static_cast<quint32>(rgb.dotsPerMeterX()));
-        putBigEndian32(density + 4, static_cast<quint32>(rgb.dotsPerMeterY()));
-        density[8] = 1; // per metre
-        if (!writePngChunk(device, "pHYs", density, sizeof density))
-            return failed(device->errorString());
     }
-
-    z_stream z{};
-    if (deflateInit2(&z, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15, 8, Z_RLE) != Z_OK)
-        return failed(QStringLiteral("cannot start the compressor"));
-    const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
-    // The row above the first one counts as black.
-    const std::vector<QRgb> blank(static_cast<std::size_t>(width), 0);
-    std::vector<uchar> filtered(rowBytes + 1);
-    std::vector<uchar> out(1 << 16);
-    filtered[0] = 2; // filter type "up"
-    bool ok = true;
-    QString why;
-    auto drain = [&](int flush) {
-        do {
-            z.next_out = out.data();
-            z.avail_out = static_cast<uInt>(out.size());
-            const int status = deflate(&z, flush);
-            if (status == Z_STREAM_ERROR) {
-                why = QStringLiteral("compressor error");
-                return false;
-            }
-            const quint32 produced = static_cast<quint32>(out.size() - z.avail_out);
-            if (produced > 0 && !writePngChunk(device, "IDAT", out.data(), produced)) {
-                why = device->errorString();
-                return false;
-            }
-        } while (z.avail_out == 0);
-        return true;
-    };
-    for (int y = 0; ok && y < height; ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-        const auto* above =
-            y > 0 ? reinterpret_cast<const QRgb*>(rgb.constScanLine(y - 1)) : blank.data();
-        uchar* dst = filtered.data() + 1;
-        for (int x = 0; x < width; ++x) {
-            const QRgb c = line[x];
-            const QRgb a = above[x];
-            dst[3 * x] = static_cast<uchar>(qRed(c) - qRed(a));
-            dst[3 * x + 1] = static_cast<uchar>(qGreen(c) - qGreen(a));
-            dst[3 * x + 2] = static_cast<uchar>(qBlue(c) - qBlue(a));
-        }
-        z.next_in = filtered.data();
-        z.avail_in = static_cast<uInt>(filtered.size());
-        ok = drain(Z_NO_FLUSH);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        *error = QStringLiteral("PNG encoder: %1").arg(sink.error);
+        return false;
     }
-    if (ok) {
-        z.next_in = nullptr;
-        z.avail_in = 0;
-        ok = drain(Z_FINISH);
+    png_set_write_fn(png, &sink, pngWrite, nullptr);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
+    png_set_compression_strategy(png, Z_RLE);
+    png_set_IHDR(png, info, png_uint_32(rgb.width()), png_uint_32(rgb.height()), 8,
+                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE,
+                 PNG_FILTER_TYPE_BASE);
+    if (rgb.dotsPerMeterX() > 0 && rgb.dotsPerMeterY() > 0)
+        png_set_pHYs(png, info, png_uint_32(rgb.dotsPerMeterX()), png_uint_32(rgb.dotsPerMeterY()),
+                     PNG_RESOLUTION_METER);
+    png_write_info(png, info);
+    if (QSysInfo::ByteOrder == QSysInfo::LittleEndian) {
+        png_set_bgr(png);
+        png_set_filler(png, 0, PNG_FILLER_AFTER);
+    } else {
+        png_set_filler(png, 0, PNG_FILLER_BEFORE);
     }
-    deflateEnd(&z);
-    if (!ok)
-        return failed(why);
-    if (!writePngChunk(device, "IEND", nullptr, 0))
-        return failed(device->errorString());
+    for (int y = 0; y < rgb.height(); ++y)
+        png_write_row(png, rgb.constScanLine(y));
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
     return true;
 }
 
@@ -315,29 +266,23 @@ IndexedPicture toIndexed(const QImage& image)
     out.height = rgb.height();
     out.indices.resize(static_cast<std::size_t>(out.width) * out.height);
 
-    // Exact palette first; give up on it at the 257th colour.
-    QHash<QRgb, int> index;
-    bool exact = true;
-    for (int y = 0; y < rgb.height() && exact; ++y) {
+    // Exact palette first when the picture has at most 256 colours; Qt then
+    // maps every pixel to its own entry.
+    QSet<QRgb> colours;
+    for (int y = 0; y < rgb.height() && colours.size() <= 256; ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-        std::uint8_t* dst = out.indices.data() + static_cast<std::size_t>(y) * out.width;
-        for (int x = 0; x < rgb.width(); ++x) {
-            const QRgb c = line[x] | 0xff000000u;
-            auto it = index.constFind(c);
-            if (it == index.constEnd()) {
-                if (index.size() == 256) {
-                    exact = false;
-                    break;
-                }
-                it = index.insert(c, index.size());
-                out.palette.push_back(c);
-            }
-            dst[x] = static_cast<std::uint8_t>(it.value());
-        }
+        for (int x = 0; x < rgb.width() && colours.size() <= 256; ++x)
+            colours.insert(line[x] | 0xff000000u);
     }
-    if (exact) {
+    if (colours.size() <= 256) {
+        out.palette = QVector<QRgb>(colours.begin(), colours.end());
         if (out.palette.isEmpty())
             out.palette.push_back(qRgb(0, 0, 0));
+        const QImage indexed = rgb.convertToFormat(QImage::Format_Indexed8, out.palette,
+                                                   Qt::ThresholdDither | Qt::AvoidDither);
+        for (int y = 0; y < indexed.height(); ++y)
+            std::copy_n(indexed.constScanLine(y), out.width,
+                        out.indices.data() + static_cast<std::size_t>(y) * out.width);
         return out;
     }
     out.palette.clear();

@@ -1,7 +1,8 @@
 // The chart's image encoders: BMP, JPG and TIF through Qt's image writers,
-// PNG on zlib, GIF through giflib; SVG and PDF through Qt's generators. The format code alone picks
-// the encoding, never the file name. Files are written atomically (atomicwrite.h): on any failure
-// the target keeps its old content (or stays absent).
+// PNG through libpng, GIF through giflib; SVG and PDF through Qt's
+// generators. The format code alone picks the encoding, never the file
+// name. Files are written atomically (atomicwrite.h): on any failure the
+// target keeps its old content (or stays absent).
 #pragma once
 
 #include <QImage>
