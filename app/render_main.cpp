@@ -22,8 +22,8 @@ namespace
 const char kUsage[] =
     "Usage: veldraplot-render [--folder DIR | --input FILE] [--format FORMAT] [--size WxH]\n"
     "                         [--scale N] [-o FILE] [--describe] SETTINGS_FILE\n"
-    "       veldraplot-render --batch LIST [--folder DIR] [--format FORMAT] [--size WxH]\n"
-    "                         [--scale N] SETTINGS_FILE\n"
+    "       veldraplot-render --batch LIST [--format FORMAT] [--size WxH] [--scale N]\n"
+    "                         SETTINGS_FILE\n"
     "  --folder DIR   folder holding ~VGRAPH.TMP (default: the program's folder)\n"
     "  --input FILE   read the chart definition from FILE (- for standard input)\n"
     "  --format F     jpg, bmp, tif, gif, png, svg or pdf (default: from -o's\n"
@@ -208,9 +208,9 @@ int main(int argc, char* argv[])
         return usage("--input needs a file name");
     if (inputGiven && folderGiven)
         return usage("--input and --folder both say where the chart definition is: give one");
-    if (batchGiven && (inputGiven || outputWanted || job.describe))
-        return usage("--batch takes inputs and outputs from its list: --input, -o and"
-                     " --describe cannot be given with it");
+    if (batchGiven && (inputGiven || folderGiven || outputWanted || job.describe))
+        return usage("--batch takes inputs and outputs from its list: --input, --folder, -o"
+                     " and --describe cannot be given with it");
     if (batchGiven && batch.empty())
         return usage("--batch needs a list file name");
     if (job.describe && job.output == "-")
