@@ -12,7 +12,12 @@ BatchPlatform::BatchPlatform(std::string folder, std::string commandLine, double
 void BatchPlatform::MsgBox(const QString& text)
 {
     ++messages_;
-    std::fprintf(stderr, "VELDRAPLOT: %s\n", text.toLocal8Bit().constData());
+    QString shown = text;
+    if (!standardInputPath.isEmpty())
+        shown.replace('"' + standardInputPath + '"', QStringLiteral("standard input"));
+    // One write per message: the workers of a batch share standard error.
+    const QByteArray line = "VELDRAPLOT: " + (messagePrefix + shown).toLocal8Bit() + '\n';
+    std::fwrite(line.constData(), 1, line.size(), stderr);
 }
 
 void BatchPlatform::EndProgram(int status)

@@ -30,6 +30,11 @@ class BatchPlatform : public Platform
     int messageCount() const { return messages_; }
     void ResetMousePointer() override {}
 
+    // Put before every message (a batch list's name and line).
+    QString messagePrefix;
+    // A path that messages show as "standard input" (where it was kept).
+    QString standardInputPath;
+
   private:
     static DialogOutcome cancelled() { return {kDialogCancelled, QString()}; }
     std::string folder_;

@@ -80,6 +80,8 @@ void frmsimplechart::connectMenuCommands()
         {ui->mnusavetif, &MenuCommands::mnusavetif_Click},
         {ui->mnusavegif, &MenuCommands::mnusavegif_Click},
         {ui->mnusavePNG, &MenuCommands::mnusavePNG_Click},
+        {ui->mnusavesvg, &MenuCommands::mnusavesvg_Click},
+        {ui->mnusavepdf, &MenuCommands::mnusavepdf_Click},
         {ui->mnuselectprinter, &MenuCommands::mnuselectprinter_Click},
         {ui->mnuprint, &MenuCommands::mnuprint_Click},
         {ui->mnuexit, &MenuCommands::mnuexit_Click},

@@ -1,6 +1,7 @@
 #include "chartcomponent.h"
 #include "chartstyle.h"
 
+#include "atomicwrite.h"
 #include "imagesave.h"
 
 #include <QChart>
@@ -647,7 +648,7 @@ void ChartComponent::resizeEvent(QResizeEvent* event)
     invalidate(StyleChanged);
 }
 
-QImage ChartComponent::renderImage(QSize size)
+void ChartComponent::renderTo(QPaintDevice* device, QSize size)
 {
     const bool ownSize = !size.isValid() || size.isEmpty();
     if (ownSize)
@@ -670,17 +671,14 @@ QImage ChartComponent::renderImage(QSize size)
         layOut();
     }
 
-    QImage image(size, QImage::Format_RGB32);
-    if (image.isNull()) // not enough memory
-        return image;
-    image.fill(toQColor(backColor_));
     {
-        QPainter painter(&image);
+        QPainter painter(device);
+        const QRectF area(QPointF(0, 0), QSizeF(size));
+        painter.fillRect(area, toQColor(backColor_));
         painter.setRenderHint(QPainter::Antialiasing, smoothShapes_);
         painter.setRenderHint(QPainter::TextAntialiasing);
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        scene()->render(&painter, QRectF(QPointF(0, 0), QSizeF(size)),
-                              QRectF(chart_->pos(), QSizeF(size)));
+        scene()->render(&painter, area, QRectF(chart_->pos(), QSizeF(size)));
     }
     // A picture of another size than the view's must not leave the view's
     // chart at that size.
@@ -688,20 +686,56 @@ QImage ChartComponent::renderImage(QSize size)
         chart_->resize(before);
         invalidate(StyleChanged);
     }
+}
+
+QImage ChartComponent::renderImage(QSize size, int scale)
+{
+    const QSize logical =
+        (!size.isValid() || size.isEmpty() ? this->size() : size).expandedTo(QSize(1, 1));
+    scale = qBound(1, scale, 4);
+    // The same layout on scale x scale device pixels per chart pixel; the
+    // stated density grows alike, so the printed size stays.
+    QImage image(logical * scale, QImage::Format_RGB32);
+    if (image.isNull()) // not enough memory
+        return image;
+    if (scale > 1) {
+        image.setDevicePixelRatio(scale);
+        image.setDotsPerMeterX(image.dotsPerMeterX() * scale);
+        image.setDotsPerMeterY(image.dotsPerMeterY() * scale);
+    }
+    renderTo(&image, size);
+    image.setDevicePixelRatio(1);
     return image;
+}
+
+SaveResult ChartComponent::encodePicture(int format, QByteArray* bytes, int scale)
+{
+    QString error;
+    if (format == FormatSVG || format == FormatPDF) {
+        const bool ok = imagesave::encodeVector(
+            format == FormatSVG ? imagesave::Vector::Svg : imagesave::Vector::Pdf, size(),
+            Caption(), [this](QPaintDevice* device) { renderTo(device, QSize()); }, bytes, &error);
+        return ok ? SaveResult{} : SaveResult{false, error};
+    }
+    const QImage picture = renderImage(QSize(), scale);
+    if (picture.isNull())
+        return SaveResult{false, QStringLiteral("not enough memory for a picture of %1 x %2 pixels")
+                                     .arg(width() * scale)
+                                     .arg(height() * scale)};
+    if (!imagesave::encodeImage(picture, format, bytes, &error))
+        return SaveResult{false, error};
+    return SaveResult{};
 }
 
 SaveResult ChartComponent::SaveImage(const std::string& fileName, int format)
 {
-    const QImage picture = renderImage();
-    if (picture.isNull())
-        return SaveResult{false, QStringLiteral("not enough memory for a picture of %1 x %2 pixels")
-                                     .arg(width())
-                                     .arg(height())};
-    QString error;
-    if (!imagesave::writeImageFile(picture, fileName, format, &error))
-        return SaveResult{false, error};
-    return SaveResult{};
+    QByteArray bytes;
+    SaveResult result = encodePicture(format, &bytes);
+    std::string why;
+    if (result.ok && !vp::writeFileAtomically(fileName, bytes.constData(),
+                                              static_cast<std::size_t>(bytes.size()), &why))
+        result = SaveResult{false, QString::fromLocal8Bit(why.c_str())};
+    return result;
 }
 
 bool ChartComponent::CopyToClipboard()

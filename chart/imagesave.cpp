@@ -5,7 +5,10 @@
 #include <QBuffer>
 #include <QSet>
 #include <QImageWriter>
+#include <QPageLayout>
 #include <QPainter>
+#include <QPdfWriter>
+#include <QSvgGenerator>
 #include <QSysInfo>
 
 #include <gif_lib.h>
@@ -349,7 +352,7 @@ bool writeGif(const QImage& image, QIODevice* device, QString* error)
     return ok;
 }
 
-bool writeImageFile(const QImage& image, const std::string& fileName, int format, QString* error)
+bool encodeImage(const QImage& image, int format, QByteArray* bytes, QString* error)
 {
     QString ignored;
     if (!error)
@@ -363,9 +366,7 @@ bool writeImageFile(const QImage& image, const std::string& fileName, int format
     if (image.isNull())
         return failed(QStringLiteral("there is no picture to write"));
 
-    // The picture is encoded in memory first: a picture too big for the
-    // memory at hand then fails before any file is touched.
-    QByteArray bytes;
+    bytes->clear();
     bool ok = false;
     try {
         // JPG, BMP and GIF have no alpha: the picture is opaque before it
@@ -380,7 +381,7 @@ bool writeImageFile(const QImage& image, const std::string& fileName, int format
             QPainter painter(&opaque);
             painter.drawImage(0, 0, image);
         }
-        QBuffer buffer(&bytes);
+        QBuffer buffer(bytes);
         buffer.open(QIODevice::WriteOnly);
         if (format == FormatGIF) {
             ok = writeGif(opaque, &buffer, error);
@@ -404,12 +405,77 @@ bool writeImageFile(const QImage& image, const std::string& fileName, int format
                           .arg(image.width())
                           .arg(image.height()));
     }
-    if (!ok)
+    return ok;
+}
+
+bool writeImageFile(const QImage& image, const std::string& fileName, int format, QString* error)
+{
+    QString ignored;
+    if (!error)
+        error = &ignored;
+    // The picture is encoded in memory first: a picture too big for the
+    // memory at hand then fails before any file is touched.
+    QByteArray bytes;
+    if (!encodeImage(image, format, &bytes, error))
         return false;
     std::string why;
     if (!vp::writeFileAtomically(fileName, bytes.constData(),
-                                 static_cast<std::size_t>(bytes.size()), &why))
-        return failed(QString::fromLocal8Bit(why.c_str()));
+                                 static_cast<std::size_t>(bytes.size()), &why)) {
+        *error = QString::fromLocal8Bit(why.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool encodeVector(Vector kind, QSize size, const QString& title,
+                  const std::function<void(QPaintDevice*)>& paint, QByteArray* bytes,
+                  QString* error)
+{
+    // One unit of the drawing is one pixel of the same chart as a picture,
+    // at the density the layout's fonts were measured at: texts keep their
+    // size and place, and a viewer at that density shows the chart at the
+    // picture's size.
+    const int dpi = QImage(1, 1, QImage::Format_RGB32).logicalDpiX();
+    bytes->clear();
+    QBuffer buffer(bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (kind == Vector::Svg) {
+        QSvgGenerator svg;
+        svg.setOutputDevice(&buffer);
+        svg.setResolution(dpi);
+        svg.setSize(size);
+        svg.setViewBox(QRect(QPoint(0, 0), size));
+        svg.setTitle(title.toHtmlEscaped()); // the generator does not escape it
+        svg.setDescription(QStringLiteral("Chart drawn by VELDRAPLOT"));
+        paint(&svg);
+        // The generator states the size in millimetres, which a renderer
+        // may round up to one more pixel; in pixels it is exact.
+        const QByteArray stated = "<svg width=\"" + QByteArray::number(size.width()) +
+                                  "\" height=\"" + QByteArray::number(size.height()) + "\"";
+        const int start = bytes->indexOf("<svg width=\"");
+        const int end = start < 0 ? -1 : bytes->indexOf('\n', start);
+        if (end > start)
+            bytes->replace(start, end - start, stated);
+    } else {
+        QPdfWriter pdf(&buffer);
+        pdf.setResolution(dpi);
+        pdf.setCreator(QStringLiteral("VELDRAPLOT"));
+        pdf.setTitle(title);
+        // The page is exactly the chart, without margins.
+        const QPageSize page(QSizeF(size) / dpi, QPageSize::Inch, QString(), QPageSize::ExactMatch);
+        if (!pdf.setPageLayout(QPageLayout(page, QPageLayout::Portrait, QMarginsF()))) {
+            *error = QStringLiteral("PDF writer: a page of %1 x %2 pixels cannot be made")
+                         .arg(size.width())
+                         .arg(size.height());
+            return false;
+        }
+        paint(&pdf);
+    }
+    if (bytes->isEmpty()) {
+        *error = QStringLiteral("%1 writer: nothing was drawn")
+                     .arg(kind == Vector::Svg ? QStringLiteral("SVG") : QStringLiteral("PDF"));
+        return false;
+    }
     return true;
 }
 

@@ -1,7 +1,8 @@
 // The chart's image encoders: BMP, JPG and TIF through Qt's image writers,
-// PNG through libpng, GIF through giflib. The format code alone picks the encoding,
-// never the file name. Files are written atomically (atomicwrite.h): on any
-// failure the target keeps its old content (or stays absent).
+// PNG through libpng, GIF through giflib; SVG and PDF through Qt's
+// generators. The format code alone picks the encoding, never the file
+// name. Files are written atomically (atomicwrite.h): on any failure the
+// target keeps its old content (or stays absent).
 #pragma once
 
 #include <QImage>
@@ -9,10 +10,12 @@
 #include <QVector>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 class QIODevice;
+class QPaintDevice;
 
 // Image format codes of SaveImage and writeImageFile.
 enum ImageFormat : int {
@@ -21,6 +24,9 @@ enum ImageFormat : int {
     FormatJPG = 2,
     FormatTIF = 3,
     FormatGIF = 4,
+    // Vector pictures, text kept as text (not for writeImageFile).
+    FormatSVG = 5,
+    FormatPDF = 6,
 };
 
 namespace imagesave
@@ -30,6 +36,17 @@ namespace imagesave
 // format an ImageFormat code names. On failure returns false and puts
 // the reason into *error; the caller names the file.
 bool writeImageFile(const QImage& image, const std::string& fileName, int format, QString* error);
+
+// The same encodings into bytes, with no file touched.
+bool encodeImage(const QImage& image, int format, QByteArray* bytes, QString* error);
+
+// A vector picture of size pixels: paint draws it onto the device it is
+// given, in pixels. The SVG's view box and the PDF's page (without margins)
+// are that size at the screen's density; text stays text.
+enum class Vector { Svg, Pdf };
+bool encodeVector(Vector kind, QSize size, const QString& title,
+                  const std::function<void(QPaintDevice*)>& paint, QByteArray* bytes,
+                  QString* error);
 
 // A picture reduced to at most 256 colours.
 struct IndexedPicture {

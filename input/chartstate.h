@@ -57,6 +57,9 @@ constexpr bool isDrawnKind(ChartKind kind)
 struct ChartState {
     // Start-up values.
     std::string appFolder;
+    // When not empty, the chart definition is read from this path instead of
+    // appFolder's definition file (the batch renderer's --input).
+    std::string definitionFile;
     std::string settingsPath;
     std::int16_t categoryLimit = 0;
 
@@ -106,12 +109,15 @@ struct ChartState {
     std::array<std::string, 11> refLineValues{};
     std::array<Colour, 11> refLineColors{};
 
-    // The file names last given to the five save commands.
+    // The file names last given to the save commands (five pixel formats,
+    // SVG and PDF).
     std::string jpgFileName;
     std::string bmpFileName;
     std::string tifFileName;
     std::string gifFileName;
     std::string pngFileName;
+    std::string svgFileName;
+    std::string pdfFileName;
 
     // Copy being printed.
     std::int16_t printCopyIndex = 0;

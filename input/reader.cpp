@@ -174,6 +174,8 @@ std::string applyFolderRule(std::string folder, char separator)
 
 std::string definitionPath(const ChartState& state)
 {
+    if (!state.definitionFile.empty())
+        return state.definitionFile;
     return applyFolderRule(trimTrailingBlanks(state.appFolder), '/') + kDefinitionFileName;
 }
 

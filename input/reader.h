@@ -60,7 +60,8 @@ ReadResult readSimpleKind(ChartState& state, ChartData& data);
 // lines.
 ReadResult readStackedKind(ChartState& state, VplotGlobal& global, ChartData& data);
 
-// Full path of the definition file for the state's appFolder.
+// Full path of the definition file for the state's appFolder (or the
+// state's definitionFile when one is set).
 std::string definitionPath(const ChartState& state);
 
 } // namespace vp

@@ -28,6 +28,9 @@ class MenuCommands : public QObject
     void mnusavetif_Click();
     void mnusavegif_Click();
     void mnusavePNG_Click();
+    // The same chart as vectors, text kept as text.
+    void mnusavesvg_Click();
+    void mnusavepdf_Click();
     void mnuselectprinter_Click();
     void mnuprint_Click();
     void mnuexit_Click();

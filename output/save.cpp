@@ -1,4 +1,5 @@
-// The five commands of the File menu's "Save Image to a File as..." submenu.
+// The commands of the File menu's "Save Image to a File as..." submenu: five
+// pixel formats, then SVG and PDF.
 // Each asks for a file name in the shared file dialog and has the chart
 // component of the current kind write its picture there. The component does
 // all the encoding; the format code alone decides it, whatever the name's
@@ -29,6 +30,8 @@ const SaveFormat kBmp{"*.BMP (*.BMP)|*.BMP", FormatBMP, &vp::ChartState::bmpFile
 const SaveFormat kTif{"*.TIF (*.TIF)|*.TIF", FormatTIF, &vp::ChartState::tifFileName};
 const SaveFormat kGif{"*.GIF (*.GIF)|*.GIF", FormatGIF, &vp::ChartState::gifFileName};
 const SaveFormat kPng{"*.PNG (*.PNG)|*.PNG", FormatPNG, &vp::ChartState::pngFileName};
+const SaveFormat kSvg{"*.SVG (*.SVG)|*.SVG", FormatSVG, &vp::ChartState::svgFileName};
+const SaveFormat kPdf{"*.PDF (*.PDF)|*.PDF", FormatPDF, &vp::ChartState::pdfFileName};
 
 // Where the dialog opens while nothing has given it a folder yet: the user's
 // Pictures folder when it exists, otherwise the home folder.
@@ -105,4 +108,14 @@ void MenuCommands::mnusavegif_Click()
 void MenuCommands::mnusavePNG_Click()
 {
     saveChartImage(ctx_, kPng);
+}
+
+void MenuCommands::mnusavesvg_Click()
+{
+    saveChartImage(ctx_, kSvg);
+}
+
+void MenuCommands::mnusavepdf_Click()
+{
+    saveChartImage(ctx_, kPdf);
 }

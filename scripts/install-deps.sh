@@ -5,11 +5,12 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build ccache pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-charts-dev qt6-image-formats-plugins
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-charts-dev qt6-svg-dev
+  qt6-image-formats-plugins
   libgif-dev libpng-dev libgl-dev fonts-dejavu-core time
   clang libclang-rt-14-dev
   xvfb xauth xdotool xclip imagemagick x11-utils
-  cups cups-bsd cups-client poppler-utils python3
+  cups cups-bsd cups-client poppler-utils librsvg2-bin python3
 )
 
 missing=()

@@ -3,7 +3,8 @@ target_include_directories(tst_build PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(tst_build PRIVATE veldra_app Qt6::Test)
 target_compile_definitions(tst_build PRIVATE
   EXAMPLES_DIR="${CMAKE_SOURCE_DIR}/examples"
-  RENDER_EXE="$<TARGET_FILE:veldraplot-render>")
+  RENDER_EXE="$<TARGET_FILE:veldraplot-render>"
+  RENDER_CASES="${CMAKE_CURRENT_SOURCE_DIR}/render-cases.txt")
 add_dependencies(tst_build veldraplot-render)
 add_test(NAME tst_build COMMAND tst_build)
 set_tests_properties(tst_build PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")

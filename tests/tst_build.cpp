@@ -28,6 +28,8 @@ private slots:
     void renderDescribeMatchesViewer_data();
     void renderDescribeMatchesViewer();
     void renderRefusesBadInput();
+    void renderCommandLine_data();
+    void renderCommandLine();
 };
 
 void TestBuild::palettes_data()
@@ -282,6 +284,134 @@ void TestBuild::renderRefusesBadInput()
     QVERIFY(render.exitCode() != 0);
     const QString err = QString::fromLocal8Bit(render.readAllStandardError());
     QVERIFY2(err.contains("VELDRAPLOT: ") && err.contains("~VGRAPH.TMP"), qPrintable(err));
+}
+
+void TestBuild::renderCommandLine_data()
+{
+    QTest::addColumn<QStringList>("row");
+    QFile cases(QStringLiteral(RENDER_CASES));
+    QVERIFY(cases.open(QIODevice::ReadOnly | QIODevice::Text));
+    while (!cases.atEnd()) {
+        const QString line = QString::fromUtf8(cases.readLine()).chopped(1);
+        QStringList row = line.split('|');
+        for (QString& field : row)
+            field = field.trimmed();
+        if (!line.isEmpty() && !line.startsWith('#'))
+            QTest::newRow(qPrintable(row[0])) << row;
+    }
+}
+
+// Runs a tool on a file and returns its standard output (empty on failure).
+static QByteArray tool(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.start(program, args);
+    return p.waitForFinished(30000) && p.exitCode() == 0 ? p.readAllStandardOutput() : QByteArray();
+}
+
+void TestBuild::renderCommandLine()
+{
+    QFETCH(QStringList, row);
+    QCOMPARE(row.size(), 6);
+    QTemporaryDir dir;
+    auto expand = [&](QString text) {
+        return text.replace("{ex}", EXAMPLES_DIR)
+            .replace("{t}", dir.path())
+            .replace("{s}", EXAMPLES_DIR "/settings.ini");
+    };
+    QStringList args = expand(row[1]).split(' ', Qt::SkipEmptyParts);
+    args.replaceInStrings(QRegularExpression("^''$"), QString());
+    QProcess render;
+    for (const QString& setup : row[2].split(" ; ", Qt::SkipEmptyParts)) {
+        if (setup.startsWith("stdin=")) {
+            render.setStandardInputFile(expand(setup.mid(6)));
+            continue;
+        }
+        QFile file(dir.filePath("list"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(expand(setup.mid(5)).replace("\\n", "\n").toUtf8());
+    }
+    const QString out = dir.filePath("out");
+    render.start(QStringLiteral(RENDER_EXE), args);
+    QVERIFY(render.waitForFinished(60000));
+    const QString err = QString::fromLocal8Bit(render.readAllStandardError());
+    QVERIFY2(render.exitCode() == row[3].toInt(), qPrintable(err));
+    for (const QString& text : expand(row[4]).split(',', Qt::SkipEmptyParts))
+        QVERIFY2(err.contains(text), qPrintable(err));
+    const QStringList checks = row[5].split(" ; ", Qt::SkipEmptyParts);
+    QByteArray bytes = render.readAllStandardOutput();
+    const QString file = args.contains("-o") ? args[args.indexOf("-o") + 1] : out;
+    if (!checks.contains("stdout") && QFile::exists(file)) {
+        QFile picture(file);
+        QVERIFY(picture.open(QIODevice::ReadOnly));
+        bytes = picture.readAll();
+    }
+    const bool pdf = bytes.startsWith("%PDF");
+    if (pdf || bytes.contains("<svg")) { // vectors are checked on a copy
+        QFile copy(out + (pdf ? ".copy.pdf" : ".copy.svg"));
+        QVERIFY(copy.open(QIODevice::WriteOnly) && copy.write(bytes) == bytes.size());
+    }
+    for (const QString& check : checks) {
+        const QString value = expand(check.section('=', 1));
+        if (check.startsWith("size="))
+            QCOMPARE(QImage::fromData(bytes).size(),
+                     QSize(value.section('x', 0, 0).toInt(), value.section('x', 1).toInt()));
+        else if (check.startsWith("text=")) {
+            const QByteArray text = pdf ? tool("pdftotext", {out + ".copy.pdf", "-"}) : bytes;
+            for (const QString& part : value.split(','))
+                QVERIFY2(text.contains(part.toUtf8()), qPrintable(part));
+        } else if (check.startsWith("page="))
+            QVERIFY(tool("pdfinfo", {out + ".copy.pdf"})
+                        .contains("Page size:       " + value.toUtf8()));
+        else if (check.startsWith("files=") || check.startsWith("nofiles="))
+            for (const QString& name : value.split(','))
+                QVERIFY2(QFile::exists(dir.filePath(name)) == check.startsWith("files="),
+                         qPrintable(name));
+        else if (check == "like-png") {
+            // The same chart as a PNG, and the vector picture rasterised.
+            QStringList png = args;
+            png[png.indexOf("-o") + 1] = out + ".png";
+            png.replaceInStrings(QRegularExpression("^(svg|pdf)$"), "png");
+            QCOMPARE(QProcess::execute(QStringLiteral(RENDER_EXE), png), 0);
+            const QImage want(out + ".png");
+            QCOMPARE(pdf ? QProcess::execute("pdftoppm", {"-r", "96", "-png", "-singlefile",
+                                                          out + ".copy.pdf", out + ".drawn"})
+                         : QProcess::execute("rsvg-convert",
+                                             {"-o", out + ".drawn.png", out + ".copy.svg"}),
+                     0);
+            const QImage drawn = QImage(out + ".drawn.png").convertToFormat(QImage::Format_RGB32);
+            QCOMPARE(drawn.size(), want.size());
+            // Edges and text are smoothed differently: a pixel is off when
+            // a channel lies more than half its range outside what
+            // the other picture has within one pixel of the same place (a
+            // blend of two neighbours is not off). At most 0.05 % may be.
+            auto offIn = [](const QImage& a, const QImage& b) {
+                qint64 off = 0;
+                for (int y = 0; y < a.height(); ++y)
+                    for (int x = 0; x < a.width(); ++x) {
+                        int lo[3] = {255, 255, 255}, hi[3] = {0, 0, 0};
+                        for (int d = 0; d < 9; ++d) {
+                            const QPoint at(x + d % 3 - 1, y + d / 3 - 1);
+                            const QRgb c = b.rect().contains(at) ? b.pixel(at) : b.pixel(x, y);
+                            const int v[3] = {qRed(c), qGreen(c), qBlue(c)};
+                            for (int k = 0; k < 3; ++k)
+                                lo[k] = qMin(lo[k], v[k]), hi[k] = qMax(hi[k], v[k]);
+                        }
+                        const QRgb c = a.pixel(x, y);
+                        const int v[3] = {qRed(c), qGreen(c), qBlue(c)};
+                        bool out = false;
+                        for (int k = 0; k < 3; ++k)
+                            out = out || v[k] < lo[k] - 128 || v[k] > hi[k] + 128;
+                        off += out;
+                    }
+                return off;
+            };
+            const qint64 off = offIn(want, drawn) + offIn(drawn, want);
+            QVERIFY2(off * 2000 <= qint64(want.width()) * want.height(),
+                     qPrintable(QString::number(off)));
+        } else
+            QVERIFY2(check == "stdout", qPrintable(check));
+    }
 }
 
 QTEST_MAIN(TestBuild)

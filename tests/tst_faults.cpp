@@ -24,7 +24,8 @@ using SaveCommand = void (MenuCommands::*)();
 const std::pair<const char*, SaveCommand> kSaves[] = {
     {"png", &MenuCommands::mnusavePNG_Click}, {"bmp", &MenuCommands::mnusavebmp_Click},
     {"jpg", &MenuCommands::mnusave_Click},    {"tif", &MenuCommands::mnusavetif_Click},
-    {"gif", &MenuCommands::mnusavegif_Click}};
+    {"gif", &MenuCommands::mnusavegif_Click}, {"svg", &MenuCommands::mnusavesvg_Click},
+    {"pdf", &MenuCommands::mnusavepdf_Click}};
 
 QByteArray readAll(const QString& path)
 {
@@ -63,7 +64,7 @@ void TestFaults::diskFullDuringSave_data()
 {
     QTest::addColumn<int>("save"); // index into kSaves
     QTest::addColumn<bool>("existing"); // and room for about half of the picture, else none
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < int(std::size(kSaves)); ++i) {
         QTest::addRow("%s over an existing file, room for half", kSaves[i].first) << i << true;
         QTest::addRow("%s as a new file, no room", kSaves[i].first) << i << false;
     }

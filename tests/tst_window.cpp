@@ -155,11 +155,17 @@ const Control kControls[] = {
 // "name|caption" ("-": a separator) and then a shortcut or "off" (greyed).
 const QList<QPair<QString, QStringList>> kMenuTree{
     {"", {"mnufile|File", "mnuedit|Edit", "mnudataview|Data View", "mnureturn|Return"}},
-    {"mnufile", {"mnusaveas|Save Image to a File as...", "mnuselectprinter|Select Printer|off",
-                 "mnuprint|Print options...|Ctrl+P", "mnudash|-", "mnuexit|Exit|Ctrl+Q"}},
-    {"mnusaveas", {"mnusave|Save image as .JPG", "mnusavebmp|Save image as .BMP", "mnusavetif|Save image as .TIF",
-                   "mnusavegif|Save image as .GIF", "mnusavePNG|Save image as .PNG"}},
-    {"mnuedit", {"mnucopy|Copy Chart to Clipboard|Ctrl+C", "mnuoptions|Option Menu", "mnuswitch|Switch chart type|off"}},
+    {"mnufile",
+     {"mnusaveas|Save Image to a File as...", "mnuselectprinter|Select Printer|off",
+      "mnuprint|Print options...|Ctrl+P", "mnudash|-", "mnuexit|Exit|Ctrl+Q"}},
+    {"mnusaveas",
+     {"mnusave|Save image as .JPG", "mnusavebmp|Save image as .BMP",
+      "mnusavetif|Save image as .TIF", "mnusavegif|Save image as .GIF",
+      "mnusavePNG|Save image as .PNG", "mnusavedash|-", "mnusavesvg|Save image as .SVG",
+      "mnusavepdf|Save image as .PDF"}},
+    {"mnuedit",
+     {"mnucopy|Copy Chart to Clipboard|Ctrl+C", "mnuoptions|Option Menu",
+      "mnuswitch|Switch chart type|off"}},
 };
 
 // The tabs in order: caption, page, Ok and Cancel buttons.
