@@ -17,18 +17,15 @@
 namespace
 {
 
-QString spool()
-{
-    return qEnvironmentVariable("VELDRA_PRINT_SPOOL");
-}
-QStringList jobs()
-{
-    return QDir(spool()).entryList({"*.prn"}, QDir::Files);
-}
-bool serverRunning()
-{
-    return QFileInfo::exists(qEnvironmentVariable("CUPS_SERVER")) && QDir(spool()).exists();
-}
+// The private print server, if any, and the folder where its queues spool.
+struct Server {
+    static QString spool() { return qEnvironmentVariable("VELDRA_PRINT_SPOOL"); }
+    static QStringList jobs() { return QDir(spool()).entryList({"*.prn"}, QDir::Files); }
+    static bool running()
+    {
+        return QFileInfo::exists(qEnvironmentVariable("CUPS_SERVER")) && QDir(spool()).exists();
+    }
+};
 
 // Rows of tests/cases/tst_print-<table>.tsv: the row's name, then its fields.
 void rows(const char* table)
@@ -44,10 +41,9 @@ void rows(const char* table)
         }
 }
 
-QSize size(const QString& text) // "WxH"
+QSizeF size(const QString& text) // "WxH"
 {
-    const QStringList wh = text.split('x');
-    return wh.size() == 2 ? QSize(wh[0].toInt(), wh[1].toInt()) : QSize();
+    return QSizeF(text.section('x', 0, 0).toDouble(), text.section('x', 1, 1).toDouble());
 }
 
 // Waits for `count` new jobs (for none: whether any comes within 3 s), then
@@ -56,9 +52,9 @@ QStringList newJobs(const QStringList& before, int count)
 {
     const auto fresh = [&] {
         QStringList paths;
-        for (const QString& name : jobs())
+        for (const QString& name : Server::jobs())
             if (!before.contains(name))
-                paths << QDir(spool()).filePath(name);
+                paths << QDir(Server::spool()).filePath(name);
         return paths;
     };
     for (int tries = count ? 300 : 30; tries > 0 && fresh().size() < std::max(count, 1); --tries)
@@ -228,8 +224,7 @@ class TestPrint : public QObject
     // margins; what does not fit the rest of a page starts the next one.
     void canvas()
     {
-        QFETCH(QStringList,
-               f); // notes, pictures, edge (in), side margins (twips), pages, last page's ink (pt)
+        QFETCH(QStringList, f); // see the table's header
         if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
             QSKIP("pdftoppm is needed");
         QTextEdit canvas;
@@ -240,7 +235,7 @@ class TestPrint : public QObject
         for (const QString& picture : pictures) {
             if (&picture != &pictures.first())
                 cursor.insertText(QStringLiteral("\n"));
-            QImage image(size(picture), QImage::Format_RGB32);
+            QImage image(size(picture).toSize(), QImage::Format_RGB32);
             image.fill(Qt::blue);
             cursor.insertImage(image);
         }
@@ -259,7 +254,7 @@ class TestPrint : public QObject
         QCOMPARE(pages.size(), f[4].toInt());
         for (const QImage& page : pages) {
             QCOMPARE(page.size(), QSize(595, 842));
-            QVERIFY(inMargins(page, &page == &pages.last() ? QSizeF(size(f[5])) : QSizeF()));
+            QVERIFY(inMargins(page, &page == &pages.last() ? size(f[5]) : QSizeF()));
         }
     }
 
@@ -294,8 +289,8 @@ class TestPrint : public QObject
     // typed. Loaded afresh, the dialog shows the printer chosen last.
     void selectPrinter()
     {
-        QFETCH(QStringList, f); // typed, current printer afterwards
-        if (!serverRunning())
+        QFETCH(QStringList, f);
+        if (!Server::running())
             QSKIP("needs the private print server");
         PieWindow pie;
         pie.global.printCopies = 5;
@@ -334,8 +329,8 @@ class TestPrint : public QObject
     // 1920 x 1080 screen meanwhile.
     void printRun()
     {
-        QFETCH(QStringList, f); // printer, orientation, copies, notes, button, queue
-        if (!serverRunning())
+        QFETCH(QStringList, f);
+        if (!Server::running())
             QSKIP("needs the private print server");
         const QString printer = f[0];
         const int copies = f[2].toInt(), notes = f[3].toInt();
@@ -352,7 +347,7 @@ class TestPrint : public QObject
         for (int line = 1; line <= notes; ++line)
             lines += QStringLiteral("Note %1\n").arg(line);
         ctl<QTextEdit>(pie.w, "RichTextBox1")->setPlainText(lines);
-        const QStringList before = jobs();
+        const QStringList before = Server::jobs();
         pie.platform.onModal = press(printer, landscape, QString::number(copies), print);
         pie.menu.mnuprint_Click();
         QCOMPARE(pie.menu.currentPrinter().name(), printer);

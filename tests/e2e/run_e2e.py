@@ -1,13 +1,12 @@
 #!/usr/bin/env python3
-"""End-to-end tests of the real veldraplot on a private Xvfb screen.
-
-Each case copies the executable into a fresh program folder beside a chart
-definition "~VGRAPH.TMP" and starts it with the settings path, blanks around
-it, as the whole command line. xdotool drives the mouse and the keys, xclip
-reads the X clipboard, ImageMagick takes and checks screenshots.
-
-    run_e2e.py --bin BIN --examples DIR [--shots DIR] [--only NAME ...]
-"""
+# End-to-end tests of the real veldraplot on a private Xvfb screen.
+#
+# Each case copies the executable into a fresh program folder beside a chart
+# definition "~VGRAPH.TMP" and starts it with the settings path, blanks around
+# it, as the whole command line. xdotool drives the mouse and the keys, xclip
+# reads the X clipboard, ImageMagick takes and checks screenshots.
+#
+#     run_e2e.py --bin BIN --examples DIR [--shots DIR] [--only NAME ...]
 import argparse
 import os
 import re
@@ -21,9 +20,7 @@ import time
 W, H = 1920, 1080
 RED, YELLOW, BLUE, PASTEL1 = "#FF0000", "#FFFF00", "#0000FF", "#F5DDB7"
 SHARES = (0.24, 0.60, 0.16)  # the example pie's slices, 12:30:8
-ENV = dict(os.environ)
-for _key in ("QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "QT_SCALE_FACTOR"):
-    ENV.pop(_key, None)
+ENV = {k: v for k, v in os.environ.items() if k not in ("QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "QT_SCALE_FACTOR")}
 
 
 class Failure(Exception):
@@ -37,13 +34,10 @@ def check(condition, message):
 
 def wait(predicate, timeout, what):
     deadline = time.monotonic() + timeout
-    while True:
-        value = predicate()
-        if value:
-            return value
-        if time.monotonic() > deadline:
-            raise Failure("timed out after %g s waiting for %s" % (timeout, what))
+    while not (value := predicate()):
+        check(time.monotonic() < deadline, "timed out after %g s waiting for %s" % (timeout, what))
         time.sleep(0.1)
+    return value
 
 
 def run(*cmd, ok=True):
@@ -57,13 +51,13 @@ def magick(*cmd):
 
 
 def count(png, colour):
-    """Pixels of exactly `colour` in the picture."""
+    # Pixels of exactly `colour` in the picture.
     return round(float(magick(png, "-alpha", "off", "-fill", "black", "+opaque", colour, "-fill", "white",
                               "-opaque", colour, "-format", "%[fx:mean*w*h]", "info:")))
 
 
 def changed_box(a, b):
-    """(x, y, width, height) of the pixels that differ between two pictures."""
+    # (x, y, width, height) of the pixels that differ between two pictures.
     geometry = magick(a, b, "-compose", "difference", "-composite", "-threshold", "0", "-format", "%@", "info:")
     w, h, x, y = map(int, re.match(r"(\d+)x(\d+)\+(\d+)\+(\d+)", geometry).groups())
     return x, y, w, h
@@ -117,10 +111,10 @@ class Case:
         return b"IsViewable" in run("xwininfo", "-id", win).stdout
 
     def maximized(self):
-        """The main window once it covers the screen and the chart is up.
-
-        The program asks to be maximized; with no window manager to grant that,
-        it gives its window the screen's available area itself."""
+        # The main window once it covers the screen and the chart is up.
+        #
+        # The program asks to be maximized; with no window manager to grant that,
+        # it gives its window the screen's available area itself.
         win = self.window()
         state = run("xprop", "-id", win, "_NET_WM_STATE").stdout
         check(b"MAXIMIZED_VERT" in state and b"MAXIMIZED_HORZ" in state, "not asked to be maximized: %s" % state)
@@ -135,7 +129,7 @@ class Case:
         run("xdotool", "mousemove", "--sync", x, y, "click", button)
 
     def shot(self, before=None):
-        """A settled screenshot; with `before`, one that differs from it."""
+        # A settled screenshot; with `before`, one that differs from it.
         def take():
             self.shots += 1
             path = os.path.join(self.dir, "shot%02d.png" % self.shots)
@@ -156,10 +150,7 @@ class Case:
                    os.path.join(ARGS.shots, name))
 
     def ends(self, status=0):
-        try:
-            code = self.proc.wait(15)
-        except subprocess.TimeoutExpired:
-            raise Failure("the program did not end")
+        code = self.proc.wait(15)
         check(code == status if status is not None else code > 0, "ended with status %s" % code)
 
     def kill(self):
@@ -174,33 +165,24 @@ def clipboard(target):
 
 
 def open_menu(c, before, *keys):
-    """Opens File by a click, moves right through the menu bar, then presses keys."""
+    # Opens File by a click, moves right through the menu bar, then presses keys.
     c.click(15, 10)
     c.shot(before)
     run("xdotool", "key", "--delay", "80", *keys)
 
 
 def open_panel(c, before):
-    """The panel's box once it has opened over the chart."""
+    # The panel's box once it has opened over the chart.
     after = c.shot(before)
     x, y, w, h = box = changed_box(before, after)
     check(400 <= w <= 900 and 250 <= h <= 650, "the change %s is not the options panel" % (box,))
     return after, box
 
 
-CASES = []
-
-
-def case(fn):
-    CASES.append(fn)
-    return fn
-
-
-@case
 def pie_panel_pastel(c):
-    """Pie: maximized, slices 12:30:8; the panel from a right click, Pastel
-    then Cancel changes nothing; from Edit > Option Menu on the same tab,
-    Pastel then Ok colours the slices pastel."""
+    # Pie: maximized, slices 12:30:8; the panel from a right click, Pastel
+    # then Cancel changes nothing; from Edit > Option Menu on the same tab,
+    # Pastel then Ok colours the slices pastel.
     win, screen = c.start("pie").maximized()
     check_pie(screen)
     c.doc_shot(screen, "pie.png")
@@ -225,10 +207,9 @@ def pie_panel_pastel(c):
     c.ends(0)
 
 
-@case
 def bar_saves_png_and_returns(c):
-    """Bar chart: File > Save Image > .PNG through the real file dialog writes
-    the chart; Return ends with status 0."""
+    # Bar chart: File > Save Image > .PNG through the real file dialog writes
+    # the chart; Return ends with status 0.
     win, screen = c.start("bar").maximized()
     c.doc_shot(screen, "bar.png")
     target = os.path.join(c.dir, "saved chart.png")
@@ -244,9 +225,8 @@ def bar_saves_png_and_returns(c):
     c.ends(0)
 
 
-@case
 def stacked_data_view_ends(c):
-    """Two-way table: both series on screen, no third; Data View ends with 0."""
+    # Two-way table: both series on screen, no third; Data View ends with 0.
     win, screen = c.start("stacked").maximized()
     check(count(screen, RED) > 5000 and count(screen, YELLOW) > 5000 and count(screen, BLUE) == 0,
           "not the two series of the table")
@@ -255,9 +235,8 @@ def stacked_data_view_ends(c):
     c.ends(0)
 
 
-@case
 def bar_starts_again_and_again(c):
-    """A crash while the window is first shown happens only now and then."""
+    # A crash while the window is first shown happens only now and then.
     for _ in range(20):
         win = c.start("bar").window()
         wait(lambda: c.mapped(win), 10, "the window to be mapped")
@@ -265,10 +244,9 @@ def bar_starts_again_and_again(c):
         c.ends(0)
 
 
-@case
 def copy_to_clipboard(c):
-    """Ctrl+C puts the chart on the X clipboard as a PNG of the chart's size;
-    after Exit the clipboard is empty."""
+    # Ctrl+C puts the chart on the X clipboard as a PNG of the chart's size;
+    # after Exit the clipboard is empty.
     win, _ = c.start("pie").maximized()
     c.key(win, "ctrl+c")
     targets = wait(lambda: clipboard("TARGETS"), 10, "the clipboard to be owned")
@@ -283,9 +261,8 @@ def copy_to_clipboard(c):
     check(clipboard("TARGETS") is None, "the clipboard still answers after the program ended")
 
 
-@case
 def missing_settings_file(c):
-    """The message first, then the main window stays open with no chart."""
+    # The message first, then the main window stays open with no chart.
     c.start("pie", argv=["  %s  " % os.path.join(c.dir, "no such.ini")])
     box = c.window("^VELDRAPLOT$")
     check(not run("xdotool", "search", "--onlyvisible", "--name", "^Charts$", ok=False).stdout,
@@ -300,9 +277,8 @@ def missing_settings_file(c):
     c.ends(0)
 
 
-@case
 def too_many_series_refused(c):
-    """201 series: the wide continuous-variable message, no chart, status > 0."""
+    # 201 series: the wide continuous-variable message, no chart, status > 0.
     header = '"Count of cases",201,%s,3,"G1","G2","G3"' % ",".join('"S%d"' % i for i in range(1, 202))
     c.start(definition="VGRAPH,WSTACKEDBAR\nSize,Group,N=0\n%s\n" % header + ("1, " * 200 + "1\n") * 3)
     box = c.window("^VELDRAPLOT$")
@@ -311,10 +287,9 @@ def too_many_series_refused(c):
     c.ends(None)
 
 
-@case
 def version_and_help(c):
-    """--version and --help answer alone, without a display; with more words
-    they are a settings path."""
+    # --version and --help answer alone, without a display; with more words
+    # they are a settings path.
     env = dict(ENV)
     env.pop("DISPLAY")
     for arg, expect in (("--version", rb"^veldraplot \d+\.\d+\.\d+\n$"),
@@ -326,6 +301,10 @@ def version_and_help(c):
     c.key(c.window(), "ctrl+q")
     c.ends(0)
     check(b"veldraplot 1" not in open(c.log.name, "rb").read(), "--version answered although not alone")
+
+
+CASES = [pie_panel_pastel, bar_saves_png_and_returns, stacked_data_view_ends, bar_starts_again_and_again,
+         copy_to_clipboard, missing_settings_file, too_many_series_refused, version_and_help]
 
 
 def start_xvfb(workdir):
