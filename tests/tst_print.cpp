@@ -90,18 +90,13 @@ bool inMargins(const QImage& page, const QSizeF& printed = QSizeF())
                                   qAbs(ink.height() - printed.height()) <= 2));
 }
 
-frmselectprinter& dialogOf(QDialog& shown)
-{
-    return static_cast<frmselectprinter&>(shown);
-}
-
 // Chooses a printer name (if any), orientation and copies, then presses
 // Print (or Select).
 std::function<void(QDialog&)> press(const QString& printer, bool landscape, const QString& copies,
                                     bool print = true)
 {
     return [=](QDialog& shown) {
-        auto& d = dialogOf(shown);
+        QDialog& d = shown;
         if (!printer.isEmpty())
             ctl<QComboBox>(d, "cboprinterlist")->setEditText(printer);
         ctl<QRadioButton>(d, landscape ? "Option2" : "Option1")->setChecked(true);
@@ -112,7 +107,7 @@ std::function<void(QDialog&)> press(const QString& printer, bool landscape, cons
 
 // Whether the print part (Print, copies, orientation) is shown, and the
 // printer shown in the list and the label.
-QStringList seen(frmselectprinter& d)
+QStringList seen(QDialog& d)
 {
     return {ctl<QPushButton>(d, "Command2")->isVisible() && ctl<QGroupBox>(d, "Frame1")->isVisible()
                 ? "print"
@@ -185,13 +180,11 @@ class TestPrint : public QObject
     {
         PieWindow pie;
         QStringList shown;
-        pie.platform.onModal = [](QDialog& d) {
-            ctl<QPushButton>(dialogOf(d), "Command3")->click();
-        };
+        pie.platform.onModal = [](QDialog& d) { ctl<QPushButton>(d, "Command3")->click(); };
         pie.menu.mnuprint_Click();
         QCOMPARE(int(pie.global.printCopies), -1);
         QVERIFY(!pie.menu.printerDialogLoaded());
-        pie.platform.onModal = [&](QDialog& d) { shown << seen(dialogOf(d)).first(), d.close(); };
+        pie.platform.onModal = [&](QDialog& d) { shown << seen(d).first(), d.close(); };
         pie.menu.mnuselectprinter_Click();
         QVERIFY(!pie.menu.printerDialogLoaded());
         QCOMPARE(int(pie.global.printRequested), 0);
@@ -200,7 +193,7 @@ class TestPrint : public QObject
         pie.menu.mnuprint_Click();
         QVERIFY(pie.menu.printerDialogLoaded());
         pie.platform.onModal = [&](QDialog& d) {
-            shown << seen(dialogOf(d)).first() << ctl<QLineEdit>(d, "Text1")->text()
+            shown << seen(d).first() << ctl<QLineEdit>(d, "Text1")->text()
                   << QString::number(ctl<QRadioButton>(d, "Option2")->isChecked());
             ctl<QPushButton>(d, "Command3")->click();
         };
@@ -266,9 +259,9 @@ class TestPrint : public QObject
         PieWindow pie;
         QStringList shown;
         pie.platform.onModal = [&](QDialog& d) {
-            shown << QString::number(ctl<QComboBox>(d, "cboprinterlist")->count())
-                  << seen(dialogOf(d));
-            QVERIFY(!dialogOf(d).SelectPrinter(QStringLiteral("Office_Laser")));
+            shown << QString::number(ctl<QComboBox>(d, "cboprinterlist")->count()) << seen(d);
+            QVERIFY(
+                !static_cast<frmselectprinter&>(d).SelectPrinter(QStringLiteral("Office_Laser")));
             press(QString(), false, QStringLiteral("2"))(d);
         };
         pie.menu.mnuprint_Click();
@@ -299,7 +292,7 @@ class TestPrint : public QObject
             QComboBox* list = ctl<QComboBox>(d, "cboprinterlist");
             for (int i = 0; i < list->count(); ++i)
                 names << list->itemText(i);
-            shown << seen(dialogOf(d));
+            shown << seen(d);
             d.activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(&d));
             list->setFocus();
@@ -309,7 +302,7 @@ class TestPrint : public QObject
             shown << list->currentText();
         };
         pie.menu.mnuselectprinter_Click();
-        pie.platform.onModal = [&](QDialog& d) { shown << seen(dialogOf(d)), d.close(); };
+        pie.platform.onModal = [&](QDialog& d) { shown << seen(d), d.close(); };
         pie.menu.mnuselectprinter_Click();
         names.sort();
         QCOMPARE(names, (QStringList{"Office_Laser", "Plotter_Room_2"}));
