@@ -10,47 +10,36 @@
 #include <string>
 #include <unistd.h>
 
-namespace {
-
-// One temporary folder per process, removed when the process ends.
-class TempFolder
-{
-  public:
-    TempFolder()
+// One scratch folder per process, removed when the process ends.
+struct Folder {
+    std::string path;
+    Folder()
     {
         char pattern[] = "/tmp/veldra-fuzz-XXXXXX";
         if (!mkdtemp(pattern))
             std::abort();
-        path_ = std::string(pattern) + "/";
+        path = std::string(pattern) + "/";
     }
-    ~TempFolder()
+    ~Folder()
     {
-        std::remove((path_ + vp::kDefinitionFileName).c_str());
-        std::remove((path_ + "settings.ini").c_str());
-        rmdir(path_.c_str());
+        std::remove((path + vp::kDefinitionFileName).c_str());
+        std::remove((path + "settings.ini").c_str());
+        rmdir(path.c_str());
     }
-    const std::string& path() const { return path_; }
-
-  private:
-    std::string path_;
 };
 
-void writeFile(const std::string& path, const std::uint8_t* data, std::size_t size)
+static void writeFile(const std::string& path, const std::uint8_t* data, std::size_t size)
 {
     std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        std::abort();
-    if (size && std::fwrite(data, 1, size, f) != size)
+    if (!f || (size && std::fwrite(data, 1, size, f) != size))
         std::abort();
     std::fclose(f);
 }
 
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const TempFolder folder;
-    const std::string& dir = folder.path();
+    static const Folder folder;
+    const std::string& dir = folder.path;
     writeFile(dir + vp::kDefinitionFileName, data, size);
     writeFile(dir + "settings.ini", data, size);
 

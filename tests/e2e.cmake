@@ -1,14 +1,8 @@
 # End-to-end tests: the real veldraplot on a private Xvfb screen, driven from
 # outside with xdotool and xclip. Its screenshots go to the build folder;
 # scripts/refresh-screenshots.sh copies a run's pictures into docs/.
-find_package(Python3 COMPONENTS Interpreter)
-if(Python3_Interpreter_FOUND)
-  set(_e2e_python ${Python3_EXECUTABLE})
-else()
-  set(_e2e_python python3)
-endif()
 add_test(NAME e2e
-  COMMAND ${_e2e_python} ${CMAKE_CURRENT_SOURCE_DIR}/e2e/run_e2e.py
+  COMMAND python3 ${CMAKE_CURRENT_SOURCE_DIR}/e2e/run_e2e.py
           --bin $<TARGET_FILE:veldraplot>
           --examples ${CMAKE_SOURCE_DIR}/examples
           --shots ${CMAKE_CURRENT_BINARY_DIR}/e2e-shots)

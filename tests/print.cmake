@@ -4,6 +4,7 @@
 add_executable(tst_print tst_print.cpp)
 target_include_directories(tst_print PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(tst_print PRIVATE veldra_app Qt6::Test)
+target_compile_definitions(tst_print PRIVATE VELDRA_CASES="${CMAKE_CURRENT_SOURCE_DIR}/cases")
 
 string(MD5 _veldra_build_hash "${CMAKE_BINARY_DIR}")
 string(SUBSTRING "${_veldra_build_hash}" 0 10 _veldra_build_hash)

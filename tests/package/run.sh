@@ -8,15 +8,10 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="$(cd "${1:-$root/build}" && pwd)"
-
 tools=(mmdebstrap dpkg-dev file appstream)
-missing=()
-for p in "${tools[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
+if ! dpkg-query -W -f='${Status}\n' "${tools[@]}" 2>/dev/null | grep -c "ok installed" | grep -qx ${#tools[@]}; then
   apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${tools[@]}" >/dev/null
 fi
 
 echo "== building the package"
@@ -25,7 +20,6 @@ rm -f "$build"/veldraplot_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
 deb=$(ls "$build"/veldraplot_*_amd64.deb)
 dpkg-deb -f "$deb" Package Version Depends
-
 meta=$(mktemp -d)
 R=$(mktemp -d /tmp/veldraplot-package.XXXXXX)
 cleanup() {
@@ -43,33 +37,26 @@ mmdebstrap --variant=apt --aptopt='Acquire::Check-Valid-Until "false"' \
 cp /etc/apt/apt.conf.d/99* "$R/etc/apt/apt.conf.d/" 2>/dev/null || true
 cp /etc/resolv.conf "$R/etc/resolv.conf"
 mount -t proc proc "$R/proc"
-mount --rbind /sys "$R/sys" && mount --make-rslave "$R/sys"
-mount --rbind /dev "$R/dev" && mount --make-rslave "$R/dev"
+for m in sys dev; do mount --rbind "/$m" "$R/$m" && mount --make-rslave "$R/$m"; done
 cp "$deb" "$R/tmp/"
 in_root() {
   chroot "$R" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 \
     DEBIAN_FRONTEND=noninteractive /bin/bash -c "$1"
 }
-
-echo "== apt install ./$(basename "$deb")"
 # No recommended packages: the Depends line alone must make it work.
 in_root "cd /tmp && apt-get update -qq && apt-get install -y -qq --no-install-recommends ./$(basename "$deb") >/dev/null"
 
 echo "== rendering the pie example with the installed veldraplot-render"
 ex=/usr/share/doc/veldraplot/examples
-for f in pie.png pie.tif; do
-  in_root "veldraplot-render --folder $ex/pie -o /tmp/$f $ex/settings.ini"
-done
-file "$R/tmp/pie.png" "$R/tmp/pie.tif"
-file -b "$R/tmp/pie.png" | grep -q "^PNG image data, 1280 x 864"
-file -b "$R/tmp/pie.tif" | grep -q "^TIFF image data"
+in_root "veldraplot-render --folder $ex/pie -o /tmp/pie.png $ex/settings.ini && veldraplot-render --folder $ex/pie -o /tmp/pie.tif $ex/settings.ini"
+file -b "$R/tmp/pie.png" | grep "^PNG image data, 1280 x 864"
+file -b "$R/tmp/pie.tif" | grep "^TIFF image data"
 # A blank picture of this size packs into about 1 KB; the pie takes about 30.
 [ "$(stat -c %s "$R/tmp/pie.png")" -gt 10000 ] || { echo "the PNG holds no chart"; exit 1; }
 
 echo "== starting the installed viewer on the pie example under Xvfb"
-in_root "apt-get install -y -qq --no-install-recommends xvfb xauth >/dev/null"
 # The viewer reads ~VGRAPH.TMP beside its real executable, behind the link.
-in_root "cp '$ex/pie/~VGRAPH.TMP' /usr/lib/veldraplot/ && \
-  VELDRAPLOT_EXIT_AFTER_FIRST_PAINT=1 timeout 60 xvfb-run -a veldraplot $ex/settings.ini && \
-  rm '/usr/lib/veldraplot/~VGRAPH.TMP'"
+in_root "apt-get install -y -qq --no-install-recommends xvfb xauth >/dev/null && \
+  cp '$ex/pie/~VGRAPH.TMP' /usr/lib/veldraplot/ && \
+  VELDRAPLOT_EXIT_AFTER_FIRST_PAINT=1 timeout 60 xvfb-run -a veldraplot $ex/settings.ini"
 echo "package test passed"
