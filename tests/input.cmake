@@ -1,4 +1,6 @@
 add_executable(tst_input ${CMAKE_CURRENT_LIST_DIR}/tst_input.cpp)
 set_target_properties(tst_input PROPERTIES AUTOMOC ON)
-target_link_libraries(tst_input PRIVATE veldra_input Qt6::Test)
+target_include_directories(tst_input PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(tst_input PRIVATE veldra_app Qt6::Test)
+target_compile_definitions(tst_input PRIVATE VELDRA_CASES_DIR="${CMAKE_CURRENT_SOURCE_DIR}/cases")
 add_test(NAME tst_input COMMAND tst_input)
