@@ -24,6 +24,17 @@ template <class T> T* ctl(const QObject& owner, const char* name)
     return found;
 }
 
+inline QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline QStringList entries(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+}
+
 struct StartedWindow {
     QTemporaryDir dir;
     ScriptedPlatform platform;

@@ -22,12 +22,6 @@ namespace
 const QString kDefinition = QStringLiteral("~VGRAPH.TMP");
 const QByteArray kSettings = "\"C:\\VELDRA\\\",analysis,10\r\n";
 
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // Makes `path` a folder, FIFO, link to itself, dangling link or file without
 // read permission, as `kind` says; other kinds leave it alone.
 bool makeNotAFile(const QString& path, const QString& kind)
