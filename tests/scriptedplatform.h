@@ -43,7 +43,7 @@ class ScriptedPlatform : public Platform
     QStringList messages;
     bool ended = false;
     int exitStatus = 0;
-    int colorShown = 0, fontShown = 0, openShown = 0, saveShown = 0, modalShown = 0;
+    int openShown = 0, saveShown = 0, modalShown = 0;
     FileDialogState lastOpen, lastSave;
     bool pointerReset = false;
 
@@ -57,7 +57,6 @@ class ScriptedPlatform : public Platform
 
     DialogOutcome ShowColor(ColorDialogState& dialog) override
     {
-        ++colorShown;
         if (colorAnswers.empty())
             return {kDialogCancelled, QString()};
         const ColorAnswer a = colorAnswers.front();
@@ -70,7 +69,6 @@ class ScriptedPlatform : public Platform
     int lastFontFlags = -1;
     DialogOutcome ShowFont(FontDialogState& dialog) override
     {
-        ++fontShown;
         lastFontFlags = dialog.Flags;
         if (fontAnswers.empty())
             return {kDialogCancelled, QString()};
