@@ -22,6 +22,15 @@ namespace
 const QString kDefinition = QStringLiteral("~VGRAPH.TMP");
 const QByteArray kSettings = "\"C:\\VELDRA\\\",analysis,10\r\n";
 
+// A table's file content: tests/corpus/<seed> for "@<seed>", `otherwise` for nothing.
+QByteArray content(const QByteArray& field, const QByteArray& otherwise)
+{
+    return field.startsWith('@')
+               ? readAll(QStringLiteral(VELDRA_CORPUS_DIR "/") + QString::fromUtf8(field.mid(1)))
+           : field.isEmpty() ? otherwise
+                             : field;
+}
+
 // Makes `path` a folder, FIFO, link to itself, dangling link or file without
 // read permission, as `kind` says; other kinds leave it alone.
 bool makeNotAFile(const QString& path, const QString& kind)
@@ -92,12 +101,6 @@ void TestHostile::startUp()
 {
     QFETCH(QByteArrayList, f);
     const QString kind = f[0], expected = QString::fromUtf8(f[4]);
-    auto content = [](const QByteArray& field, const QByteArray& otherwise) {
-        return field.startsWith('@') ? readAll(QStringLiteral(VELDRA_CORPUS_DIR "/") +
-                                               QString::fromUtf8(field.mid(1)))
-               : field.isEmpty()     ? otherwise
-                                     : field;
-    };
     const QByteArray settings = content(f[2], kSettings);
     const int status = f[3].toInt();
     if (kind == "unreadable" && geteuid() == 0)
@@ -169,7 +172,8 @@ void TestHostile::rendererProcess()
 #endif
     // Paths are bytes (not always UTF-8) under a temporary folder.
     QTemporaryDir dir;
-    const QByteArray root = QFile::encodeName(dir.path()) + "/", folder = root + f[6];
+    const QByteArray root = QFile::encodeName(dir.path()) + "/";
+    const QByteArray folder = f[6].isEmpty() ? root.chopped(1) : root + f[6];
     const QByteArray settings = root + (f[7].isEmpty() ? "settings.ini" : f[7]);
     const QByteArray picture = root + (f[8].isEmpty() ? "cafe.png" : f[8]);
     const QByteArray neighbour =
@@ -187,7 +191,7 @@ void TestHostile::rendererProcess()
     };
     fs::create_directories(fs::path(settings.toStdString()).parent_path());
     fs::create_directories(folder.toStdString());
-    writeBytes(folder + "/" + kDefinition.toUtf8(), f[0].isEmpty() ? kPieDefinition : f[0]);
+    writeBytes(folder + "/" + kDefinition.toUtf8(), content(f[0], kPieDefinition));
     writeBytes(settings, kSettings);
     writeBytes(picture, kOld);
     writeBytes(neighbour, kOld);
@@ -264,6 +268,8 @@ void TestHostile::rendererProcess()
             err.indexOf(QLatin1String(exitCode == 64 ? "veldraplot-render: " : "VELDRAPLOT: "));
         QVERIFY2(at == 0 || (at > 0 && err.at(at - 1) == '\n'), qPrintable(err.left(500)));
         QVERIFY2(err.contains(problem) && err.size() < 1000, qPrintable(err.left(500)));
+        QVERIFY2(exitCode != 2 || err.contains(QFile::decodeName(folder) + "/" + kDefinition),
+                 qPrintable(err.left(500)));
         QVERIFY(out.isEmpty());
         QCOMPARE(readBytes(picture), kOld);
         return;
