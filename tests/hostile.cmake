@@ -7,6 +7,7 @@ add_dependencies(tst_hostile veldraplot-render veldraplot)
 target_compile_definitions(tst_hostile PRIVATE
   VELDRA_RENDER_PATH="$<TARGET_FILE:veldraplot-render>"
   VELDRA_VIEWER_PATH="$<TARGET_FILE:veldraplot>"
-  VELDRA_CORPUS_DIR="${CMAKE_CURRENT_SOURCE_DIR}/corpus")
+  VELDRA_CORPUS_DIR="${CMAKE_CURRENT_SOURCE_DIR}/corpus"
+  VELDRA_CASES_DIR="${CMAKE_CURRENT_SOURCE_DIR}/cases")
 add_test(NAME tst_hostile COMMAND tst_hostile)
 set_tests_properties(tst_hostile PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)

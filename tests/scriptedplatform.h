@@ -20,18 +20,14 @@ class ScriptedPlatform : public Platform
     QString programFolder;
     QString commandLine;
 
-    struct ColorAnswer {
+    // An answer to a dialog: its outcome and, when Ok, what was chosen.
+    template <class T> struct Answer {
         DialogOutcome outcome;
-        QColor color;
+        T value;
     };
-    struct FontAnswer {
-        DialogOutcome outcome;
-        FontDialogState font;
-    };
-    struct FileAnswer {
-        DialogOutcome outcome;
-        QString fileName;
-    };
+    using ColorAnswer = Answer<QColor>;
+    using FontAnswer = Answer<FontDialogState>;
+    using FileAnswer = Answer<QString>;
     std::deque<ColorAnswer> colorAnswers;
     std::deque<FontAnswer> fontAnswers;
     std::deque<FileAnswer> openAnswers;
@@ -43,7 +39,7 @@ class ScriptedPlatform : public Platform
     QStringList messages;
     bool ended = false;
     int exitStatus = 0;
-    int colorShown = 0, fontShown = 0, openShown = 0, saveShown = 0, modalShown = 0;
+    int openShown = 0, saveShown = 0, modalShown = 0;
     FileDialogState lastOpen, lastSave;
     bool pointerReset = false;
 
@@ -57,30 +53,19 @@ class ScriptedPlatform : public Platform
 
     DialogOutcome ShowColor(ColorDialogState& dialog) override
     {
-        ++colorShown;
-        if (colorAnswers.empty())
-            return {kDialogCancelled, QString()};
-        const ColorAnswer a = colorAnswers.front();
-        colorAnswers.pop_front();
+        const ColorAnswer a = next(colorAnswers);
         if (a.outcome.error == kDialogOk)
-            dialog.Color = a.color;
+            dialog.Color = a.value;
         return a.outcome;
     }
 
     int lastFontFlags = -1;
     DialogOutcome ShowFont(FontDialogState& dialog) override
     {
-        ++fontShown;
-        lastFontFlags = dialog.Flags;
-        if (fontAnswers.empty())
-            return {kDialogCancelled, QString()};
-        const FontAnswer a = fontAnswers.front();
-        fontAnswers.pop_front();
-        if (a.outcome.error != kDialogCancelled) {
-            const int flags = dialog.Flags;
-            dialog = a.font;
-            dialog.Flags = flags;
-        }
+        const int flags = lastFontFlags = dialog.Flags;
+        const FontAnswer a = next(fontAnswers);
+        if (a.outcome.error != kDialogCancelled)
+            dialog = a.value, dialog.Flags = flags;
         return a.outcome;
     }
 
@@ -129,15 +114,19 @@ class ScriptedPlatform : public Platform
     void ResetMousePointer() override { pointerReset = true; }
 
   private:
+    // The next answer queued; with none left the dialog is cancelled.
+    template <class T> static Answer<T> next(std::deque<Answer<T>>& answers)
+    {
+        if (answers.empty())
+            return {{kDialogCancelled, QString()}, {}};
+        const Answer<T> a = answers.front();
+        answers.pop_front();
+        return a;
+    }
     static DialogOutcome answerFile(std::deque<FileAnswer>& answers, FileDialogState& dialog)
     {
-        if (answers.empty()) {
-            dialog.FileName.clear();
-            return {kDialogCancelled, QString()};
-        }
-        const FileAnswer a = answers.front();
-        answers.pop_front();
-        dialog.FileName = a.outcome.error == kDialogOk ? a.fileName : QString();
+        const FileAnswer a = next(answers);
+        dialog.FileName = a.outcome.error == kDialogOk ? a.value : QString();
         return a.outcome;
     }
 };

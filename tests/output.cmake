@@ -1,5 +1,0 @@
-add_executable(tst_output tst_output.cpp)
-target_include_directories(tst_output PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(tst_output PRIVATE veldra_app Qt6::Test)
-add_test(NAME tst_output COMMAND tst_output)
-set_tests_properties(tst_output PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")

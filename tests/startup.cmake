@@ -1,5 +1,0 @@
-add_executable(tst_startup tst_startup.cpp testfiles.h scriptedplatform.h)
-target_include_directories(tst_startup PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(tst_startup PRIVATE veldra_app Qt6::Test)
-add_test(NAME tst_startup COMMAND tst_startup)
-set_tests_properties(tst_startup PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
