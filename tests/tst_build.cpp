@@ -77,17 +77,6 @@ class TestBuild : public QObject
         QCOMPARE(ctl<QRadioButton>(w, "OPTGROUPED")->isChecked(), frame == "1" && noLegend == "1");
     }
 
-    void piePlacement()
-    {
-        StartedWindow s;
-        s.platform.screenWidthTwips = 19200;
-        s.platform.screenHeightTwips = 14400;
-        PieChart& pie = s.start(kPieDefinition).context().pie;
-        // Measures are held to whole pixels (15 twips).
-        QVERIFY(qAbs(pie.Width() - 12800) < 15 && qAbs(pie.Height() - 11520) < 15);
-        QVERIFY(qAbs(pie.Top() - 100) < 15 && qAbs(pie.Left() - 3200) < 15);
-    }
-
     void renderDescribeMatchesViewer_data()
     {
         QTest::addColumn<QString>("example");
