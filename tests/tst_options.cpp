@@ -62,6 +62,12 @@ struct Session {
     {
         return pie().isHidden() ? static_cast<ChartComponent&>(bar()) : pie();
     }
+    // Clicks the named buttons in turn; "open" opens the options panel.
+    void press(const QString& names)
+    {
+        for (const QString& name : names.split(' '))
+            name == "open" ? w().optionsPanel().mnuoptions_Click() : find(name)->click();
+    }
     template <class T = QPushButton> T* find(const QString& name)
     {
         return window->findChild<T*>(name);
@@ -161,23 +167,20 @@ class TestOptions : public QObject
         all->clearSelection();
         all->item(1)->setSelected(true);
         all->item(3)->setSelected(true);
-        s.find("Command3")->click();
+        s.press("Command3");
         QCOMPARE(state(), QString("0000 B D")); // collected only
-        s.find("Command19")->click();
+        s.press("Command19");
         QCOMPARE(state(), QString("0101 B D"));
         // Removing B returns slice 2 at the next Ok; nothing current removes nothing.
         outside->setCurrentRow(0);
         s.find("Command4")->click();
         outside->setCurrentRow(-1);
-        s.find("Command4")->click();
-        s.w().optionsPanel().mnuoptions_Click();
-        s.find("TamCmd1")->click();
+        s.press("Command4 open TamCmd1");
         QCOMPARE(state(), QString("0001 D"));
         // Labels already present are not added twice; the rest follow in order.
         all->selectAll();
         all->item(1)->setSelected(false);
-        s.find("Command3")->click();
-        s.find("Command3")->click();
+        s.press("Command3 Command3");
         QCOMPARE(state(), QString("0001 D A C"));
     }
 
@@ -185,10 +188,7 @@ class TestOptions : public QObject
     void labelsTab()
     {
         Session s(kBar);
-        for (int cycle = 0; cycle < 3; ++cycle) {
-            s.w().optionsPanel().mnuoptions_Click();
-            s.find("TamCmd1")->click();
-        }
+        s.press("open TamCmd1 open TamCmd1 open TamCmd1");
         QCOMPARE(s.bar().UnitAxisLabel() + '|' + s.bar().ItemAxisLabel(),
                  QString("Count   |Sales   "));
         const QString legendTitle = s.bar().LegendTitle();
@@ -215,18 +215,17 @@ class TestOptions : public QObject
     {
         Session s(kBar);
         QCOMPARE(s.find<QTabWidget>("SSTab1")->currentIndex(), 4); // first show: the Image tab
-        s.pie().setLegendPos(2),
-            s.bar().setLegendPos(3); // the option comes from the pie, even for bars
-        s.w().optionsPanel().mnuoptions_Click();
+        s.pie().setLegendPos(2); // the option comes from the pie, even for bars
+        s.bar().setLegendPos(3);
+        s.press("open");
         QVERIFY(s.find<QRadioButton>("OptLegTop")->isChecked());
         QCOMPARE(s.find<QLineEdit>("Text3")->text(), QString("Sales"));
         // Unapplied choices are overwritten by the next opening; the tab stays.
         s.find<QLineEdit>("Text2")->setText("Typed");
         s.find<QRadioButton>("OptLegBottom")->click();
         s.find<QTabWidget>("SSTab1")->setCurrentIndex(2);
-        s.find("Command26")->click();
         s.pie().setLegendPos(9); // unknown: the option group stays
-        s.w().optionsPanel().mnuoptions_Click();
+        s.press("Command26 open");
         QCOMPARE(s.find<QLineEdit>("Text2")->text(), QString("Count"));
         QVERIFY(s.find<QRadioButton>("OptLegBottom")->isChecked());
         QCOMPARE(s.find<QTabWidget>("SSTab1")->currentIndex(), 2);
@@ -276,12 +275,9 @@ class TestOptions : public QObject
     {
         Session s(kPie);
         const vp::Colour pastel = s.st().pastelColors[1];
-        s.w().optionsPanel().mnuoptions_Click();
-        s.find("Command8")->click();
-        s.find("Command26")->click();
+        s.press("open Command8 Command26");
         QCOMPARE(drawn(s.pie(), pastel).count, 0);
-        s.w().optionsPanel().mnuoptions_Click();
-        s.find("Command20")->click();
+        s.press("open Command20");
         QVERIFY(drawn(s.pie(), pastel).count > 500);
 
         Session b(kBar);
@@ -372,9 +368,7 @@ class TestOptions : public QObject
         Session s(kBar);
         s.p.fontAnswers = {{{}, font("DejaVu Serif", 15.5, "BIUS")},
                            {{}, font("DejaVu Sans Mono", 9, "")}};
-        s.find("Command12")->click();
-        s.find("Command38")->click();
-        s.find("Command17")->click();
+        s.press("Command12 Command38 Command17");
         const vp::ChartState& st = s.st();
         for (const vp::FontChoice* f :
              {&st.itemAxisFont, &st.unitAxisFont, &st.valuesFont, &st.legendFont})
@@ -410,8 +404,7 @@ class TestOptions : public QObject
             picture.fill(Qt::magenta);
             QVERIFY(picture.save(s.dir.filePath("back.bmp"), "BMP"));
             s.p.answerOpen(s.dir.filePath("back.bmp"));
-            s.find("Command10")->click();
-            s.find("TamCmd1")->click();
+            s.press("Command10 TamCmd1");
             QCOMPARE(drawn(s.shown(), vp::rgb(255, 0, 255)).count,
                      0); // chosen, not yet switched on
             for (bool on : {true, false, true}) {
