@@ -63,12 +63,6 @@ template <typename T> T* firstSeries(ChartComponent& chart)
     return nullptr;
 }
 
-QByteArray head(const QString& path, int n)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.read(n) : QByteArray();
-}
-
 } // namespace
 
 class TestChart : public QObject
@@ -396,36 +390,6 @@ class TestChart : public QObject
             QVERIFY2(worst <= tolerance, qPrintable(QString::number(worst)));
             QCOMPARE(back.pixel(original.width() - 5, original.height() - 5), qRgb(255, 255, 255));
         }
-    }
-
-    void failedSave_data() { addRows("tst_chart-failedsave"); }
-    // A failed save says why, keeps the file that was there and leaves no
-    // temporary file beside it.
-    void failedSave()
-    {
-        const QString target = cell("target");
-        const int format = cell("format").toInt();
-        QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("adir")));
-        const QFileInfo info(dir.filePath(target));
-        const bool existing = !info.isDir() && info.dir().exists();
-        QFile file(info.filePath());
-        if (existing)
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("keep me") == 7 && file.flush());
-        SaveResult result;
-        if (cell("nullPicture") == "1") {
-            result.ok = imagesave::writeImageFile(QImage(), info.filePath().toStdString(), format,
-                                                  &result.error);
-        } else {
-            PieChart pie;
-            fillPie(pie);
-            result = pie.SaveImage(info.filePath().toStdString(), format);
-        }
-        QVERIFY(!result.ok && !result.error.isEmpty());
-        if (existing)
-            QCOMPARE(head(info.filePath(), 100), QByteArray("keep me"));
-        QCOMPARE(info.dir().entryList(QDir::Files | QDir::Hidden),
-                 existing ? QStringList{info.fileName()} : QStringList());
     }
 };
 
