@@ -1,5 +1,6 @@
 // Pixel measures shared by the picture tests: which pixels match, where
-// they are, and how they run along a line.
+// they are, and how they run along a line. With CASES_DIR defined, also the
+// reader of the case tables in tests/cases.
 #pragma once
 
 #include <QColor>
@@ -10,7 +11,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
-#include <vector>
 
 namespace px
 {
@@ -92,37 +92,40 @@ inline int runs(const QImage& image, QPoint from, QPoint step, const QColor& c)
     return n;
 }
 
-// Boxes of the connected areas (4-neighbourhood) of colour c smaller than
-// maxArea: legend markers next to big bars of the same colour.
-inline QList<QRect> smallPatches(const QImage& image, const QColor& c, int maxArea)
+} // namespace px
+
+#ifdef CASES_DIR
+#include <QFile>
+#include <QtTest>
+
+#include <deque>
+
+// Adds the rows of CASES_DIR/<table>.tsv to the current test's data: a
+// header line names the columns (all QString) after the row-name column;
+// lines starting with '#' are notes.
+inline void addRows(const char* table)
 {
-    const int w = image.width(), h = image.height();
-    std::vector<char> seen(static_cast<std::size_t>(w) * h, 0);
-    QList<QRect> patches;
-    for (int y0 = 0; y0 < h; ++y0)
-        for (int x0 = 0; x0 < w; ++x0) {
-            if (seen[y0 * w + x0] || !same(image.pixel(x0, y0), c))
-                continue;
-            QRect box;
-            int count = 0;
-            QList<QPoint> stack{QPoint(x0, y0)};
-            seen[y0 * w + x0] = 1;
-            while (!stack.isEmpty()) {
-                const QPoint p = stack.takeLast();
-                box |= QRect(p, QSize(1, 1));
-                ++count;
-                for (const QPoint q :
-                     {p + QPoint(1, 0), p - QPoint(1, 0), p + QPoint(0, 1), p - QPoint(0, 1)})
-                    if (image.rect().contains(q) && !seen[q.y() * w + q.x()] &&
-                        same(image.pixel(q), c)) {
-                        seen[q.y() * w + q.x()] = 1;
-                        stack << q;
-                    }
-            }
-            if (count < maxArea)
-                patches << box;
-        }
-    return patches;
+    static std::deque<QByteArray> names; // QTest keeps pointers to column names
+    QFile f(QStringLiteral(CASES_DIR "/%1.tsv").arg(QLatin1String(table)));
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+        qFatal("No case table %s", table);
+    QStringList lines = QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
+    lines.removeIf([](const QString& line) { return line.startsWith('#'); });
+    for (const QString& column : lines.takeFirst().split('\t').mid(1)) {
+        names.push_back(column.toUtf8());
+        QTest::addColumn<QString>(names.back().constData());
+    }
+    for (const QString& line : lines) {
+        const QStringList cells = line.split('\t');
+        QTestData& row = QTest::newRow(qPrintable(cells[0]));
+        for (const QString& cell : cells.mid(1))
+            row << cell;
+    }
 }
 
-} // namespace px
+// The current row's entry in the named column of a case table.
+inline QString cell(const char* column)
+{
+    return *static_cast<QString*>(QTest::qData(column, qMetaTypeId<QString>()));
+}
+#endif
