@@ -99,13 +99,17 @@ inline QByteArray unescape(const QByteArray& s)
 
 #ifdef VELDRA_CASES_DIR
 // The rows of tests/cases/<table>.tsv as one column "f" of decoded fields; the
-// first field names the row, lines starting with # are comments.
+// first field names the row, lines starting with # are comments. A line whose
+// first field is "name" names the columns for cell().
+inline QByteArrayList caseColumns;
+
 inline void caseRows(const QString& table)
 {
     QTest::addColumn<QByteArrayList>("f");
     QFile file(QStringLiteral(VELDRA_CASES_DIR "/") + table + ".tsv");
     if (!file.open(QIODevice::ReadOnly))
         qFatal("No case table %s", qPrintable(table));
+    caseColumns.clear();
     for (const QByteArray& line : file.readAll().split('\n')) {
         if (line.isEmpty() || line.startsWith('#'))
             continue;
@@ -113,8 +117,18 @@ inline void caseRows(const QString& table)
         for (QByteArray& field : f)
             field = unescape(field);
         const QByteArray name = f.takeFirst();
-        QTest::newRow(name.constData()) << f;
+        if (name == "name")
+            caseColumns = f;
+        else
+            QTest::newRow(name.constData()) << f;
     }
+}
+
+// The current row's field in the named column.
+inline QString cell(const char* column)
+{
+    const auto* f = static_cast<QByteArrayList*>(QTest::qData("f", qMetaTypeId<QByteArrayList>()));
+    return QString::fromUtf8(f->value(caseColumns.indexOf(column)));
 }
 #endif
 
