@@ -35,18 +35,25 @@ inline QStringList entries(const QString& folder)
     return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
 }
 
-struct StartedWindow {
+// A chart colour as a QColor.
+inline QColor qc(vp::Colour c)
+{
+    return QColor(vp::redOf(c), vp::greenOf(c), vp::blueOf(c));
+}
+
+template <class Platform = ScriptedPlatform> struct StartedWindowOn {
     QTemporaryDir dir;
-    ScriptedPlatform platform;
+    Platform platform;
     std::unique_ptr<frmsimplechart> window;
 
     QString path(const QString& name) const { return dir.filePath(name); }
 
-    void write(const QString& name, const QByteArray& bytes) const
+    QString write(const QString& name, const QByteArray& bytes) const
     {
         QFile f(path(name));
         if (f.open(QIODevice::WriteOnly))
             f.write(bytes);
+        return f.fileName();
     }
 
     // Writes the definition and a settings file, then runs the start-up.
@@ -61,6 +68,7 @@ struct StartedWindow {
         return *window;
     }
 };
+using StartedWindow = StartedWindowOn<>;
 
 // Decodes a field of a case table: C escapes (\n \r \t \0 \\ \xHH) and
 // repeats: \*N(text) is text N times, \*A-B(text) is text for i = A..B with

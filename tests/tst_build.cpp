@@ -56,7 +56,7 @@ class TestBuild : public QObject
         QStringList shownColours;
         for (int k = 1; k <= n; ++k) {
             const vp::Colour c = isPie ? pie.Items().Item(k).Color() : bar.Series().Item(k).Color();
-            shownColours << QColor(vp::redOf(c), vp::greenOf(c), vp::blueOf(c)).name();
+            shownColours << qc(c).name();
             QCOMPARE(w.context().state.itemColors[k], c);
         }
         QCOMPARE(shownColours.join('|'), cell("colours"));
@@ -104,9 +104,8 @@ class TestBuild : public QObject
         if (example == "pie") {
             const QJsonArray items = json["pie"].toObject()["Items"].toArray();
             QCOMPARE(items.size(), w.context().pie.Items().Count());
-            const vp::Colour c = w.context().pie.Items().Item(2).Color();
             QCOMPARE(items[1].toObject()["Color"].toString(),
-                     QColor(vp::redOf(c), vp::greenOf(c), vp::blueOf(c)).name());
+                     qc(w.context().pie.Items().Item(2).Color()).name());
         } else {
             const QJsonArray series = json["bar"].toObject()["Series"].toArray();
             QCOMPARE(series.size(), w.context().bar.Series().Count());

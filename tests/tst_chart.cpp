@@ -16,11 +16,6 @@ namespace
 
 constexpr QSize kSize(640, 480);
 
-QColor colourOf(vp::Colour c)
-{
-    return QColor(vp::redOf(c), vp::greenOf(c), vp::blueOf(c));
-}
-
 void place(ChartComponent& chart)
 {
     chart.setTwipsPerPixel(15, 15);
@@ -52,7 +47,7 @@ void fillBars(AxisChart& bars, const QList<QList<double>>& values, const QString
 
 QColor seriesColour(AxisChart& bars, int k)
 {
-    return colourOf(bars.Series().Item(k).Color());
+    return qc(bars.Series().Item(k).Color());
 }
 
 template <typename T> T* firstSeries(ChartComponent& chart)
@@ -97,7 +92,7 @@ class TestChart : public QObject
         PieChart pie;
         fillPie(pie);
         QImage image = pie.renderImage();
-        const QColor blue = colourOf(pie.Items().Item(3).Color());
+        const QColor blue = qc(pie.Items().Item(3).Color());
         const int flat = px::area(image, blue).count;
         pie.Items().Item(3).setFillMode(2);
         image = pie.renderImage();
@@ -121,7 +116,7 @@ class TestChart : public QObject
         pie.setCaption(QString());
         QList<QColor> slices;
         for (int i = 1; i <= 3; ++i)
-            slices << colourOf(pie.Items().Item(i).Color());
+            slices << qc(pie.Items().Item(i).Color());
         auto measure = [&] { // the slice's offset, the dark pixels outside
             const QImage image = pie.renderImage();
             const px::Area whole = px::area(image, [&](QRgb p) {

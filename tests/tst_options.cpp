@@ -35,25 +35,9 @@ struct HookedPlatform : ScriptedPlatform {
 };
 
 // One run of the program on a definition file, started up and ready.
-struct Session {
-    QTemporaryDir dir;
-    HookedPlatform p;
-    std::unique_ptr<frmsimplechart> window;
-    explicit Session(const QByteArray& definition)
-    {
-        write("~VGRAPH.TMP", definition);
-        p.programFolder = dir.path();
-        p.commandLine = write("settings.ini", "\"C:\\data\\\",name,10\n");
-        window = std::make_unique<frmsimplechart>(p);
-        window->Form_Load();
-    }
-    QString write(const QString& name, const QByteArray& bytes)
-    {
-        QFile f(dir.filePath(name));
-        if (f.open(QIODevice::WriteOnly))
-            f.write(bytes);
-        return f.fileName();
-    }
+struct Session : StartedWindowOn<HookedPlatform> {
+    HookedPlatform& p = platform;
+    explicit Session(const QByteArray& definition) { start(definition); }
     frmsimplechart& w() { return *window; }
     vp::ChartState& st() { return window->context().state; }
     PieChart& pie() { return window->context().pie; }
@@ -96,11 +80,6 @@ FontDialogState font(const QString& name, double size, const QString& styles)
     f.FontBold = styles.contains('B'), f.FontItalic = styles.contains('I');
     f.FontUnderline = styles.contains('U'), f.FontStrikethru = styles.contains('S');
     return f;
-}
-
-QColor qc(vp::Colour c)
-{
-    return QColor(vp::redOf(c), vp::greenOf(c), vp::blueOf(c));
 }
 
 px::Area drawn(ChartComponent& chart, vp::Colour c, QSize size = QSize(480, 360))
