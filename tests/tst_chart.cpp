@@ -16,18 +16,16 @@ namespace
 
 constexpr QSize kSize(640, 480);
 
-void place(ChartComponent& chart)
+void place(ChartComponent& chart, QSize size = kSize)
 {
     chart.setTwipsPerPixel(15, 15);
-    chart.setWidth(kSize.width() * 15.0f);
-    chart.setHeight(kSize.height() * 15.0f);
+    chart.setWidth(size.width() * 15.0f);
+    chart.setHeight(size.height() * 15.0f);
 }
 
 void fillPie(PieChart& pie)
 {
     place(pie);
-    pie.setCaption(QStringLiteral("Colours"));
-    pie.setLegendTitle(QStringLiteral("Categories"));
     for (const auto& [label, value] :
          {std::pair("Red", 12), std::pair("Blue", 30), std::pair("Green", 8)})
         pie.Items().Add(QString::fromLatin1(label), value, 1);
@@ -50,11 +48,11 @@ QColor seriesColour(AxisChart& bars, int k)
     return qc(bars.Series().Item(k).Color());
 }
 
-template <typename T> T* firstSeries(ChartComponent& chart)
+QPieSeries* pieSeries(PieChart& pie)
 {
-    chart.flushPending();
-    for (QAbstractSeries* s : chart.chart()->series())
-        if (auto* found = qobject_cast<T*>(s))
+    pie.flushPending();
+    for (QAbstractSeries* s : pie.chart()->series())
+        if (auto* found = qobject_cast<QPieSeries*>(s))
             return found;
     return nullptr;
 }
@@ -75,10 +73,10 @@ class TestChart : public QObject
         place(pie);
         pie.Items().Add(QStringLiteral(" Red"), 12, 1);
         pie.Items().Add(QStringLiteral("a<b &  \"c\""), 2.5, 1);
-        QCOMPARE(firstSeries<QPieSeries>(pie)->slices().at(1)->label(),
+        QCOMPARE(pieSeries(pie)->slices().at(1)->label(),
                  QStringLiteral("a&lt;b &amp; &nbsp;&quot;c&quot;"));
         pie.ShowValues(true);
-        QPieSeries* series = firstSeries<QPieSeries>(pie);
+        QPieSeries* series = pieSeries(pie);
         QCOMPARE(series->slices().at(0)->label(), QStringLiteral("&nbsp;Red: 12"));
         QCOMPARE(series->slices().at(1)->label(),
                  QStringLiteral("a&lt;b &amp; &nbsp;&quot;c&quot;: 2.5"));
@@ -113,7 +111,6 @@ class TestChart : public QObject
         PieChart pie;
         fillPie(pie);
         pie.setShowLegend(false);
-        pie.setCaption(QString());
         QList<QColor> slices;
         for (int i = 1; i <= 3; ++i)
             slices << qc(pie.Items().Item(i).Color());
@@ -271,9 +268,7 @@ class TestChart : public QObject
         bars.setOrientation(orientation);
         chart.setLegendTitle(QStringLiteral("Legend"));
         chart.setShowLegend(true);
-        chart.setTwipsPerPixel(15, 15);
-        chart.setWidth(size.width() * 15.0f);
-        chart.setHeight(size.height() * 15.0f);
+        place(chart, size);
         chart.renderImage();
         // Graphics items grow with the entries and categories, not with
         // their product: no item per bar.
