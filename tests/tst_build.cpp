@@ -156,8 +156,8 @@ void TestBuild::renderCommandLine()
             ? render.readAllStandardOutput()
             : readAll(args.contains("-o") ? args[args.indexOf("-o") + 1] : out);
     const bool pdf = bytes.startsWith("%PDF");
-    const QString name = pdf ? "copy.pdf" : "copy.svg", copy = t.path(name); // vectors: on a copy
-    t.write(name, bytes);
+    const QString vector = pdf ? "copy.pdf" : "copy.svg", copy = t.path(vector); // on a copy
+    t.write(vector, bytes);
     for (const QString& check : checks) {
         const QString key = check.section('=', 0, 0), value = expand(check.section('=', 1));
         if (key == "size")
@@ -196,5 +196,6 @@ void TestBuild::renderCommandLine()
             QVERIFY2(check == "stdout", qPrintable(check));
     }
 }
+
 QTEST_MAIN(TestBuild)
 #include "tst_build.moc"
