@@ -6,4 +6,4 @@ target_include_directories(tst_options PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}
 target_link_libraries(tst_options PRIVATE veldra_app Qt6::Test)
 add_test(NAME tst_options COMMAND tst_options)
 set_tests_properties(tst_options PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
-target_compile_definitions(tst_options PRIVATE CASES_DIR="${CMAKE_CURRENT_LIST_DIR}/cases")
+target_compile_definitions(tst_options PRIVATE VELDRA_CASES_DIR="${CMAKE_CURRENT_SOURCE_DIR}/cases")

@@ -1,6 +1,5 @@
 // Pixel measures shared by the picture tests: which pixels match, where
-// they are, and how they run along a line. With CASES_DIR defined, also the
-// reader of the case tables in tests/cases.
+// they are, and how they run along a line.
 #pragma once
 
 #include <QColor>
@@ -93,39 +92,3 @@ inline int runs(const QImage& image, QPoint from, QPoint step, const QColor& c)
 }
 
 } // namespace px
-
-#ifdef CASES_DIR
-#include <QFile>
-#include <QtTest>
-
-#include <deque>
-
-// Adds the rows of CASES_DIR/<table>.tsv to the current test's data: a
-// header line names the columns (all QString) after the row-name column;
-// lines starting with '#' are notes.
-inline void addRows(const char* table)
-{
-    static std::deque<QByteArray> names; // QTest keeps pointers to column names
-    QFile f(QStringLiteral(CASES_DIR "/%1.tsv").arg(QLatin1String(table)));
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
-        qFatal("No case table %s", table);
-    QStringList lines = QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
-    lines.removeIf([](const QString& line) { return line.startsWith('#'); });
-    for (const QString& column : lines.takeFirst().split('\t').mid(1)) {
-        names.push_back(column.toUtf8());
-        QTest::addColumn<QString>(names.back().constData());
-    }
-    for (const QString& line : lines) {
-        const QStringList cells = line.split('\t');
-        QTestData& row = QTest::newRow(qPrintable(cells[0]));
-        for (const QString& cell : cells.mid(1))
-            row << cell;
-    }
-}
-
-// The current row's entry in the named column of a case table.
-inline QString cell(const char* column)
-{
-    return *static_cast<QString*>(QTest::qData(column, qMetaTypeId<QString>()));
-}
-#endif

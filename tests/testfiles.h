@@ -35,18 +35,25 @@ inline QStringList entries(const QString& folder)
     return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
 }
 
-struct StartedWindow {
+// A chart colour as a QColor.
+inline QColor qc(vp::Colour c)
+{
+    return QColor(vp::redOf(c), vp::greenOf(c), vp::blueOf(c));
+}
+
+template <class Platform = ScriptedPlatform> struct StartedWindowOn {
     QTemporaryDir dir;
-    ScriptedPlatform platform;
+    Platform platform;
     std::unique_ptr<frmsimplechart> window;
 
     QString path(const QString& name) const { return dir.filePath(name); }
 
-    void write(const QString& name, const QByteArray& bytes) const
+    QString write(const QString& name, const QByteArray& bytes) const
     {
         QFile f(path(name));
         if (f.open(QIODevice::WriteOnly))
             f.write(bytes);
+        return f.fileName();
     }
 
     // Writes the definition and a settings file, then runs the start-up.
@@ -61,6 +68,7 @@ struct StartedWindow {
         return *window;
     }
 };
+using StartedWindow = StartedWindowOn<>;
 
 // Decodes a field of a case table: C escapes (\n \r \t \0 \\ \xHH) and
 // repeats: \*N(text) is text N times, \*A-B(text) is text for i = A..B with
@@ -99,13 +107,17 @@ inline QByteArray unescape(const QByteArray& s)
 
 #ifdef VELDRA_CASES_DIR
 // The rows of tests/cases/<table>.tsv as one column "f" of decoded fields; the
-// first field names the row, lines starting with # are comments.
+// first field names the row, lines starting with # are comments. A line whose
+// first field is "name" names the columns for cell().
+inline QByteArrayList caseColumns;
+
 inline void caseRows(const QString& table)
 {
     QTest::addColumn<QByteArrayList>("f");
     QFile file(QStringLiteral(VELDRA_CASES_DIR "/") + table + ".tsv");
     if (!file.open(QIODevice::ReadOnly))
         qFatal("No case table %s", qPrintable(table));
+    caseColumns.clear();
     for (const QByteArray& line : file.readAll().split('\n')) {
         if (line.isEmpty() || line.startsWith('#'))
             continue;
@@ -113,8 +125,18 @@ inline void caseRows(const QString& table)
         for (QByteArray& field : f)
             field = unescape(field);
         const QByteArray name = f.takeFirst();
-        QTest::newRow(name.constData()) << f;
+        if (name == "name")
+            caseColumns = f;
+        else
+            QTest::newRow(name.constData()) << f;
     }
+}
+
+// The current row's field in the named column.
+inline QString cell(const char* column)
+{
+    const auto* f = static_cast<QByteArrayList*>(QTest::qData("f", qMetaTypeId<QByteArrayList>()));
+    return QString::fromUtf8(f->value(caseColumns.indexOf(column)));
 }
 #endif
 

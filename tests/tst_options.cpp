@@ -35,25 +35,9 @@ struct HookedPlatform : ScriptedPlatform {
 };
 
 // One run of the program on a definition file, started up and ready.
-struct Session {
-    QTemporaryDir dir;
-    HookedPlatform p;
-    std::unique_ptr<frmsimplechart> window;
-    explicit Session(const QByteArray& definition)
-    {
-        write("~VGRAPH.TMP", definition);
-        p.programFolder = dir.path();
-        p.commandLine = write("settings.ini", "\"C:\\data\\\",name,10\n");
-        window = std::make_unique<frmsimplechart>(p);
-        window->Form_Load();
-    }
-    QString write(const QString& name, const QByteArray& bytes)
-    {
-        QFile f(dir.filePath(name));
-        if (f.open(QIODevice::WriteOnly))
-            f.write(bytes);
-        return f.fileName();
-    }
+struct Session : StartedWindowOn<HookedPlatform> {
+    HookedPlatform& p = platform;
+    explicit Session(const QByteArray& definition) { start(definition); }
     frmsimplechart& w() { return *window; }
     vp::ChartState& st() { return window->context().state; }
     PieChart& pie() { return window->context().pie; }
@@ -98,11 +82,6 @@ FontDialogState font(const QString& name, double size, const QString& styles)
     return f;
 }
 
-QColor qc(vp::Colour c)
-{
-    return QColor(vp::redOf(c), vp::greenOf(c), vp::blueOf(c));
-}
-
 px::Area drawn(ChartComponent& chart, vp::Colour c, QSize size = QSize(480, 360))
 {
     return px::area(chart.renderImage(size), qc(c));
@@ -114,7 +93,7 @@ class TestOptions : public QObject
 {
     Q_OBJECT
   private slots:
-    void applyPass_data() { addRows("tst_options-apply"); }
+    void applyPass_data() { caseRows("tst_options-apply"); }
     // A tab's Ok writes the panel's values to the chart and hides the panel;
     // Cancel, or an Ok for a kind other than the file's, only hides it.
     void applyPass()
@@ -135,20 +114,6 @@ class TestOptions : public QObject
         QCOMPARE(s.shown().Caption(), cell("applies") == "1" ? QString("New caption") : caption);
         QCOMPARE(s.find<QLineEdit>("txtCaption")->text(),
                  QString("New caption")); // kept for the next Ok
-    }
-
-    // Percentages then numbers: the second ShowValues call decides.
-    void pieShowValuesLastCallWins()
-    {
-        for (const auto& [percentages, numbers] :
-             {std::pair(true, true), {true, false}, {false, true}}) {
-            Session s(kPie);
-            s.find<QCheckBox>("Check5")->setChecked(percentages);
-            s.find<QCheckBox>("Check2")->setChecked(numbers);
-            s.pie().ShowValues(!numbers);
-            s.find("Command19")->click();
-            QCOMPARE(s.pie().valuesShown(), numbers);
-        }
     }
 
     void explodedSlicesFollowOutsideList()
@@ -211,45 +176,38 @@ class TestOptions : public QObject
             QCOMPARE(pie.pie().Items().Item(i).FillMode(), 2);
     }
 
+    // Opening fills the panel from the chart, overwriting unapplied choices;
+    // the tab stays. The legend option comes from the pie, even for bars.
     void openingRefillsPanel()
     {
         Session s(kBar);
-        QCOMPARE(s.find<QTabWidget>("SSTab1")->currentIndex(), 4); // first show: the Image tab
-        s.pie().setLegendPos(2); // the option comes from the pie, even for bars
+        s.pie().setLegendPos(2);
         s.bar().setLegendPos(3);
         s.press("open");
         QVERIFY(s.find<QRadioButton>("OptLegTop")->isChecked());
-        QCOMPARE(s.find<QLineEdit>("Text3")->text(), QString("Sales"));
-        // Unapplied choices are overwritten by the next opening; the tab stays.
         s.find<QLineEdit>("Text2")->setText("Typed");
-        s.find<QRadioButton>("OptLegBottom")->click();
         s.find<QTabWidget>("SSTab1")->setCurrentIndex(2);
-        s.pie().setLegendPos(9); // unknown: the option group stays
         s.press("Command26 open");
-        QCOMPARE(s.find<QLineEdit>("Text2")->text(), QString("Count"));
-        QVERIFY(s.find<QRadioButton>("OptLegBottom")->isChecked());
+        QCOMPARE(s.find<QLineEdit>("Text2")->text() + '|' + s.find<QLineEdit>("Text3")->text(),
+                 QString("Count|Sales"));
         QCOMPARE(s.find<QTabWidget>("SSTab1")->currentIndex(), 2);
-        // "BARCHART": Combo1 is rebuilt with one entry per series, numbers in full.
+        // "BARCHART": Combo1 is rebuilt with one entry per series, numbers in full;
+        // picking an entry shows its colour.
         s.st().chartKind = vp::ChartKind::Bar;
         s.st().seriesCount = 12;
         for (int i = 1; i <= 12; ++i)
             s.st().seriesNames[i] = "S" + std::to_string(i);
-        s.st().itemColors[1] = vp::rgb(7, 8, 9);
-        s.w().optionsPanel().mnuoptions_Click();
+        s.st().itemColors[12] = vp::rgb(9, 99, 199);
+        s.press("open");
         auto* combo = s.find<QComboBox>("Combo1");
         QCOMPARE(combo->count(), 12);
         QCOMPARE(combo->itemText(11) + '|' + combo->currentText(), QString("12 - S12|1 - S1"));
-        QCOMPARE(swatchColour(s.find<QFrame>("Picture1")), vp::rgb(7, 8, 9));
-        // Picking an entry shows its colour; a number outside the table leaves the swatch.
-        s.st().itemColors[2] = vp::rgb(9, 99, 199);
-        combo->setCurrentIndex(1);
-        emit combo->activated(1);
-        combo->setEditText("999 - Z");
-        emit combo->activated(1);
+        combo->setCurrentIndex(11);
+        emit combo->activated(11);
         QCOMPARE(swatchColour(s.find<QFrame>("Picture1")), vp::rgb(9, 99, 199));
     }
 
-    void palettes_data() { addRows("tst_options-palettes"); }
+    void palettes_data() { caseRows("tst_options-palettes"); }
     void palettes()
     {
         const QString button = cell("button"), rows = cell("rows"), lastCopied = cell("lastCopied");
@@ -291,7 +249,7 @@ class TestOptions : public QObject
         QCOMPARE(b.bar().BackColor(), green);
     }
 
-    void colourButtons_data() { addRows("tst_options-colours"); }
+    void colourButtons_data() { caseRows("tst_options-colours"); }
     // Cancel is silent, a failing dialog reports its error, a choice is
     // stored and shown in the button's swatch; a category colour is stored
     // under the number Combo1 shows once the dialog closes (none outside
@@ -336,7 +294,7 @@ class TestOptions : public QObject
         QCOMPARE(s.bar().Series().Item(2).Color(), series2); // only at Ok
     }
 
-    void fontButtons_data() { addRows("tst_options-fonts"); }
+    void fontButtons_data() { caseRows("tst_options-fonts"); }
     void fontButtons()
     {
         const QString button = cell("button"), box = cell("box"), faceName = cell("faceName"),
@@ -374,24 +332,24 @@ class TestOptions : public QObject
              {&st.itemAxisFont, &st.unitAxisFont, &st.valuesFont, &st.legendFont})
             QVERIFY(f->name == "DejaVu Serif" && f->size == 15.5 && f->bold && f->italic &&
                     f->underline && f->strikethrough);
-        for (QLineEdit* box : {s.find<QLineEdit>("Text6"), s.find<QLineEdit>("Text7"),
-                               s.find<QLineEdit>("Text8"), s.find<QLineEdit>("Text9")})
-            QCOMPARE(box->text(), QString("DejaVu Serif"));
+        for (const char* box : {"Text6", "Text7", "Text8", "Text9"})
+            QCOMPARE(s.find<QLineEdit>(box)->text(), QString("DejaVu Serif"));
         QCOMPARE(s.find<QLineEdit>("Text20")->text(), QString("DejaVu Sans Mono"));
         QCOMPARE(st.itemFont.name, std::string("DejaVu Sans Mono"));
 
         // At Ok only name and size reach the chart; its styles stay its own.
-        const QFont captionBefore = s.bar().CaptionFont().font(),
-                    legendBefore = s.bar().LegendFont().font();
+        auto styles = [&] {
+            QList<bool> out;
+            for (const QFont& f : {s.bar().CaptionFont().font(), s.bar().LegendFont().font()})
+                out << f.bold() << f.italic() << f.underline() << f.strikeOut();
+            return out;
+        };
+        const QList<bool> stylesBefore = styles();
         s.find("Command22")->click();
+        QCOMPARE(styles(), stylesBefore);
         QCOMPARE(s.bar().ValuesFont().Size(), 15.5);
         QCOMPARE(s.bar().ItemFont().Size(), 9.0);
         QCOMPARE(s.bar().CaptionFont().Name(), QString("DejaVu Serif"));
-        for (const auto& [after, before] : {std::pair(s.bar().CaptionFont().font(), captionBefore),
-                                            std::pair(s.bar().LegendFont().font(), legendBefore)})
-            QVERIFY(after.bold() == before.bold() && after.italic() == before.italic() &&
-                    after.underline() == before.underline() &&
-                    after.strikeOut() == before.strikeOut());
     }
 
     // The chosen picture shows on either chart once switched on at Ok, and
@@ -404,9 +362,8 @@ class TestOptions : public QObject
             picture.fill(Qt::magenta);
             QVERIFY(picture.save(s.dir.filePath("back.bmp"), "BMP"));
             s.p.answerOpen(s.dir.filePath("back.bmp"));
-            s.press("Command10 TamCmd1");
-            QCOMPARE(drawn(s.shown(), vp::rgb(255, 0, 255)).count,
-                     0); // chosen, not yet switched on
+            s.press("Command10 TamCmd1"); // chosen, not yet switched on
+            QCOMPARE(drawn(s.shown(), vp::rgb(255, 0, 255)).count, 0);
             for (bool on : {true, false, true}) {
                 s.find<QCheckBox>("Check1")->setChecked(on);
                 s.find("Command21")->click();

@@ -18,10 +18,7 @@ namespace
 bool captionWhole(QWidget* w)
 {
     w->ensurePolished();
-    QString text;
-    for (const char* property : {"text", "title"})
-        if (w->metaObject()->indexOfProperty(property) >= 0 && text.isEmpty())
-            text = w->property(property).toString();
+    const QString text = w->property("text").toString() + w->property("title").toString();
     if (text.isEmpty() || qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w))
         return true;
     if (auto* button = qobject_cast<QPushButton*>(w)) {
