@@ -16,7 +16,7 @@ class TestFaults : public QObject
   private slots:
     void awkwardTarget_data() { caseRows("faults-targets"); }
     void awkwardTarget();
-    void backgroundImageGoneAfterBrowse_data();
+    void backgroundImageGoneAfterBrowse_data() { caseRows("faults-background"); }
     void backgroundImageGoneAfterBrowse();
 };
 
@@ -105,25 +105,10 @@ void TestFaults::awkwardTarget()
                  std::tuple(before.st_mode, before.st_uid, before.st_gid));
 }
 
-void TestFaults::backgroundImageGoneAfterBrowse_data()
-{
-    QTest::addColumn<bool>("pie");
-    QTest::addColumn<bool>("garbage");     // replaced by text rather than deleted
-    QTest::addColumn<bool>("shownBefore"); // the picture was on the chart already
-    for (bool pie : {true, false}) {
-        QTest::addRow("%s: deleted before the first Ok", pie ? "pie" : "bar")
-            << pie << false << false;
-        QTest::addRow("%s: deleted while shown", pie ? "pie" : "bar") << pie << false << true;
-        QTest::addRow("%s: replaced by text while shown", pie ? "pie" : "bar")
-            << pie << true << true;
-    }
-}
-
 void TestFaults::backgroundImageGoneAfterBrowse()
 {
-    QFETCH(bool, pie);
-    QFETCH(bool, garbage);
-    QFETCH(bool, shownBefore);
+    QFETCH(QByteArrayList, f);
+    const bool pie = f[0] == "pie", garbage = f[1] == "1", shownBefore = f[2] == "1";
     StartedWindow s;
     frmsimplechart& w =
         s.start(pie ? kPieDefinition

@@ -207,19 +207,16 @@ void TestHostile::rendererProcess()
             writeBytes(root + args.join(' '), kSettings);
     }
     const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
-    // Program and arguments go through the shell's printf %b, with \0NNN for
-    // every byte past ASCII, so that they reach the program as the bytes they are.
-    QStringList argv{
-        "-c", "for a; do set -- \"$@\" \"$(printf %b \"$a\")\"; shift; done; exec \"$@\"", "sh"};
-    for (QByteArray arg : QByteArrayList{program} + args) {
-        arg.replace("{folder}", folder)
-            .replace("{picture}", picture)
-            .replace("{settings}", settings);
-        QByteArray escaped;
-        for (const char c : arg)
-            escaped += uchar(c) < 0x80 ? QByteArray(1, c) : "\\0" + QByteArray::number(uchar(c), 8);
-        argv << QString::fromLatin1(escaped);
-    }
+    // Program and arguments pass as Latin-1 text, which the shell turns back
+    // into the bytes they are (not always UTF-8).
+    QStringList argv{"-c",
+                     "for a; do set -- \"$@\" \"$(printf %s \"$a\" | iconv -f UTF-8 -t LATIN1)\"; "
+                     "shift; done; exec \"$@\"",
+                     "sh"};
+    for (QByteArray arg : QByteArrayList{program} + args)
+        argv << QString::fromLatin1(arg.replace("{folder}", folder)
+                                        .replace("{picture}", picture)
+                                        .replace("{settings}", settings));
 
     QProcess p;
     p.setWorkingDirectory(dir.path());

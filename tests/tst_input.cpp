@@ -10,14 +10,8 @@ using namespace vp;
 namespace
 {
 
-std::string str(const QByteArray& b)
-{
-    return b.toStdString();
-}
-QByteArray bytes(const std::string& s)
-{
-    return QByteArray::fromStdString(s);
-}
+const auto str = [](const QByteArray& b) { return b.toStdString(); };
+const auto bytes = [](const std::string& s) { return QByteArray::fromStdString(s); };
 QList<double> doubles(const QByteArray& list)
 {
     QList<double> out;
