@@ -29,7 +29,7 @@ class TestStartup : public QObject
     void missingSettingsShowsMessageOnce();
     void placement_data() { caseRows("startup-placement"); }
     void placement();
-    void firstReadingFillsCaptionAndLists();
+    void unknownKindFillsCaptionOnly();
 };
 
 void TestStartup::trimmedCommandLineFindsSettings()
@@ -73,20 +73,12 @@ void TestStartup::placement()
     QVERIFY(!panel->isVisibleTo(&w));
 }
 
-void TestStartup::firstReadingFillsCaptionAndLists()
+void TestStartup::unknownKindFillsCaptionOnly()
 {
     StartedWindow s;
     frmsimplechart& w = s.start("H,OTHERKIND,unused,\"The title\",1,\"n\"\n1, a\n");
     QVERIFY(s.platform.messages.isEmpty());
     QCOMPARE(ctl<QLineEdit>(w, "txtCaption")->text(), QStringLiteral("The title"));
-    auto* sizes = ctl<QComboBox>(w, "Combo3");
-    QStringList items;
-    for (int i = 0; i < sizes->count(); ++i)
-        items << sizes->itemText(i);
-    QCOMPARE(items.join(' '), QStringLiteral("1 2 3 4 5 6 7 8 9 10"));
-    QCOMPARE(sizes->currentText(), QStringLiteral("1"));
-    for (const char* box : {"Text5", "Text6", "Text7", "Text8", "Text9", "Text20"})
-        QCOMPARE(ctl<QLineEdit>(w, box)->text(), QApplication::font().family());
     // An unknown kind builds no chart.
     QVERIFY(!w.context().pie.Visible() && !w.context().bar.Visible());
 }

@@ -326,9 +326,7 @@ def main():
     xvfb = start_xvfb(workdir)
     failed = 0
     try:
-        for fn in CASES:
-            if ARGS.only and fn.__name__ not in ARGS.only:
-                continue
+        for fn in (f for f in CASES if not ARGS.only or f.__name__ in ARGS.only):
             c = Case(workdir, fn.__name__)
             try:
                 fn(c)
