@@ -167,16 +167,12 @@ class TestOutput : public QObject
         if (where.startsWith("tab") || where.startsWith("Label"))
             w.optionsPanel().mnuoptions_Click(), ctl<QTabWidget>(w, "SSTab1")->move(0, 0);
         ctl<QLineEdit>(w, "Text2")->setText("typed");
-        QWidget* target =
-            where.isEmpty() ? ctl<QWidget>(w, "centralSurface") : w.findChild<QWidget*>(where);
+        QWidget* surface = ctl<QWidget>(w, "centralSurface");
+        QWidget* target = where.isEmpty() ? surface : w.findChild<QWidget*>(where);
         const QPoint at(2, 2);
-        QWidget* hit =
-            target->childAt(at) ? target->childAt(at) : target; // what the pointer is over
-        QVERIFY(ctl<QWidget>(w, "centralSurface")
-                    ->rect()
-                    .contains(target->mapTo(ctl<QWidget>(w, "centralSurface"), at)));
-        QTest::mousePress(hit, Qt::MouseButton(f[1].toInt()), Qt::NoModifier,
-                          hit->mapFrom(target, at));
+        QWidget* hit = target->childAt(at) ? target->childAt(at) : target; // under the pointer
+        QVERIFY(surface->rect().contains(target->mapTo(surface, at)));
+        QTest::mousePress(hit, Qt::MouseButton(f[1].toInt()), {}, hit->mapFrom(target, at));
         QCOMPARE(ctl<QTabWidget>(w, "SSTab1")->isVisible() &&
                      ctl<QLineEdit>(w, "Text2")->text() != "typed",
                  opens);
