@@ -182,12 +182,11 @@ class TestOutput : public QObject
     void changeToFolder()
     {
         QFETCH(QByteArrayList, f);
-        QString path = f[0], current = f[3];
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir("sub"));
         const QString root = QFileInfo(dir.path()).canonicalFilePath();
-        path.replace("%T", root);
-        current.replace("%T", root);
+        const QString path = QString(f[0]).replace("%T", root),
+                      current = QString(f[3]).replace("%T", root);
         const QString before = QDir::currentPath();
         vp::VplotGlobal global;
         global.currentDrive = "Z:";
