@@ -207,8 +207,7 @@ class TestPrint : public QObject
             QSKIP("pdftoppm is needed");
         QTextEdit canvas;
         QTextCursor cursor(canvas.document());
-        for (int line = 1; line <= f[0].toInt(); ++line)
-            cursor.insertText(QStringLiteral("Line %1 of the canvas\n").arg(line));
+        cursor.insertText(QString("A line of the canvas\n").repeated(f[0].toInt()));
         const QByteArrayList pictures = f[1].split(',');
         for (const QByteArray& picture : pictures) {
             if (&picture != &pictures.first())
@@ -314,17 +313,10 @@ class TestPrint : public QObject
         const int copies = f[2].toInt(), notes = f[3].toInt();
         const bool landscape = f[1] == "landscape", print = f[4] == "print",
                    stopped = f[5] == "stopped";
-        if (stopped)
-            QCOMPARE(QProcess::execute(QStringLiteral("cupsdisable"), {printer}), 0);
-        const auto restart = qScopeGuard([&] {
-            if (stopped)
-                QProcess::execute(QStringLiteral("cupsenable"), {printer});
-        });
+        QCOMPARE(QProcess::execute(stopped ? "cupsdisable" : "cupsenable", {printer}), 0);
+        const auto restart = qScopeGuard([&] { QProcess::execute("cupsenable", {printer}); });
         PieWindow pie;
-        QString lines;
-        for (int line = 1; line <= notes; ++line)
-            lines += QStringLiteral("Note %1\n").arg(line);
-        ctl<QTextEdit>(pie.w, "RichTextBox1")->setPlainText(lines);
+        ctl<QTextEdit>(pie.w, "RichTextBox1")->setPlainText(QString("A note\n").repeated(notes));
         const QStringList before = jobs();
         pie.platform.onModal = press(printer, landscape, QString::number(copies), print);
         pie.menu.mnuprint_Click();
