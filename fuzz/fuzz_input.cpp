@@ -5,10 +5,10 @@
 #include "reader.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
-#include <unistd.h>
 
 // One scratch folder per process, removed when the process ends.
 struct Folder {
@@ -20,20 +20,13 @@ struct Folder {
             std::abort();
         path = std::string(pattern) + "/";
     }
-    ~Folder()
-    {
-        std::remove((path + vp::kDefinitionFileName).c_str());
-        std::remove((path + "settings.ini").c_str());
-        rmdir(path.c_str());
-    }
+    ~Folder() { std::filesystem::remove_all(path); }
 };
 
 static void writeFile(const std::string& path, const std::uint8_t* data, std::size_t size)
 {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f || (size && std::fwrite(data, 1, size, f) != size))
+    if (!std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data), size))
         std::abort();
-    std::fclose(f);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

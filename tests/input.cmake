@@ -1,5 +1,6 @@
-# The input, start-up, output and faults tests (their case tables are in cases/).
-foreach(name input startup output faults)
+# The input, start-up, output, faults, hostile and print tests (their case
+# tables are in cases/); print.cmake adds the print server around tst_print.
+foreach(name input startup output faults hostile print)
   add_executable(tst_${name} tst_${name}.cpp testfiles.h scriptedplatform.h)
   set_target_properties(tst_${name} PROPERTIES AUTOMOC ON)
   target_include_directories(tst_${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
@@ -8,3 +9,9 @@ foreach(name input startup output faults)
   add_test(NAME tst_${name} COMMAND tst_${name})
   set_tests_properties(tst_${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
 endforeach()
+# tst_hostile runs the batch renderer and the viewer as processes.
+add_dependencies(tst_hostile veldraplot-render veldraplot)
+target_compile_definitions(tst_hostile PRIVATE
+  VELDRA_RENDER_PATH="$<TARGET_FILE:veldraplot-render>"
+  VELDRA_VIEWER_PATH="$<TARGET_FILE:veldraplot>"
+  VELDRA_CORPUS_DIR="${CMAKE_CURRENT_SOURCE_DIR}/corpus")

@@ -1,10 +1,7 @@
-# Printing and the printer dialog. The private print server runs as a test
-# fixture: started before tst_print, stopped after it, by its process ids.
-# Its folder lives under /tmp so that the socket path stays short.
-add_executable(tst_print tst_print.cpp)
-target_include_directories(tst_print PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(tst_print PRIVATE veldra_app Qt6::Test)
-target_compile_definitions(tst_print PRIVATE VELDRA_CASES="${CMAKE_CURRENT_SOURCE_DIR}/cases")
+# Printing and the printer dialog (tst_print is built in input.cmake). The
+# private print server runs as a test fixture: started before tst_print,
+# stopped after it, by its process ids. Its folder lives under /tmp so that
+# the socket path stays short.
 
 string(MD5 _veldra_build_hash "${CMAKE_BINARY_DIR}")
 string(SUBSTRING "${_veldra_build_hash}" 0 10 _veldra_build_hash)
@@ -25,7 +22,6 @@ add_test(NAME print_server_stop
 set_tests_properties(print_server_stop PROPERTIES
   FIXTURES_CLEANUP print_server RESOURCE_LOCK print_server_ports)
 
-add_test(NAME tst_print COMMAND tst_print)
 set_tests_properties(tst_print PROPERTIES
   FIXTURES_REQUIRED print_server
   RESOURCE_LOCK print_server_ports

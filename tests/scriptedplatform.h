@@ -25,13 +25,9 @@ class ScriptedPlatform : public Platform
         DialogOutcome outcome;
         T value;
     };
-    using ColorAnswer = Answer<QColor>;
-    using FontAnswer = Answer<FontDialogState>;
-    using FileAnswer = Answer<QString>;
-    std::deque<ColorAnswer> colorAnswers;
-    std::deque<FontAnswer> fontAnswers;
-    std::deque<FileAnswer> openAnswers;
-    std::deque<FileAnswer> saveAnswers;
+    std::deque<Answer<QColor>> colorAnswers;
+    std::deque<Answer<FontDialogState>> fontAnswers;
+    std::deque<Answer<QString>> openAnswers, saveAnswers;
     // Runs while a modal dialog is "shown"; it presses the dialog's buttons.
     std::function<void(QDialog&)> onModal;
 
@@ -40,7 +36,7 @@ class ScriptedPlatform : public Platform
     bool ended = false;
     int exitStatus = 0;
     int openShown = 0, saveShown = 0, modalShown = 0;
-    FileDialogState lastOpen, lastSave;
+    FileDialogState lastSave;
     bool pointerReset = false;
 
     void chooseColor(const QColor& c) { colorAnswers.push_back({{}, c}); }
@@ -53,7 +49,7 @@ class ScriptedPlatform : public Platform
 
     DialogOutcome ShowColor(ColorDialogState& dialog) override
     {
-        const ColorAnswer a = next(colorAnswers);
+        const auto a = next(colorAnswers);
         if (a.outcome.error == kDialogOk)
             dialog.Color = a.value;
         return a.outcome;
@@ -63,7 +59,7 @@ class ScriptedPlatform : public Platform
     DialogOutcome ShowFont(FontDialogState& dialog) override
     {
         const int flags = lastFontFlags = dialog.Flags;
-        const FontAnswer a = next(fontAnswers);
+        const auto a = next(fontAnswers);
         if (a.outcome.error != kDialogCancelled)
             dialog = a.value, dialog.Flags = flags;
         return a.outcome;
@@ -72,7 +68,6 @@ class ScriptedPlatform : public Platform
     DialogOutcome ShowOpen(FileDialogState& dialog) override
     {
         ++openShown;
-        lastOpen = dialog;
         return answerFile(openAnswers, dialog);
     }
 
@@ -105,11 +100,7 @@ class ScriptedPlatform : public Platform
         return QFile::encodeName(commandLine).toStdString();
     }
 
-    void EndProgram(int status) override
-    {
-        ended = true;
-        exitStatus = status;
-    }
+    void EndProgram(int status) override { ended = true, exitStatus = status; }
     bool HasEnded() const override { return ended; }
     void ResetMousePointer() override { pointerReset = true; }
 
@@ -123,9 +114,9 @@ class ScriptedPlatform : public Platform
         answers.pop_front();
         return a;
     }
-    static DialogOutcome answerFile(std::deque<FileAnswer>& answers, FileDialogState& dialog)
+    static DialogOutcome answerFile(std::deque<Answer<QString>>& answers, FileDialogState& dialog)
     {
-        const FileAnswer a = next(answers);
+        const auto a = next(answers);
         dialog.FileName = a.outcome.error == kDialogOk ? a.value : QString();
         return a.outcome;
     }

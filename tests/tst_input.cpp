@@ -10,22 +10,8 @@ using namespace vp;
 namespace
 {
 
-std::string str(const QByteArray& b)
-{
-    return b.toStdString();
-}
-QByteArray bytes(const std::string& s)
-{
-    return QByteArray::fromStdString(s);
-}
-QList<double> doubles(const QByteArray& list)
-{
-    QList<double> out;
-    for (const QByteArray& n : list.split(','))
-        if (!n.isEmpty())
-            out << n.toDouble();
-    return out;
-}
+const auto str = [](const QByteArray& b) { return b.toStdString(); };
+const auto bytes = [](const std::string& s) { return QByteArray::fromStdString(s); };
 
 } // namespace
 
@@ -55,17 +41,17 @@ class TestInput : public QObject
     {
         QFETCH(QByteArrayList, f);
         const int fieldCount = f[1].toInt();
-        const QList<double> before = doubles(f[2]), after = doubles(f[3]);
+        const QByteArrayList before = f[2].split(','), after = f[3].split(',');
         ChartState s;
         for (int i = 0; i < before.size(); ++i)
-            s.lineValues[i + 1] = before[i];
+            s.lineValues[i + 1] = before[i].toDouble();
         s.dataLine = str(f[0]);
         s.fieldCount = static_cast<std::int16_t>(fieldCount);
         vp::getnums(s);
         QCOMPARE(int(s.fieldCount), 0);
         for (int i = 0; i < after.size(); ++i)
             if (i + 1 != fieldCount)
-                QCOMPARE(s.lineValues[i + 1], after[i]);
+                QCOMPARE(s.lineValues[i + 1], after[i].toDouble());
         QCOMPARE(bytes(s.lineFields[fieldCount]), f[4]);
     }
 

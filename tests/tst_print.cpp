@@ -17,28 +17,23 @@
 namespace
 {
 
-// The private print server, if any, and the folder where its queues spool.
-struct Server {
-    static QString spool() { return qEnvironmentVariable("VELDRA_PRINT_SPOOL"); }
-    static QStringList jobs() { return QDir(spool()).entryList({"*.prn"}, QDir::Files); }
-    static bool running()
-    {
-        return QFileInfo::exists(qEnvironmentVariable("CUPS_SERVER")) && QDir(spool()).exists();
-    }
-};
-
-// Rows of tests/cases/tst_print-<table>.tsv: the row's name, then its fields.
-void rows(const char* table)
+// The folder where the private print server's queues spool, its jobs (but
+// those in `before`), and whether the server runs.
+QString spool()
 {
-    QTest::addColumn<QStringList>("f");
-    QFile file(QStringLiteral(VELDRA_CASES "/tst_print-%1.tsv").arg(table));
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        qFatal("cannot read %s", qPrintable(file.fileName()));
-    for (const QString& line : QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts))
-        if (!line.startsWith('#')) {
-            const QStringList f = line.split('\t');
-            QTest::newRow(qPrintable(f[0])) << f.mid(1);
-        }
+    return qEnvironmentVariable("VELDRA_PRINT_SPOOL");
+}
+QStringList jobs(const QStringList& before = {})
+{
+    QStringList paths;
+    for (const QFileInfo& job : QDir(spool()).entryInfoList({"*.prn"}, QDir::Files))
+        if (!before.contains(job.filePath()))
+            paths << job.filePath();
+    return paths;
+}
+bool serverRunning()
+{
+    return QFileInfo::exists(qEnvironmentVariable("CUPS_SERVER")) && QDir(spool()).exists();
 }
 
 QSizeF size(const QString& text) // "WxH"
@@ -50,17 +45,11 @@ QSizeF size(const QString& text) // "WxH"
 // a little longer so that extra jobs show too.
 QStringList newJobs(const QStringList& before, int count)
 {
-    const auto fresh = [&] {
-        QStringList paths;
-        for (const QString& name : Server::jobs())
-            if (!before.contains(name))
-                paths << QDir(Server::spool()).filePath(name);
-        return paths;
-    };
-    for (int tries = count ? 300 : 30; tries > 0 && fresh().size() < std::max(count, 1); --tries)
+    for (int tries = count ? 300 : 30; tries > 0 && jobs(before).size() < std::max(count, 1);
+         --tries)
         QThread::msleep(100);
     QThread::msleep(1500);
-    return fresh();
+    return jobs(before);
 }
 
 // The pages of a PDF at 72 dots per inch: one pixel per point.
@@ -81,11 +70,8 @@ bool inMargins(const QImage& page, const QSizeF& printed = QSizeF())
 {
     const QRect ink = px::inkBox(page);
     qInfo() << "ink" << ink << "on" << page.size();
-    const bool inside = !ink.isNull() && ink.left() >= 17 && ink.top() >= 17 &&
-                        ink.right() <= page.width() - 18 && ink.bottom() <= page.height() - 18;
-    if (!inside || !printed.isValid())
-        return inside;
-    return ink.left() <= 19 && ink.top() <= 19 &&
+    return page.rect().marginsRemoved(QMargins(17, 17, 17, 17)).contains(ink) &&
+           (!printed.isValid() || (ink.left() <= 19 && ink.top() <= 19)) &&
            (printed.isEmpty() || (qAbs(ink.width() - printed.width()) <= 2 &&
                                   qAbs(ink.height() - printed.height()) <= 2));
 }
@@ -95,8 +81,7 @@ bool inMargins(const QImage& page, const QSizeF& printed = QSizeF())
 std::function<void(QDialog&)> press(const QString& printer, bool landscape, const QString& copies,
                                     bool print = true)
 {
-    return [=](QDialog& shown) {
-        QDialog& d = shown;
+    return [=](QDialog& d) {
         if (!printer.isEmpty())
             ctl<QComboBox>(d, "cboprinterlist")->setEditText(printer);
         ctl<QRadioButton>(d, landscape ? "Option2" : "Option1")->setChecked(true);
@@ -146,13 +131,13 @@ class TestPrint : public QObject
     Q_OBJECT
 
   private slots:
-    void copies_data() { rows("copies"); }
+    void copies_data() { caseRows("tst_print-copies"); }
 
     // Print stores the number and hides the dialog, which stays loaded; an
     // out-of-range number is refused with a message naming it.
     void copies()
     {
-        QFETCH(QStringList, f);
+        QFETCH(QByteArrayList, f);
         const bool accepted = f[1] != "refused";
         ScriptedPlatform platform;
         vp::VplotGlobal global;
@@ -209,7 +194,7 @@ class TestPrint : public QObject
         pie.checkRestored();
     }
 
-    void canvas_data() { rows("canvas"); }
+    void canvas_data() { caseRows("tst_print-canvas"); }
 
     // Margins of 360 twips count from the paper's edges, also on a device
     // that cannot reach `edge` inches; a picture prints at its screen size (96
@@ -217,15 +202,14 @@ class TestPrint : public QObject
     // margins; what does not fit the rest of a page starts the next one.
     void canvas()
     {
-        QFETCH(QStringList, f); // see the table's header
+        QFETCH(QByteArrayList, f); // see the table's header
         if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
             QSKIP("pdftoppm is needed");
         QTextEdit canvas;
         QTextCursor cursor(canvas.document());
-        for (int line = 1; line <= f[0].toInt(); ++line)
-            cursor.insertText(QStringLiteral("Line %1 of the canvas\n").arg(line));
-        const QStringList pictures = f[1].split(',');
-        for (const QString& picture : pictures) {
+        cursor.insertText(QString("A line of the canvas\n").repeated(f[0].toInt()));
+        const QByteArrayList pictures = f[1].split(',');
+        for (const QByteArray& picture : pictures) {
             if (&picture != &pictures.first())
                 cursor.insertText(QStringLiteral("\n"));
             QImage image(size(picture).toSize(), QImage::Format_RGB32);
@@ -275,15 +259,15 @@ class TestPrint : public QObject
         pie.checkRestored();
     }
 
-    void selectPrinter_data() { rows("select"); }
+    void selectPrinter_data() { caseRows("tst_print-select"); }
 
     // Select mode lists both queues, hides the print part and shows the
     // current printer; the name typed into the list is compared exactly, as
     // typed. Loaded afresh, the dialog shows the printer chosen last.
     void selectPrinter()
     {
-        QFETCH(QStringList, f);
-        if (!Server::running())
+        QFETCH(QByteArrayList, f);
+        if (!serverRunning())
             QSKIP("needs the private print server");
         PieWindow pie;
         pie.global.printCopies = 5;
@@ -308,11 +292,11 @@ class TestPrint : public QObject
         QCOMPARE(names, (QStringList{"Office_Laser", "Plotter_Room_2"}));
         QCOMPARE(shown, (QStringList{"select", "Office_Laser", "Selected Printer: Office_Laser",
                                      f[0], "select", f[1], "Selected Printer: " + f[1]}));
-        QCOMPARE(pie.menu.currentPrinter().name(), f[1]);
+        QCOMPARE(pie.menu.currentPrinter().name(), QString(f[1]));
         QCOMPARE(int(pie.global.printCopies), 1); // Text1 held "1": Select stores it
     }
 
-    void printRun_data() { rows("jobs"); }
+    void printRun_data() { caseRows("tst_print-jobs"); }
 
     // One A4 document per copy reaches the chosen queue, named after it. The
     // chart picture (wider than the page) comes after what the canvas held
@@ -322,25 +306,18 @@ class TestPrint : public QObject
     // 1920 x 1080 screen meanwhile.
     void printRun()
     {
-        QFETCH(QStringList, f);
-        if (!Server::running())
+        QFETCH(QByteArrayList, f);
+        if (!serverRunning())
             QSKIP("needs the private print server");
         const QString printer = f[0];
         const int copies = f[2].toInt(), notes = f[3].toInt();
         const bool landscape = f[1] == "landscape", print = f[4] == "print",
                    stopped = f[5] == "stopped";
-        if (stopped)
-            QCOMPARE(QProcess::execute(QStringLiteral("cupsdisable"), {printer}), 0);
-        const auto restart = qScopeGuard([&] {
-            if (stopped)
-                QProcess::execute(QStringLiteral("cupsenable"), {printer});
-        });
+        QCOMPARE(QProcess::execute(stopped ? "cupsdisable" : "cupsenable", {printer}), 0);
+        const auto restart = qScopeGuard([&] { QProcess::execute("cupsenable", {printer}); });
         PieWindow pie;
-        QString lines;
-        for (int line = 1; line <= notes; ++line)
-            lines += QStringLiteral("Note %1\n").arg(line);
-        ctl<QTextEdit>(pie.w, "RichTextBox1")->setPlainText(lines);
-        const QStringList before = Server::jobs();
+        ctl<QTextEdit>(pie.w, "RichTextBox1")->setPlainText(QString("A note\n").repeated(notes));
+        const QStringList before = jobs();
         pie.platform.onModal = press(printer, landscape, QString::number(copies), print);
         pie.menu.mnuprint_Click();
         QCOMPARE(pie.menu.currentPrinter().name(), printer);

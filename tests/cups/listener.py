@@ -1,12 +1,11 @@
 #!/usr/bin/env python3
-"""Loopback print listener for the print tests.
-
-usage: listener.py OUTPUT_FOLDER NAME=PORT [NAME=PORT ...]
-
-Saves the bytes of each connection to OUTPUT_FOLDER/<number>-<NAME>.prn,
-NAME being the queue that sends to that port. A job is written as .part and
-renamed when its connection ends, so a reader never sees half a job.
-"""
+# Loopback print listener for the print tests.
+#
+# usage: listener.py OUTPUT_FOLDER NAME=PORT [NAME=PORT ...]
+#
+# Saves the bytes of each connection to OUTPUT_FOLDER/<number>-<NAME>.prn,
+# NAME being the queue that sends to that port. A job is written as .part and
+# renamed when its connection ends, so a reader never sees half a job.
 import itertools
 import os
 import shutil

@@ -11,10 +11,9 @@ run="${1:?usage: start-cups.sh RUN_DIR [PORT1 PORT2]}"
 port1="${2:-9101}"
 port2="${3:-9102}"
 here="$(cd "$(dirname "$0")" && pwd)"
-cupsd_bin="$(command -v cupsd || echo /usr/sbin/cupsd)"
-lpadmin_bin="$(command -v lpadmin || echo /usr/sbin/lpadmin)"
+export PATH="$PATH:/usr/sbin"
 bash "$here/stop-cups.sh" "$run"
-if [ "$(id -u)" != 0 ] || [ ! -x "$cupsd_bin" ] || [ ! -x "$lpadmin_bin" ]; then
+if [ "$(id -u)" != 0 ] || ! { command -v cupsd && command -v lpadmin; } >/dev/null; then
   echo "start-cups: needs root, cupsd and lpadmin; no print server started" >&2
   exit 0
 fi
@@ -35,7 +34,7 @@ printf 'LogLevel warn\nListen %s\nBrowsing No\nWebInterface No\nDefaultAuthType 
 python3 "$here/listener.py" "$run/spool" "Office_Laser=$port1" "Plotter_Room_2=$port2" \
   >"$run/log/listener.log" 2>&1 &
 echo $! >"$run/listener.pid"
-"$cupsd_bin" -f -c "$run/conf/cupsd.conf" -s "$run/conf/cups-files.conf" >"$run/log/cupsd.out" 2>&1 &
+cupsd -f -c "$run/conf/cupsd.conf" -s "$run/conf/cups-files.conf" >"$run/log/cupsd.out" 2>&1 &
 echo $! >"$run/cupsd.pid"
 
 export CUPS_SERVER="$sock"
@@ -49,7 +48,7 @@ if ! [ -S "$sock" ] || ! kill -0 "$(cat "$run/listener.pid")" 2>/dev/null; then
   bash "$here/stop-cups.sh" "$run"
   exit 1
 fi
-"$lpadmin_bin" -p Office_Laser -E -v "socket://127.0.0.1:$port1" -o media=iso_a4_210x297mm
-"$lpadmin_bin" -p Plotter_Room_2 -E -v "socket://127.0.0.1:$port2" -o media=iso_a4_210x297mm
-"$lpadmin_bin" -d Office_Laser
+lpadmin -p Office_Laser -E -v "socket://127.0.0.1:$port1" -o media=iso_a4_210x297mm
+lpadmin -p Plotter_Room_2 -E -v "socket://127.0.0.1:$port2" -o media=iso_a4_210x297mm
+lpadmin -d Office_Laser
 echo "export CUPS_SERVER=$sock"

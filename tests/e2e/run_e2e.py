@@ -71,8 +71,7 @@ def same(a, b):
 def check_pie(png, colours=(RED, YELLOW, BLUE)):
     areas = [count(png, c) for c in colours]
     check(sum(areas) > 100000, "the pie is missing in %s: slice areas %s" % (png, areas))
-    for area, share in zip(areas, SHARES):
-        check(abs(area / sum(areas) - share) < 0.02, "slice areas %s are not 12:30:8" % areas)
+    check(all(abs(a / sum(areas) - s) < 0.02 for a, s in zip(areas, SHARES)), "slice areas %s are not 12:30:8" % areas)
 
 
 def geometry(win):
@@ -317,22 +316,17 @@ def start_xvfb(workdir):
 
 def main():
     global ARGS
+    workdir = tempfile.mkdtemp(prefix="veldraplot-e2e-")  # mode 0700
     parser = argparse.ArgumentParser()
     for name in ("--bin", "--examples", "--shots"):
-        parser.add_argument(name)
+        parser.add_argument(name, type=os.path.abspath)
     parser.add_argument("--only", nargs="*")
     ARGS = parser.parse_args()
-    ARGS.bin, ARGS.examples = os.path.abspath(ARGS.bin), os.path.abspath(ARGS.examples)
-    if ARGS.shots:
-        os.makedirs(ARGS.shots, exist_ok=True)
-    workdir = tempfile.mkdtemp(prefix="veldraplot-e2e-")
-    os.chmod(workdir, 0o700)
+    os.makedirs(ARGS.shots or workdir, exist_ok=True)
     xvfb = start_xvfb(workdir)
     failed = 0
     try:
-        for fn in CASES:
-            if ARGS.only and fn.__name__ not in ARGS.only:
-                continue
+        for fn in (f for f in CASES if not ARGS.only or f.__name__ in ARGS.only):
             c = Case(workdir, fn.__name__)
             try:
                 fn(c)

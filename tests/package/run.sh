@@ -9,10 +9,8 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="$(cd "${1:-$root/build}" && pwd)"
 tools=(mmdebstrap dpkg-dev file appstream)
-if ! dpkg-query -W -f='${Status}\n' "${tools[@]}" 2>/dev/null | grep -c "ok installed" | grep -qx ${#tools[@]}; then
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${tools[@]}" >/dev/null
-fi
+[ "$(dpkg-query -W -f='${Status}\n' "${tools[@]}" 2>/dev/null | grep -c "ok installed")" = ${#tools[@]} ] ||
+  { apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${tools[@]}" >/dev/null; }
 
 echo "== building the package"
 cmake --build "$build" -j2 >/dev/null
