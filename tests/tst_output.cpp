@@ -2,11 +2,16 @@
 // commands, the right mouse button and the folder routine.
 #include "changetofolder.h"
 #include "pixels.h"
+#include "qtplatform.h"
 #include "testfiles.h"
 
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QImageReader>
+#include <QLineEdit>
+#include <QTimer>
 #include <QtTest>
 
 namespace
@@ -176,6 +181,38 @@ class TestOutput : public QObject
         QCOMPARE(ctl<QTabWidget>(w, "SSTab1")->isVisible() &&
                      ctl<QLineEdit>(w, "Text2")->text() != "typed",
                  opens);
+    }
+
+    void saveThroughQtDialog_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("blanks only save nothing") << "   ";
+        QTest::newRow("trailing blanks are kept") << "typed.png  ";
+    }
+    // The real dialog shows the filter's own text and returns the typed name
+    // in its folder; the command stores that and saves under the name typed.
+    void saveThroughQtDialog()
+    {
+        QFETCH(QString, typed);
+        QTemporaryDir dir;
+        QtPlatform qt({}, {});
+        frmsimplechart w(qt);
+        w.context().state.chartKind = vp::ChartKind::SimplePie;
+        w.context().fileDialog.InitDir = dir.path();
+        QString filter;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            filter = dialog->findChild<QComboBox*>("fileTypeCombo")->currentText();
+            dialog->findChild<QLineEdit*>("fileNameEdit")->setText(typed);
+            QMetaObject::invokeMethod(dialog, "accept"); // as the Save button does
+        });
+        w.menuCommands().mnusavePNG_Click();
+        QCOMPARE(filter, QStringLiteral("*.PNG (*.PNG)"));
+        QCOMPARE(QString::fromStdString(w.context().state.pngFileName), dir.filePath(typed));
+        const bool blank = typed.trimmed().isEmpty();
+        QCOMPARE(entries(dir.path()), blank ? QStringList() : QStringList{typed});
+        QVERIFY(blank || QImageReader::imageFormat(dir.filePath(typed)) == "png");
     }
 
     void changeToFolder_data() { caseRows("output-folder"); }
