@@ -112,8 +112,6 @@ class TestOptions : public QObject
         QVERIFY(s.find<QTabWidget>("SSTab1")->isHidden());
         QCOMPARE(::property(s, cell("property")), cell("after").toInt());
         QCOMPARE(s.shown().Caption(), cell("applies") == "1" ? QString("New caption") : caption);
-        QCOMPARE(s.find<QLineEdit>("txtCaption")->text(),
-                 QString("New caption")); // kept for the next Ok
     }
 
     void explodedSlicesFollowOutsideList()
@@ -191,19 +189,13 @@ class TestOptions : public QObject
         QCOMPARE(s.find<QLineEdit>("Text2")->text() + '|' + s.find<QLineEdit>("Text3")->text(),
                  QString("Count|Sales"));
         QCOMPARE(s.find<QTabWidget>("SSTab1")->currentIndex(), 2);
-        // "BARCHART": Combo1 is rebuilt with one entry per series, numbers in full;
-        // picking an entry shows its colour.
-        s.st().chartKind = vp::ChartKind::Bar;
-        s.st().seriesCount = 12;
-        for (int i = 1; i <= 12; ++i)
-            s.st().seriesNames[i] = "S" + std::to_string(i);
-        s.st().itemColors[12] = vp::rgb(9, 99, 199);
+        // Picking a Combo1 entry shows the colour stored at opening time. (Its
+        // entries, one per series numbered in full: TestBuild::builds.)
+        s.st().itemColors[2] = vp::rgb(9, 99, 199);
         s.press("open");
         auto* combo = s.find<QComboBox>("Combo1");
-        QCOMPARE(combo->count(), 12);
-        QCOMPARE(combo->itemText(11) + '|' + combo->currentText(), QString("12 - S12|1 - S1"));
-        combo->setCurrentIndex(11);
-        emit combo->activated(11);
+        combo->setCurrentIndex(1);
+        emit combo->activated(1);
         QCOMPARE(swatchColour(s.find<QFrame>("Picture1")), vp::rgb(9, 99, 199));
     }
 
@@ -227,17 +219,10 @@ class TestOptions : public QObject
         QCOMPARE(swatchColour(s.find<QFrame>("Picture1")), palette(1));
     }
 
-    // A palette reaches the picture at Ok, not at Cancel; the Background
-    // colour reaches a pie at once and the bar chart only at Ok.
-    void colourReachesChart()
+    // The Background colour reaches a pie at once and the bar chart only at Ok.
+    // (A palette reaching the picture at Ok is the end-to-end suite's pie_panel_pastel.)
+    void backColourReachesChart()
     {
-        Session s(kPie);
-        const vp::Colour pastel = s.st().pastelColors[1];
-        s.press("open Command8 Command26");
-        QCOMPARE(drawn(s.pie(), pastel).count, 0);
-        s.press("open Command20");
-        QVERIFY(drawn(s.pie(), pastel).count > 500);
-
         Session b(kBar);
         const vp::Colour green = vp::rgb(0, 200, 0), barBack = b.bar().BackColor();
         QVERIFY(barBack != green);
@@ -310,7 +295,6 @@ class TestOptions : public QObject
         const QString previous = s.find<QLineEdit>(box)->text();
         s.p.fontAnswers.push_back({{error.toInt(), "failed"}, font(faceName, 13.5, "BS")});
         s.find(button)->click();
-        QCOMPARE(s.p.lastFontFlags, 1);
         QCOMPARE(s.find<QLineEdit>(box)->text(), shown == "<previous>" ? previous : shown);
         const bool copied = error.toInt() != kDialogCancelled;
         QCOMPARE(QString::fromStdString(choice.name),
@@ -374,33 +358,20 @@ class TestOptions : public QObject
         }
     }
 
-    void browseAndUnloadableImage()
+    // Browse: Cancel is silent, a failing dialog reports its error and leaves
+    // no file; Ok with the image switched on but no file reports that. (An
+    // unloadable file at Ok: TestFaults::backgroundImageGoneAfterBrowse.)
+    void browseFailures()
     {
         Session s(kBar);
         s.p.openAnswers = {{{kDialogCancelled, {}}, {}}, {{20477, "File name is invalid"}, {}}};
-        s.find("Command10")->click();
-        QVERIFY(s.p.messages.isEmpty());
-        s.find("Command10")->click();
+        s.press("Command10 Command10"); // the cancel is silent: one message only
         QCOMPARE(s.p.messages, QStringList("Error 20477 selecting file.\r\nFile name is invalid"));
         QVERIFY(s.find<QLineEdit>("Text4")->text().isEmpty() && s.st().backImagePath.empty());
         s.find<QCheckBox>("Check1")->setChecked(true);
-        s.find("TamCmd1")->click(); // no file chosen yet
+        s.press("TamCmd1"); // no file chosen yet
         QCOMPARE(s.p.messages.size(), 2);
-        QVERIFY(!s.bar().ShowBackImage());
-
-        s.find<QCheckBox>("Check1")->setChecked(false);
-        const QString broken = s.write("broken.bmp", "this is not a picture");
-        s.p.answerOpen(broken);
-        s.find("Command10")->click();
-        QCOMPARE(s.find<QLineEdit>("Text4")->text(), broken);
-        QVERIFY(!s.find<QCheckBox>("Check1")->isChecked()); // Browse does not switch the image on
-        s.find<QCheckBox>("Check1")->setChecked(true);
-        s.find("TamCmd1")->click();
-        QCOMPARE(s.p.messages.size(), 3);
-        QVERIFY(s.p.messages.last().contains(broken));
         QVERIFY(!s.bar().ShowBackImage() && s.bar().BackImage().isNull());
-        QCOMPARE(s.bar().BackImageDrawMode(), 0);
-        QVERIFY(s.find<QTabWidget>("SSTab1")->isHidden());
     }
 };
 
