@@ -29,7 +29,6 @@ def server(name, port):
     return socketserver.ThreadingTCPServer(("127.0.0.1", int(port)), Job)
 
 
-servers = [server(*pair.rsplit("=", 1)) for pair in sys.argv[2:]]
-for s in servers[1:]:
-    threading.Thread(target=s.serve_forever, daemon=True).start()
-servers[0].serve_forever()
+# All ports are bound before any serves, so that a port in use ends the listener.
+for s in [server(*pair.rsplit("=", 1)) for pair in sys.argv[2:]]:
+    threading.Thread(target=s.serve_forever).start()

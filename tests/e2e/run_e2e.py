@@ -23,13 +23,9 @@ SHARES = (0.24, 0.60, 0.16)  # the example pie's slices, 12:30:8
 ENV = {k: v for k, v in os.environ.items() if k not in ("QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "QT_SCALE_FACTOR")}
 
 
-class Failure(Exception):
-    pass
-
-
 def check(condition, message):
     if not condition:
-        raise Failure(message)
+        raise AssertionError(message)
 
 
 def wait(predicate, timeout, what):
@@ -54,13 +50,6 @@ def count(png, colour):
     # Pixels of exactly `colour` in the picture.
     return round(float(magick(png, "-alpha", "off", "-fill", "black", "+opaque", colour, "-fill", "white",
                               "-opaque", colour, "-format", "%[fx:mean*w*h]", "info:")))
-
-
-def changed_box(a, b):
-    # (x, y, width, height) of the pixels that differ between two pictures.
-    geometry = magick(a, b, "-compose", "difference", "-composite", "-threshold", "0", "-format", "%@", "info:")
-    w, h, x, y = map(int, re.match(r"(\d+)x(\d+)\+(\d+)\+(\d+)", geometry).groups())
-    return x, y, w, h
 
 
 def same(a, b):
@@ -149,11 +138,6 @@ class Case:
         code = self.proc.wait(15)
         check(code == status if status is not None else code > 0, "ended with status %s" % code)
 
-    def kill(self):
-        if getattr(self, "proc", None) and self.proc.poll() is None:
-            self.proc.kill()
-            self.proc.wait(10)
-
 
 def clipboard(target):
     out = run("timeout", "5", "xclip", "-selection", "clipboard", "-t", target, "-o", ok=False)
@@ -168,9 +152,12 @@ def open_menu(c, before, *keys):
 
 
 def open_panel(c, before):
-    # The panel's box once it has opened over the chart.
+    # The panel's box (x, y, width, height: where the screen changed) once it
+    # has opened over the chart.
     after = c.shot(before)
-    x, y, w, h = box = changed_box(before, after)
+    changed = magick(before, after, "-compose", "difference", "-composite", "-threshold", "0", "-format", "%@", "info:")
+    w, h, x, y = map(int, re.match(r"(\d+)x(\d+)\+(\d+)\+(\d+)", changed).groups())
+    box = x, y, w, h
     check(400 <= w <= 900 and 250 <= h <= 650, "the change %s is not the options panel" % (box,))
     return after, box
 
@@ -246,8 +233,7 @@ def copy_to_clipboard(c):
     targets = wait(lambda: clipboard("TARGETS"), 10, "the clipboard to be owned")
     check(b"image/png" in targets.split(), "no image/png on the clipboard: %s" % targets)
     path = os.path.join(c.dir, "clipboard.png")
-    with open(path, "wb") as f:
-        f.write(clipboard("image/png"))
+    open(path, "wb").write(clipboard("image/png"))
     check(magick(path, "-format", "%w %h", "info:") == "1280 864", "the clipboard picture is not 1280x864")
     check_pie(path)
     c.key(win, "ctrl+q")
@@ -284,8 +270,7 @@ def too_many_series_refused(c):
 def version_and_help(c):
     # --version and --help answer alone, without a display; with more words
     # they are a settings path.
-    env = dict(ENV)
-    env.pop("DISPLAY")
+    env = {k: v for k, v in ENV.items() if k != "DISPLAY"}
     for arg, expect in (("--version", rb"^veldraplot \d+\.\d+\.\d+\n$"),
                         ("--help", rb"^Usage: veldraplot SETTINGS_FILE\n(.|\n)*--version")):
         out = subprocess.run([c.exe, arg], env=env, capture_output=True, timeout=20)
@@ -335,7 +320,8 @@ def main():
                 failed += 1
                 print("FAIL %s: %s (screens in %s)" % (fn.__name__, error, c.dir), flush=True)
             finally:
-                c.kill()
+                if getattr(c, "proc", None) and c.proc.poll() is None:
+                    c.proc.kill()
     finally:
         xvfb.terminate()
         xvfb.wait(10)
