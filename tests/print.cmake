@@ -1,4 +1,4 @@
-# Printing and the printer dialog (tst_print is built in input.cmake). The
+# Printing and the printer dialog (tst_print is built in CMakeLists.txt). The
 # private print server runs as a test fixture: started before tst_print,
 # stopped after it, by its process ids. Its folder lives under /tmp so that
 # the socket path stays short.

@@ -87,7 +87,7 @@ class TestBuild : public QObject
         QFETCH(QString, example);
         const QString folder = QStringLiteral(EXAMPLES_DIR "/") + example;
         QProcess render;
-        render.start(QStringLiteral(RENDER_EXE), {"--folder", folder, "--describe",
+        render.start(QStringLiteral(VELDRA_RENDER_PATH), {"--folder", folder, "--describe",
                                                   QStringLiteral(EXAMPLES_DIR "/settings.ini")});
         QVERIFY(render.waitForFinished(30000));
         QCOMPARE(render.exitCode(), 0);
@@ -144,7 +144,7 @@ void TestBuild::renderCommandLine()
         else
             t.write("list", expand(setup.mid(5)).toUtf8());
     const QString out = t.path("out");
-    render.start(QStringLiteral(RENDER_EXE), args);
+    render.start(QStringLiteral(VELDRA_RENDER_PATH), args);
     QVERIFY(render.waitForFinished(60000));
     const QString err = QString::fromLocal8Bit(render.readAllStandardError());
     QVERIFY2(render.exitCode() == cell("exit").toInt(), qPrintable(err));
@@ -177,7 +177,7 @@ void TestBuild::renderCommandLine()
             QStringList png = args;
             png[png.indexOf("-o") + 1] = out + ".png";
             png.replaceInStrings(QRegularExpression("^(svg|pdf)$"), "png");
-            QCOMPARE(QProcess::execute(QStringLiteral(RENDER_EXE), png), 0);
+            QCOMPARE(QProcess::execute(QStringLiteral(VELDRA_RENDER_PATH), png), 0);
             tool(pdf ? "pdftoppm" : "rsvg-convert",
                  pdf ? QStringList{"-r", "96", "-png", "-singlefile", copy, out + ".drawn"}
                      : QStringList{"-o", out + ".drawn.png", copy});
