@@ -19,7 +19,8 @@
 
 #include <sys/stat.h>
 
-namespace {
+namespace
+{
 
 // Exit status after a file the program cannot use.
 constexpr int kExitBadInput = 2;
@@ -44,8 +45,9 @@ std::unique_ptr<Ui::frmsimplechart> setUpForm(QMainWindow* window)
 } // namespace
 
 frmsimplechart::frmsimplechart(Platform& platform_, QWidget* parent)
-    : QMainWindow(parent), ui(setUpForm(this)), platform(platform_),
-      context_{state, VPLOTGLOBAL, platform, *ui->PieChart1, *ui->barchart1, CmDialog1}
+    : QMainWindow(parent), ui(setUpForm(this)),
+      platform(platform_), context_{state,          VPLOTGLOBAL,    platform,
+                                    *ui->PieChart1, *ui->barchart1, CmDialog1}
 {
     const double tx = platform.TwipsPerPixelX();
     const double ty = platform.TwipsPerPixelY();
@@ -176,11 +178,13 @@ void frmsimplechart::Form_Load()
     panel.showFontNames();
 
     // The data table lives only while the chart is built.
-    const ChartBuild build{state, *ui->PieChart1, *ui->barchart1, panel,
-                           QSizeF(platform.ScreenWidthTwips(), platform.ScreenHeightTwips()),
-                           [this](bool stacked, vp::ChartData& data) {
-                               return readChartData(stacked, data);
-                           }};
+    const ChartBuild build{
+        state,
+        *ui->PieChart1,
+        *ui->barchart1,
+        panel,
+        QSizeF(platform.ScreenWidthTwips(), platform.ScreenHeightTwips()),
+        [this](bool stacked, vp::ChartData& data) { return readChartData(stacked, data); }};
     if (state.chartKind == vp::ChartKind::SimplePie) {
         buildPieChart(build);
         if (platform.HasEnded())
@@ -199,8 +203,8 @@ void frmsimplechart::Form_Load()
 
 bool frmsimplechart::readChartData(bool stacked, vp::ChartData& data)
 {
-    const vp::ReadResult read = stacked ? vp::readStackedKind(state, VPLOTGLOBAL, data)
-                                        : vp::readSimpleKind(state, data);
+    const vp::ReadResult read =
+        stacked ? vp::readStackedKind(state, VPLOTGLOBAL, data) : vp::readSimpleKind(state, data);
     if (read.status == vp::ReadStatus::CategoryLimit) {
         platform.MsgBox(toQ(read.problem));
         platform.EndProgram(kExitCategoryLimit);
@@ -229,15 +233,25 @@ bool frmsimplechart::eventFilter(QObject* watched, QEvent* event)
             return false;
         int button = 0;
         switch (mouse->button()) {
-        case Qt::LeftButton: button = 1; break;
-        case Qt::RightButton: button = 2; break;
-        case Qt::MiddleButton: button = 4; break;
-        default: break;
+        case Qt::LeftButton:
+            button = 1;
+            break;
+        case Qt::RightButton:
+            button = 2;
+            break;
+        case Qt::MiddleButton:
+            button = 4;
+            break;
+        default:
+            break;
         }
         int shift = 0;
-        if (mouse->modifiers() & Qt::ShiftModifier) shift |= 1;
-        if (mouse->modifiers() & Qt::ControlModifier) shift |= 2;
-        if (mouse->modifiers() & Qt::AltModifier) shift |= 4;
+        if (mouse->modifiers() & Qt::ShiftModifier)
+            shift |= 1;
+        if (mouse->modifiers() & Qt::ControlModifier)
+            shift |= 2;
+        if (mouse->modifiers() & Qt::AltModifier)
+            shift |= 4;
         const double tx = platform.TwipsPerPixelX();
         const double ty = platform.TwipsPerPixelY();
         Form_MouseDown(button, shift, static_cast<float>(mouse->position().x() * tx),

@@ -32,7 +32,6 @@ struct LegendEntry {
     QColor colour;
 };
 
-
 // A font that a component owns and hands out: setting its name or size
 // changes the chart text that uses it.
 class ChartFont

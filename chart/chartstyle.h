@@ -6,7 +6,8 @@
 #include <QColor>
 #include <QFont>
 
-namespace chartstyle {
+namespace chartstyle
+{
 
 inline QColor toQColor(vp::Colour c)
 {

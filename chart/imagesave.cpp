@@ -3,11 +3,11 @@
 #include "atomicwrite.h"
 
 #include <QBuffer>
-#include <QSet>
 #include <QImageWriter>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QSet>
 #include <QSvgGenerator>
 #include <QSysInfo>
 

@@ -3,17 +3,18 @@
 #include "axischart.h"
 #include "chartbuild.h"
 
-namespace vp {
+namespace vp
+{
 
 void fillPalettes(ChartState& state)
 {
-    static constexpr Colour bright[10] = {
-        rgb(255, 0, 0),   rgb(255, 255, 0), rgb(0, 0, 255),     rgb(0, 255, 255),
-        rgb(0, 192, 0),   rgb(255, 0, 255), rgb(255, 125, 64),  rgb(255, 128, 128),
-        rgb(128, 0, 255), rgb(192, 192, 192)};
-    static constexpr Colour pastel[8] = {
-        rgb(245, 221, 183), rgb(254, 245, 168), rgb(197, 241, 154), rgb(255, 216, 160),
-        rgb(185, 208, 232), rgb(214, 191, 212), rgb(247, 148, 148), rgb(211, 215, 207)};
+    static constexpr Colour bright[10] = {rgb(255, 0, 0),    rgb(255, 255, 0),   rgb(0, 0, 255),
+                                          rgb(0, 255, 255),  rgb(0, 192, 0),     rgb(255, 0, 255),
+                                          rgb(255, 125, 64), rgb(255, 128, 128), rgb(128, 0, 255),
+                                          rgb(192, 192, 192)};
+    static constexpr Colour pastel[8] = {rgb(245, 221, 183), rgb(254, 245, 168), rgb(197, 241, 154),
+                                         rgb(255, 216, 160), rgb(185, 208, 232), rgb(214, 191, 212),
+                                         rgb(247, 148, 148), rgb(211, 215, 207)};
 
     for (int i = 1; i <= 10; ++i)
         state.brightColors[i] = bright[i - 1];

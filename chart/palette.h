@@ -4,7 +4,8 @@
 
 #include "chartstate.h"
 
-namespace vp {
+namespace vp
+{
 
 // Fills brightColors, grayColors and pastelColors.
 void fillPalettes(ChartState& state);

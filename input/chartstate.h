@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-namespace vp {
+namespace vp
+{
 
 // A 24-bit colour packed as red + 256 * green + 65536 * blue.
 using Colour = std::int32_t;
@@ -21,9 +22,18 @@ constexpr Colour rgb(int r, int g, int b)
     auto clamp = [](int c) { return c < 0 ? 0 : (c > 255 ? 255 : c); };
     return clamp(r) + 256 * clamp(g) + 65536 * clamp(b);
 }
-constexpr int redOf(Colour c) { return c & 0xff; }
-constexpr int greenOf(Colour c) { return (c >> 8) & 0xff; }
-constexpr int blueOf(Colour c) { return (c >> 16) & 0xff; }
+constexpr int redOf(Colour c)
+{
+    return c & 0xff;
+}
+constexpr int greenOf(Colour c)
+{
+    return (c >> 8) & 0xff;
+}
+constexpr int blueOf(Colour c)
+{
+    return (c >> 16) & 0xff;
+}
 
 // One of the six chart fonts. Created on first use with the platform's default
 // font (the options panel fills it in); only name and size ever reach the chart.

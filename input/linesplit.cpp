@@ -5,9 +5,11 @@
 #include <cmath>
 #include <string>
 
-namespace vp {
+namespace vp
+{
 
-namespace {
+namespace
+{
 
 bool isSkipped(char c)
 {
@@ -209,7 +211,8 @@ std::string trimBlanks(std::string_view text)
     return std::string(text.substr(b, e - b + 1));
 }
 
-namespace {
+namespace
+{
 
 // Number of a field: decimal commas become points first.
 double fieldValue(std::string_view field)

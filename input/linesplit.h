@@ -7,7 +7,8 @@
 #include <string>
 #include <string_view>
 
-namespace vp {
+namespace vp
+{
 
 // Leading number of a text: blanks, tabs and line feeds anywhere are skipped,
 // optional sign, digits with one decimal point, E or D exponent; &H and &O

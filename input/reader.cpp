@@ -3,9 +3,11 @@
 #include "linesplit.h"
 #include "seqfile.h"
 
-namespace vp {
+namespace vp
+{
 
-namespace {
+namespace
+{
 
 constexpr int kMaxTableRows = 200;   // rows of the data table
 constexpr int kMaxSeries = 254;      // series tables end at 256; series N+1 is the label
@@ -96,8 +98,7 @@ bool kindField(Reader& in, ChartState& state, ReadResult& r)
 bool readSimpleHeader(Reader& in, ChartState& state, ReadResult& r)
 {
     std::string text;
-    return in.field(text, "before its header", r) &&
-           kindField(in, state, r) &&
+    return in.field(text, "before its header", r) && kindField(in, state, r) &&
            in.field(text, "inside its header, before the chart title", r) &&
            in.field(state.chartTitle, "inside its header, before the chart title", r) &&
            in.count(state.seriesCount, "the number of series",
@@ -219,8 +220,7 @@ ReadResult firstReading(ChartState& state, std::string& captionText, char separa
     std::string header;
     std::string unused;
     std::string caption;
-    if (in.field(header, "before its header", r) &&
-        kindField(in, state, r) &&
+    if (in.field(header, "before its header", r) && kindField(in, state, r) &&
         in.field(unused, "inside its header, before the chart title", r) &&
         in.field(caption, "inside its header, before the chart title", r))
         captionText = caption;
@@ -337,14 +337,17 @@ ReadResult readStackedKind(ChartState& state, VplotGlobal& global, ChartData& da
     return r;
 }
 
-namespace {
+namespace
+{
 struct KindName {
     ChartKind kind;
     const char* name;
 };
 constexpr KindName kKindNames[] = {
-    {ChartKind::SimplePie, "SIMPLEPIECHART"}, {ChartKind::SimpleBar, "SIMPLEBARCHART"},
-    {ChartKind::StackedBar, "WSTACKEDBAR"},   {ChartKind::Pie, "PIECHART"},
+    {ChartKind::SimplePie, "SIMPLEPIECHART"},
+    {ChartKind::SimpleBar, "SIMPLEBARCHART"},
+    {ChartKind::StackedBar, "WSTACKEDBAR"},
+    {ChartKind::Pie, "PIECHART"},
     {ChartKind::Bar, "BARCHART"},
 };
 } // namespace

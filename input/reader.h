@@ -8,7 +8,8 @@
 
 #include <string>
 
-namespace vp {
+namespace vp
+{
 
 enum class ReadStatus {
     Ok,

@@ -14,7 +14,8 @@
 #include <cstdio>
 #include <string>
 
-namespace vp {
+namespace vp
+{
 
 enum class SeqError {
     None,

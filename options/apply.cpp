@@ -16,7 +16,8 @@
 #include <QImageReader>
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 // Only a fully checked box counts; the greyed state does not.
 bool checked(const QCheckBox* box)
@@ -49,8 +50,8 @@ QImage loadBackImage(Platform& platform, const std::string& path)
                                              : QStringLiteral("The file does not exist.");
     }
     if (picture.isNull())
-        platform.MsgBox(QStringLiteral("Cannot show the background image \"%1\":\r\n%2")
-                            .arg(file, reason));
+        platform.MsgBox(
+            QStringLiteral("Cannot show the background image \"%1\":\r\n%2").arg(file, reason));
     return picture;
 }
 
@@ -129,7 +130,8 @@ void OptionsPanel::TamCmd1_Click()
         applyBarFonts(state, this->bar());
     }
 
-    if (state.chartKind == vp::ChartKind::StackedBar || state.chartKind == vp::ChartKind::SimpleBar) {
+    if (state.chartKind == vp::ChartKind::StackedBar ||
+        state.chartKind == vp::ChartKind::SimpleBar) {
         AxisChart& bar = this->bar();
         if (!ui->Text1->text().isEmpty())
             bar.setLegendTitle(ui->Text1->text());
@@ -166,16 +168,49 @@ void OptionsPanel::TamCmd1_Click()
 }
 
 // Every other tab's Ok runs the same pass.
-void OptionsPanel::Command19_Click() { TamCmd1_Click(); }
-void OptionsPanel::Command20_Click() { TamCmd1_Click(); }
-void OptionsPanel::Command18_Click() { TamCmd1_Click(); }
-void OptionsPanel::Command21_Click() { TamCmd1_Click(); }
-void OptionsPanel::Command22_Click() { TamCmd1_Click(); }
+void OptionsPanel::Command19_Click()
+{
+    TamCmd1_Click();
+}
+void OptionsPanel::Command20_Click()
+{
+    TamCmd1_Click();
+}
+void OptionsPanel::Command18_Click()
+{
+    TamCmd1_Click();
+}
+void OptionsPanel::Command21_Click()
+{
+    TamCmd1_Click();
+}
+void OptionsPanel::Command22_Click()
+{
+    TamCmd1_Click();
+}
 
 // Cancel hides the panel only: collected choices stay for the next Ok.
-void OptionsPanel::Command1_Click() { hidePanel(); }
-void OptionsPanel::Command27_Click() { hidePanel(); }
-void OptionsPanel::Command26_Click() { hidePanel(); }
-void OptionsPanel::Command25_Click() { hidePanel(); }
-void OptionsPanel::Command24_Click() { hidePanel(); }
-void OptionsPanel::Command23_Click() { hidePanel(); }
+void OptionsPanel::Command1_Click()
+{
+    hidePanel();
+}
+void OptionsPanel::Command27_Click()
+{
+    hidePanel();
+}
+void OptionsPanel::Command26_Click()
+{
+    hidePanel();
+}
+void OptionsPanel::Command25_Click()
+{
+    hidePanel();
+}
+void OptionsPanel::Command24_Click()
+{
+    hidePanel();
+}
+void OptionsPanel::Command23_Click()
+{
+    hidePanel();
+}

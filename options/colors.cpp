@@ -9,7 +9,8 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 // Category numbers index itemColors; reference lines refLineColors.
 constexpr int kLastCategory = 256;

@@ -8,15 +8,16 @@
 #include "optionshelpers.h"
 #include "qtext.h"
 
-namespace {
+namespace
+{
 
 enum class NameSource { Dialog, Choice };
 
 // Runs the font dialog for one font choice. Only a cancel stops it: any
 // other dialog failure goes on and copies what the dialog then holds.
 // Returns false when cancelled.
-bool chooseFont(Platform& platform, FontDialogState& dialog, vp::FontChoice& choice,
-                QLineEdit* box, NameSource source)
+bool chooseFont(Platform& platform, FontDialogState& dialog, vp::FontChoice& choice, QLineEdit* box,
+                NameSource source)
 {
     dialog.Flags = 1; // screen fonts
     const DialogOutcome outcome = platform.ShowFont(dialog);

@@ -10,7 +10,8 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 // The selector shows its first entry; an empty list shows nothing rather
 // than a bare "1 - ".

@@ -34,7 +34,8 @@ vp::Colour swatchColour(const QWidget* swatch)
     return swatch->property("backColor").isValid() ? swatch->property("backColor").toInt() : 0;
 }
 
-namespace options {
+namespace options
+{
 
 bool chooseColour(Platform& platform, ColorDialogState& dialog, vp::Colour& chosen)
 {
@@ -43,9 +44,9 @@ bool chooseColour(Platform& platform, ColorDialogState& dialog, vp::Colour& chos
     if (outcome.error == kDialogCancelled)
         return false;
     if (outcome.error != kDialogOk) {
-        platform.MsgBox(QStringLiteral("Error ") + QString::number(outcome.error)
-                        + QStringLiteral(" selecting color.") + QStringLiteral("\r\n")
-                        + outcome.description);
+        platform.MsgBox(QStringLiteral("Error ") + QString::number(outcome.error) +
+                        QStringLiteral(" selecting color.") + QStringLiteral("\r\n") +
+                        outcome.description);
         return false;
     }
     const QColor c = dialog.Color;

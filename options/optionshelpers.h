@@ -16,7 +16,8 @@ class QWidget;
 void setSwatch(QWidget* swatch, vp::Colour colour);
 vp::Colour swatchColour(const QWidget* swatch);
 
-namespace options {
+namespace options
+{
 
 // Shows the colour dialog. True with the chosen colour in `chosen`; false
 // when the user cancelled (silently) or the dialog failed (after telling the

@@ -8,7 +8,8 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 bool listHolds(const QListWidget* list, const QString& text)
 {
@@ -42,18 +43,19 @@ void OptionsPanel::Command10_Click()
 {
     fileDialog().DialogTitle = QStringLiteral("Open File");
     fileDialog().InitDir = toQ(state().appFolder);
-    fileDialog().Filter = QStringLiteral(
-        "Image Files(*.BMP;*.JPG;*.GIF)|*.BMP;*.JPG;*.GIF|All files (*.*)|*.*");
+    fileDialog().Filter =
+        QStringLiteral("Image Files(*.BMP;*.JPG;*.GIF)|*.BMP;*.JPG;*.GIF|All files (*.*)|*.*");
     fileDialog().FilterIndex = 1;
-    fileDialog().Flags = cdlOFNHideReadOnly | cdlOFNFileMustExist | cdlOFNExplorer | cdlOFNLongNames;
+    fileDialog().Flags =
+        cdlOFNHideReadOnly | cdlOFNFileMustExist | cdlOFNExplorer | cdlOFNLongNames;
 
     const DialogOutcome outcome = platform().ShowOpen(fileDialog());
     if (outcome.error == kDialogCancelled)
         return;
     if (outcome.error != kDialogOk) {
-        platform().MsgBox(QStringLiteral("Error ") + QString::number(outcome.error)
-                        + QStringLiteral(" selecting file.") + QStringLiteral("\r\n")
-                        + outcome.description);
+        platform().MsgBox(QStringLiteral("Error ") + QString::number(outcome.error) +
+                          QStringLiteral(" selecting file.") + QStringLiteral("\r\n") +
+                          outcome.description);
         return;
     }
     // The image is shown only once "Show Background Image" is checked and Ok

@@ -8,7 +8,8 @@
 #include <QShowEvent>
 #include <cmath>
 
-namespace vp {
+namespace vp
+{
 
 bool copiesFromText(const QString& text, std::int16_t& copies)
 {
@@ -18,7 +19,8 @@ bool copiesFromText(const QString& text, std::int16_t& copies)
 
 } // namespace vp
 
-namespace {
+namespace
+{
 
 QStringList installedPrinterNames(const QList<QPrinterInfo>& printers)
 {
@@ -165,9 +167,10 @@ bool frmselectprinter::readCopies(std::int16_t& copies)
 {
     if (vp::copiesFromText(ui->Text1->text(), copies))
         return true;
-    platform_.MsgBox(QStringLiteral(
-        "The number of copies \"%1\" is out of range. Enter a whole number from 0 to 32767.")
-                         .arg(ui->Text1->text()));
+    platform_.MsgBox(
+        QStringLiteral(
+            "The number of copies \"%1\" is out of range. Enter a whole number from 0 to 32767.")
+            .arg(ui->Text1->text()));
     return false;
 }
 

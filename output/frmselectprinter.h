@@ -22,11 +22,13 @@
 
 class QPrinterInfo;
 
-namespace Ui {
+namespace Ui
+{
 class frmselectprinter;
 }
 
-namespace vp {
+namespace vp
+{
 
 // The number in the copies box: the text's leading number, halves rounded to
 // the even neighbour. False when it does not fit a 16-bit signed integer.
@@ -38,8 +40,9 @@ bool copiesFromText(const QString& text, std::int16_t& copies);
 // as the system's default printer (none when no printer is installed) and
 // stays current when the dialog is closed and loaded again. The menu
 // commands own it.
-class CurrentPrinter {
-public:
+class CurrentPrinter
+{
+  public:
     // Device name of the current printer; empty when there is none.
     QString name();
     // The current printer, or nullptr when there is none.
@@ -49,16 +52,17 @@ public:
     // Forgets the current printer; the next use takes the system default.
     void reset();
 
-private:
+  private:
     void ensureStarted();
     bool started_ = false;
     QString name_;
     std::unique_ptr<QPrinter> printer_;
 };
 
-class frmselectprinter : public QDialog {
+class frmselectprinter : public QDialog
+{
     Q_OBJECT
-public:
+  public:
     // Loading the dialog runs Form_Load.
     frmselectprinter(Platform& platform, vp::VplotGlobal& global, CurrentPrinter& current,
                      QWidget* parent = nullptr);
@@ -79,14 +83,14 @@ public:
     // The current printer that printing draws on; nullptr when none.
     QPrinter* currentPrinter();
 
-public slots:
+  public slots:
     // Escape and the frame's close button act as Cancel.
     void reject() override;
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     // Reads the copies box; shows a message and returns false when the
     // number is out of range.
     bool readCopies(std::int16_t& copies);

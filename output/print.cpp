@@ -29,7 +29,8 @@
 #include <memory>
 #include <vector>
 
-namespace {
+namespace
+{
 
 constexpr int kTwipsPerInch = 1440;
 // Margins from each edge of the paper: a quarter inch.
@@ -74,10 +75,11 @@ void fitPictures(QTextDocument& document, const QSizeF& page)
     }
     for (Picture& picture : pictures) {
         QTextImageFormat& format = picture.format;
-        const QImage image = document.resource(QTextDocument::ImageResource, QUrl(format.name()))
-                                 .value<QImage>();
+        const QImage image =
+            document.resource(QTextDocument::ImageResource, QUrl(format.name())).value<QImage>();
         QSizeF size(format.hasProperty(QTextFormat::ImageWidth) ? format.width() : image.width(),
-                    format.hasProperty(QTextFormat::ImageHeight) ? format.height() : image.height());
+                    format.hasProperty(QTextFormat::ImageHeight) ? format.height()
+                                                                 : image.height());
         if (size.isEmpty())
             continue;
         // The picture's line also holds the font's descent below it: leave
@@ -251,8 +253,8 @@ QString MenuCommands::printOneChart(ChartComponent& component, QPrinter& printer
     canvas.resize(qRound(0.7 * platform.ScreenWidthTwips() / platform.TwipsPerPixelX()),
                   qRound(0.7 * platform.ScreenHeightTwips() / platform.TwipsPerPixelY()));
 
-    const QString error = PrintRichText(canvas, printer, kPrintMargin, kPrintMargin,
-                                        kPrintMargin, kPrintMargin);
+    const QString error =
+        PrintRichText(canvas, printer, kPrintMargin, kPrintMargin, kPrintMargin, kPrintMargin);
     canvas.hide();
     component.show();
     return error;
@@ -296,8 +298,8 @@ void MenuCommands::mnuprint_Click()
     for (int index = 1; error.isEmpty() && index <= copies; ++index) {
         ctx_.state.printCopyIndex = static_cast<std::int16_t>(index);
         if (printer) {
-            const auto orientation = global.printLandscape == 1 ? QPageLayout::Landscape
-                                                                     : QPageLayout::Portrait;
+            const auto orientation =
+                global.printLandscape == 1 ? QPageLayout::Landscape : QPageLayout::Portrait;
             if (!printer->setPageOrientation(orientation)) {
                 error = QStringLiteral("%1 cannot print in %2.")
                             .arg(printerLabel(*printer),

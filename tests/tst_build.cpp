@@ -87,8 +87,9 @@ class TestBuild : public QObject
         QFETCH(QString, example);
         const QString folder = QStringLiteral(EXAMPLES_DIR "/") + example;
         QProcess render;
-        render.start(QStringLiteral(VELDRA_RENDER_PATH), {"--folder", folder, "--describe",
-                                                  QStringLiteral(EXAMPLES_DIR "/settings.ini")});
+        render.start(
+            QStringLiteral(VELDRA_RENDER_PATH),
+            {"--folder", folder, "--describe", QStringLiteral(EXAMPLES_DIR "/settings.ini")});
         QVERIFY(render.waitForFinished(30000));
         QCOMPARE(render.exitCode(), 0);
         const QJsonObject json = QJsonDocument::fromJson(render.readAllStandardOutput()).object();
