@@ -4,6 +4,9 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <system_error>
+
+#include <fontconfig/fontconfig.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -109,6 +112,26 @@ void takeBackRuntimeFolder(const std::string& folder)
         return;
     ::rmdir(folder.c_str());
     ::unsetenv("XDG_RUNTIME_DIR");
+}
+
+FontConfigPreload::FontConfigPreload()
+{
+    try {
+        loader_ = std::thread([] { FcInit(); });
+    } catch (const std::system_error&) {
+        // No thread: Qt reads the configuration itself when it needs it.
+    }
+}
+
+FontConfigPreload::~FontConfigPreload()
+{
+    wait();
+}
+
+void FontConfigPreload::wait()
+{
+    if (loader_.joinable())
+        loader_.join();
 }
 
 } // namespace vp

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <thread>
 
 namespace vp
 {
@@ -27,5 +28,21 @@ void occupyClosedStandardStreams();
 // the variable again.
 std::string lendRuntimeFolder();
 void takeBackRuntimeFolder(const std::string& folder);
+
+// Reading the font configuration (fontconfig parses some hundred files) is
+// the largest single cost of Qt's start that does not need Qt. Started
+// first thing, it runs on the second processor while the main thread loads
+// Qt and reads the chart; wait() returns once it is done, and must be called
+// before Qt first needs a font (Qt would otherwise load its own copy).
+class FontConfigPreload
+{
+  public:
+    FontConfigPreload();
+    ~FontConfigPreload();
+    void wait();
+
+  private:
+    std::thread loader_;
+};
 
 } // namespace vp

@@ -66,6 +66,7 @@ int main(int argc, char* argv[])
         return 0;
     }
 
+    vp::FontConfigPreload fonts;
     vp::occupyClosedStandardStreams();
     // Qt is handed the program name only: every word of the command line
     // belongs to the settings path, and none may pick Qt's plugins or style.
@@ -75,6 +76,7 @@ int main(int argc, char* argv[])
     QApplication app(qtArgc, qtArgv);
     vp::takeBackRuntimeFolder(runtimeFolder);
     QApplication::setApplicationName(QStringLiteral("VELDRAPLOT"));
+    fonts.wait();
     QtPlatform platform(vp::programFolder(argv[0]), vp::joinedArguments(argc, argv));
     frmsimplechart window(platform);
     window.Form_Load();

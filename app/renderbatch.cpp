@@ -5,6 +5,8 @@
 // not hold up the others and a worker that dies costs only its own chart.
 #include "renderjob.h"
 
+#include "imagesave.h"
+
 #include <QCoreApplication>
 #include <QEvent>
 
@@ -148,6 +150,10 @@ int runBatch(const std::vector<Job>& jobs, const Run& run, const char* argv0)
     std::signal(SIGPIPE, SIG_IGN);
     std::vector<Worker> workers(
         static_cast<std::size_t>(std::min<long>(processorCount(), static_cast<long>(jobs.size()))));
+    // The workers already share the processors out: each encodes with what is left over.
+    if (!workers.empty())
+        imagesave::setEncoderThreads(static_cast<int>(
+            std::max<long>(1, processorCount() / static_cast<long>(workers.size()))));
     std::size_t next = 0;
     int failed = 0;
     auto dispatch = [&](Worker& w) {

@@ -37,6 +37,11 @@ namespace imagesave
 // the reason into *error; the caller names the file.
 bool writeImageFile(const QImage& image, const std::string& fileName, int format, QString* error);
 
+// Threads the PNG encoder may use for one picture; 0 (the default) means
+// one per processor, at most four. Processes that already keep every
+// processor busy set 1.
+void setEncoderThreads(int threads);
+
 // The same encodings into bytes, with no file touched.
 bool encodeImage(const QImage& image, int format, QByteArray* bytes, QString* error);
 

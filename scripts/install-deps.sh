@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-charts-dev qt6-svg-dev
   qt6-image-formats-plugins
-  libgif-dev libpng-dev libgl-dev fonts-dejavu-core time
+  libgif-dev libpng-dev libfontconfig-dev libgl-dev fonts-dejavu-core time
   clang clang-format libclang-rt-14-dev
   xvfb xauth xdotool xclip imagemagick x11-utils
   cups cups-bsd cups-client poppler-utils librsvg2-bin python3
