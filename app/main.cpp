@@ -1,5 +1,6 @@
 // VELDRAPLOT: the chart viewer a host application starts with the path of
 // its settings file as the whole command line.
+#include "deferrediconstyle.h"
 #include "frmsimplechart.h"
 #include "hostprocess.h"
 #include "qtplatform.h"
@@ -76,6 +77,7 @@ int main(int argc, char* argv[])
     QApplication app(qtArgc, qtArgv);
     vp::takeBackRuntimeFolder(runtimeFolder);
     QApplication::setApplicationName(QStringLiteral("VELDRAPLOT"));
+    QApplication::setStyle(new DeferredIconStyle);
     fonts.wait();
     QtPlatform platform(vp::programFolder(argv[0]), vp::joinedArguments(argc, argv));
     frmsimplechart window(platform);

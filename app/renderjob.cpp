@@ -3,6 +3,7 @@
 #include "atomicwrite.h"
 #include "axischart.h"
 #include "batchplatform.h"
+#include "deferrediconstyle.h"
 #include "frmsimplechart.h"
 #include "hostprocess.h"
 #include "piechart.h"
@@ -16,7 +17,6 @@
 #include <QJsonObject>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QProxyStyle>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -118,20 +118,6 @@ QJsonObject describe(frmsimplechart& w)
             {"panel", panel}};
 }
 
-// The batch renderer never shows its window, so its widgets need no
-// standard icons. The menu bar asks for one when it is made, and reading it
-// from its PNG file would load every image format plugin (and libtiff,
-// libjpeg, libwebp ...) only to learn that the file is a PNG.
-class NoIconStyle : public QProxyStyle
-{
-  public:
-    using QProxyStyle::QProxyStyle;
-    QIcon standardIcon(StandardPixmap, const QStyleOption*, const QWidget*) const override
-    {
-        return QIcon();
-    }
-};
-
 // Writes all of data to standard output.
 bool writeStandardOutput(const char* data, std::size_t size)
 {
@@ -225,7 +211,7 @@ void startQt(const char* argv0)
     static QApplication* app = new QApplication(qtArgc, qtArgv);
     Q_UNUSED(app);
     vp::takeBackRuntimeFolder(runtimeFolder);
-    QApplication::setStyle(new NoIconStyle);
+    QApplication::setStyle(new DeferredIconStyle);
 }
 
 int renderChart(const Job& job, const Run& run, bool keep)

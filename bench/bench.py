@@ -10,6 +10,10 @@ maximum resident set size reported by /usr/bin/time -f %M (median of a few
 separate runs).
 
 usage: bench.py BUILD_DIR WORK_DIR [--rounds N] [--readme FILE] [--json FILE]
+                [--before OLD_BUILD_DIR]
+
+With --before, the executables of an earlier build run as well, each right
+before the same case of this build, and the report compares the two.
 """
 import argparse
 import datetime
@@ -47,8 +51,9 @@ def loadavg():
 
 
 class Case:
-    def __init__(self, name, argv, env=None, cwd=None, check=None, settle=None):
+    def __init__(self, name, argv, env=None, cwd=None, check=None, settle=None, follows=False):
         self.name = name
+        self.follows = follows  # runs right after the case before it, in each round
         self.argv = argv
         self.env = env
         self.cwd = cwd
@@ -56,8 +61,10 @@ class Case:
         self.settle = settle  # called after each run, outside the timing
         self.times = []
         self.cpu = []
+        self.faults = []
         self.mem = []
         self.last_cpu = 0.0
+        self.last_faults = 0
 
     def run_once(self):
         """Wall time of one run; the CPU time (user + system) it used is kept
@@ -78,6 +85,7 @@ class Case:
         if self.check and not os.path.exists(self.check):
             raise SystemExit("%s wrote no %s" % (self.name, self.check))
         self.last_cpu = usage.ru_utime + usage.ru_stime
+        self.last_faults = usage.ru_minflt + usage.ru_majflt
         if self.settle:
             self.settle()
         return dt
@@ -192,12 +200,39 @@ def make_report(data):
     lines.append("| peak memory, W200 render | %.1f MiB | <= 50 MiB | %s |"
                  % (mem("render W200"), yes(mem("render W200") <= 50)))
     lines.append("")
-    lines.append("| case | median | min | max | CPU time (user + system), median | peak memory |")
-    lines.append("|---|---|---|---|---|---|")
+    lines.append("| case | median | min | max | CPU time (user + system), median "
+                 "| page faults, median | peak memory |")
+    lines.append("|---|---|---|---|---|---|---|")
     for name, v in r.items():
-        lines.append("| %s | %.3f s | %.3f s | %.3f s | %.3f s | %.1f MiB |"
+        if name.startswith("before "):
+            continue
+        lines.append("| %s | %.3f s | %.3f s | %.3f s | %.3f s | %d | %.1f MiB |"
                      % (name, v["median_s"], v["min_s"], v["max_s"], v["cpu_median_s"],
-                        v["peak_kib"] / MIB))
+                        v.get("faults_median", 0), v["peak_kib"] / MIB))
+    ins = data.get("instructions") or {}
+    if m.get("before"):
+        lines.append("")
+        lines.append("Before and after, side by side in the same rounds: the earlier build "
+                     "(%s) ran each case right before this one. Instructions from one run "
+                     "under callgrind (all threads)." % m["before"])
+        lines.append("")
+        lines.append("| case | wall before | wall after | CPU before | CPU after "
+                     "| page faults before | after | instructions before | after "
+                     "| peak memory before | after |")
+        lines.append("|---|---|---|---|---|---|---|---|---|---|---|")
+        for name, v in r.items():
+            old = r.get("before " + name)
+            if not old:
+                continue
+            ib, ia = ins.get("before " + name), ins.get(name)
+            lines.append("| %s | %.3f s | %.3f s | %.3f s | %.3f s | %d | %d | %s | %s "
+                         "| %.1f MiB | %.1f MiB |"
+                         % (name, old["median_s"], v["median_s"], old["cpu_median_s"],
+                            v["cpu_median_s"], old.get("faults_median", 0),
+                            v.get("faults_median", 0),
+                            "%.0f M" % (ib / 1e6) if ib else "-",
+                            "%.0f M" % (ia / 1e6) if ia else "-",
+                            old["peak_kib"] / MIB, v["peak_kib"] / MIB))
     lines.append("")
     lines.append("CPU time is less disturbed by other work on the machine than wall time "
                  "(though not immune: a busy machine slows every process down). "
@@ -208,7 +243,6 @@ def make_report(data):
     lines.append("Scale (WSTACKEDBAR, grouped; bars = series x categories). Every case draws "
                  "its legend: one entry per series, in columns for 200 series.")
     lines.append("")
-    ins = data.get("instructions") or {}
     lines.append("| bars | series x categories | median time | time above 10 bars "
                  "| per 1000 bars above 10 | instructions (callgrind) | per 1000 bars above 10 "
                  "| peak memory | per bar above 10 |")
@@ -278,6 +312,7 @@ def main():
     ap.add_argument("--mem-runs", type=int, default=3)
     ap.add_argument("--json")
     ap.add_argument("--readme", help="write the figures into this README between its markers")
+    ap.add_argument("--before", help="build folder of an earlier version to compare with")
     ap.add_argument("--no-instructions", action="store_true",
                     help="skip counting the scale cases' instructions under valgrind")
     args = ap.parse_args()
@@ -299,19 +334,25 @@ def main():
 
     cases = []
 
+    before = os.path.abspath(args.before) if args.before else None
+
     def rcase(name, folder):
-        out = os.path.join(png, name + ".png")
-        cases.append(Case("render " + name,
-                          [render, "--folder", os.path.join(work, folder), "--format", "png",
-                           "--size", "1280x864", "-o", out, settings],
-                          env=base_env, check=out))
+        # The earlier build's run comes first, this build's right after it.
+        builds = [("before ", before), ("", build)] if before else [("", build)]
+        for i, (tag, b) in enumerate(builds):
+            out = os.path.join(png, tag.replace(" ", "-") + name + ".png")
+            cases.append(Case(tag + "render " + name,
+                              [os.path.join(b, "app", "veldraplot-render"), "--folder",
+                               os.path.join(work, folder), "--format", "png",
+                               "--size", "1280x864", "-o", out, settings],
+                              env=base_env, check=out, follows=i > 0))
 
     def gcase(name, script, data="b10.dat"):
         out = os.path.join(png, "gnuplot-%s.png" % name)
         cases.append(Case("gnuplot " + name,
                           ["gnuplot", "-e", "outfile='%s'; datafile='%s'" %
                            (out, os.path.join(work, data)), os.path.join(HERE, script)],
-                          env=base_env, check=out))
+                          env=base_env, check=out, follows=True))
 
     # Each render that is compared with gnuplot runs right before gnuplot
     # draws the same picture, so that the pair meets the same load.
@@ -333,10 +374,12 @@ def main():
         view_env = dict(base_env, DISPLAY=display, QT_QPA_PLATFORM="xcb",
                         VELDRAPLOT_EXIT_AFTER_FIRST_PAINT="1")
         for name in ("P3", "W200"):
-            exe = os.path.join(work, name, "veldraplot")
-            shutil.copy2(viewer, exe)
-            cases.append(Case("launch " + name, [exe, settings], env=view_env,
-                              settle=lambda: wait_idle(xvfb.pid)))
+            builds = [("before ", before), ("", build)] if before else [("", build)]
+            for i, (tag, b) in enumerate(builds):
+                exe = os.path.join(work, name, tag.replace(" ", "-") + "veldraplot")
+                shutil.copy2(os.path.join(b, "app", "veldraplot"), exe)
+                cases.append(Case(tag + "launch " + name, [exe, settings], env=view_env,
+                                  settle=lambda: wait_idle(xvfb.pid), follows=i > 0))
 
         load_before = loadavg()
         for c in cases:  # warm-up
@@ -345,7 +388,7 @@ def main():
         # gnuplot twin always run back to back.
         groups = []
         for c in cases:
-            if c.name.startswith("gnuplot "):
+            if c.follows:
                 groups[-1].append(c)
             else:
                 groups.append([c])
@@ -355,6 +398,7 @@ def main():
                 for c in group:
                     c.times.append(c.run_once())
                     c.cpu.append(c.last_cpu)
+                    c.faults.append(c.last_faults)
         for _ in range(args.mem_runs):
             for c in cases:
                 c.mem.append(c.run_mem(work))
@@ -366,7 +410,7 @@ def main():
     instructions = {}
     if not args.no_instructions and shutil.which("valgrind"):
         for c in cases:
-            if c.name.startswith("render S"):
+            if c.name.startswith("render ") or c.name.startswith("before render "):
                 instructions[c.name] = count_instructions(c, work)
 
     res = {c.name: {"median_s": statistics.median(c.times),
@@ -374,11 +418,13 @@ def main():
                     "runs": len(c.times),
                     "times_s": c.times,
                     "cpu_median_s": statistics.median(c.cpu),
+                    "faults_median": statistics.median(c.faults),
                     "peak_kib": statistics.median(c.mem)} for c in cases}
     meta = {"date": datetime.datetime.now().strftime("%Y-%m-%d %H:%M"),
             "nproc": os.cpu_count(), "cpu": cpu_model(),
             "load_before": load_before, "load_after": load_after,
             "rounds": args.rounds,
+            "before": args.before or "",
             "qt": subprocess.run(["sh", "-c", "dpkg-query -W -f='${Version}' libqt6core6 2>/dev/null"],
                                  capture_output=True, text=True).stdout,
             "gnuplot": subprocess.run(["gnuplot", "--version"], capture_output=True,

@@ -1,0 +1,85 @@
+#include "deferrediconstyle.h"
+
+#include <QGuiApplication>
+#include <QIconEngine>
+#include <QPainter>
+#include <QPointer>
+#include <QStyleOption>
+#include <QWidget>
+
+namespace
+{
+
+// Stands for one standard icon of a style until something needs its
+// pixels or sizes; then asks the style for it and hands everything on.
+class DeferredIconEngine : public QIconEngine
+{
+  public:
+    DeferredIconEngine(const QStyle* style, QStyle::StandardPixmap icon,
+                       Qt::LayoutDirection direction)
+        : style_(style), icon_(icon), direction_(direction)
+    {
+    }
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        real().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return real().pixmap(size, mode, state);
+    }
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state,
+                         qreal scale) override
+    {
+        return real().pixmap(size, scale, mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return real().actualSize(size, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override
+    {
+        return real().availableSizes(mode, state);
+    }
+    bool isNull() override { return real().isNull(); }
+    QString key() const override { return QStringLiteral("DeferredIconEngine"); }
+    QIconEngine* clone() const override
+    {
+        auto* copy = new DeferredIconEngine(style_, icon_, direction_);
+        copy->loaded_ = loaded_;
+        copy->real_ = real_;
+        return copy;
+    }
+
+  private:
+    QIcon& real()
+    {
+        if (!loaded_) {
+            loaded_ = true;
+            if (style_) {
+                QStyleOption option;
+                option.direction = direction_;
+                real_ = style_->standardIcon(icon_, &option);
+            }
+        }
+        return real_;
+    }
+
+    QPointer<const QStyle> style_;
+    QStyle::StandardPixmap icon_;
+    Qt::LayoutDirection direction_;
+    bool loaded_ = false;
+    QIcon real_;
+};
+
+} // namespace
+
+QIcon DeferredIconStyle::standardIcon(StandardPixmap icon, const QStyleOption* option,
+                                      const QWidget* widget) const
+{
+    const Qt::LayoutDirection direction = option   ? option->direction
+                                          : widget ? widget->layoutDirection()
+                                                   : QGuiApplication::layoutDirection();
+    return QIcon(new DeferredIconEngine(baseStyle(), icon, direction));
+}
