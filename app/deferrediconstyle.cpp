@@ -21,22 +21,29 @@ class DeferredIconEngine : public QIconEngine
     {
     }
 
+    // QIcon hands an engine sizes in device pixels: the real icon is asked
+    // for exactly those (a device pixel ratio of 1), or, for a scaled
+    // pixmap, for the logical size at that ratio.
+    // QIcon::paint has placed the rectangle already: the pixmap fills it.
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
     {
-        real().paint(painter, rect, Qt::AlignCenter, mode, state);
+        const qreal ratio = painter->device() ? painter->device()->devicePixelRatio() : 1.0;
+        painter->drawPixmap(rect, real().pixmap(rect.size(), ratio, mode, state));
     }
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
     {
-        return real().pixmap(size, mode, state);
+        return real().pixmap(size, 1.0, mode, state);
     }
     QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state,
                          qreal scale) override
     {
-        return real().pixmap(size, scale, mode, state);
+        if (scale <= 1.0)
+            return pixmap(size, mode, state);
+        return real().pixmap((QSizeF(size) / scale).toSize(), scale, mode, state);
     }
     QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override
     {
-        return real().actualSize(size, mode, state);
+        return real().isNull() ? QSize() : pixmap(size, mode, state).size();
     }
     QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override
     {

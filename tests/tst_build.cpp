@@ -1,6 +1,7 @@
 // The chart builds after start-up, checked on the components and the options
 // panel, and the batch renderer's description of the same charts.
 #include "axischart.h"
+#include "deferrediconstyle.h"
 #include "optionshelpers.h"
 #include "piechart.h"
 #include "pixels.h"
@@ -9,13 +10,42 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPainter>
 #include <QProcess>
+#include <QStyleFactory>
 #include <QtTest>
 
 class TestBuild : public QObject
 {
     Q_OBJECT
   private slots:
+    // Icons read on first use are the style's own: every standard icon, at
+    // several sizes and pixel ratios, as pixmaps, sizes and painted.
+    void deferredIconsAreTheStyles()
+    {
+        std::unique_ptr<QStyle> plain(QStyleFactory::create("Fusion"));
+        DeferredIconStyle deferred(QStyleFactory::create("Fusion"));
+        for (int i = 0; i <= int(QStyle::SP_LineEditClearButton); ++i) {
+            const auto which = QStyle::StandardPixmap(i);
+            const QIcon want = plain->standardIcon(which), got = deferred.standardIcon(which);
+            QCOMPARE(got.availableSizes(), want.availableSizes());
+            for (const int side : {8, 16, 22, 48})
+                for (const qreal ratio : {1.0, 2.0}) {
+                    const QSize size(side, side);
+                    QCOMPARE(got.pixmap(size, ratio).toImage(), want.pixmap(size, ratio).toImage());
+                    QCOMPARE(got.actualSize(size), want.actualSize(size));
+                    QImage painted[2];
+                    for (int k = 0; k < 2; ++k) {
+                        painted[k] = QImage(64, 64, QImage::Format_ARGB32_Premultiplied);
+                        painted[k].setDevicePixelRatio(ratio);
+                        painted[k].fill(0);
+                        QPainter p(&painted[k]);
+                        (k ? got : want).paint(&p, QRect(3, 3, side / 2 + 7, side / 2 + 3));
+                    }
+                    QCOMPARE(painted[1], painted[0]);
+                }
+        }
+    }
     void builds_data() { caseRows("tst_build-kinds"); }
     // Each kind fills its component and adapts the panel; series or slices
     // get the first N bright colours, also kept as their category colours.
