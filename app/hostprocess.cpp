@@ -114,6 +114,11 @@ void takeBackRuntimeFolder(const std::string& folder)
     ::unsetenv("XDG_RUNTIME_DIR");
 }
 
+void noSessionBusLaunch()
+{
+    ::setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 0);
+}
+
 FontConfigPreload::FontConfigPreload()
 {
     try {

@@ -29,6 +29,12 @@ void occupyClosedStandardStreams();
 std::string lendRuntimeFolder();
 void takeBackRuntimeFolder(const std::string& folder);
 
+// With no session bus named in the environment, libdbus would try to start
+// one (on X11 it forks and runs dbus-launch) as soon as Qt asks for it. A
+// bus started that way serves nothing else, and the program starts no other
+// program: the address is set to "disabled:" instead, which fails at once.
+void noSessionBusLaunch();
+
 // Reading the font configuration (fontconfig parses some hundred files) is
 // the largest single cost of Qt's start that does not need Qt. Started
 // first thing, it runs on the second processor while the main thread loads

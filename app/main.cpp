@@ -69,6 +69,7 @@ int main(int argc, char* argv[])
 
     vp::FontConfigPreload fonts;
     vp::occupyClosedStandardStreams();
+    vp::noSessionBusLaunch();
     // Qt is handed the program name only: every word of the command line
     // belongs to the settings path, and none may pick Qt's plugins or style.
     const std::string runtimeFolder = vp::lendRuntimeFolder();

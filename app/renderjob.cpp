@@ -203,6 +203,7 @@ void startQt(const char* argv0)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    vp::noSessionBusLaunch();
     const std::string runtimeFolder = vp::lendRuntimeFolder();
     // Qt gets the program name only: a settings file named like one of
     // Qt's options stays a settings file.
