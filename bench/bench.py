@@ -313,6 +313,7 @@ def main():
     ap.add_argument("--json")
     ap.add_argument("--readme", help="write the figures into this README between its markers")
     ap.add_argument("--before", help="build folder of an earlier version to compare with")
+    ap.add_argument("--before-name", help="what to call that version in the report")
     ap.add_argument("--no-instructions", action="store_true",
                     help="skip counting the scale cases' instructions under valgrind")
     args = ap.parse_args()
@@ -424,7 +425,7 @@ def main():
             "nproc": os.cpu_count(), "cpu": cpu_model(),
             "load_before": load_before, "load_after": load_after,
             "rounds": args.rounds,
-            "before": args.before or "",
+            "before": (args.before_name or args.before) if args.before else "",
             "qt": subprocess.run(["sh", "-c", "dpkg-query -W -f='${Version}' libqt6core6 2>/dev/null"],
                                  capture_output=True, text=True).stdout,
             "gnuplot": subprocess.run(["gnuplot", "--version"], capture_output=True,

@@ -35,7 +35,7 @@ if [ -n "${BEFORE:-}" ]; then
     git -C "$root" archive "$BEFORE" | tar -x -C "$old/src"
     cmake -S "$old/src" -B "$old/build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
     cmake --build "$old/build" -j2 --target veldraplot veldraplot-render
-    compare=(--before "$old/build")
+    compare=(--before "$old/build" --before-name "commit $(git -C "$root" rev-parse --short "$BEFORE")")
 fi
 
 work=${WORK_DIR:-$(mktemp -d /tmp/veldraplot-bench.XXXXXX)}
