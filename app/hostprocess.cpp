@@ -4,7 +4,6 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <system_error>
 
 #include <fontconfig/fontconfig.h>
 
@@ -119,24 +118,9 @@ void noSessionBusLaunch()
     ::setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 0);
 }
 
-FontConfigPreload::FontConfigPreload()
+void loadFontConfiguration()
 {
-    try {
-        loader_ = std::thread([] { FcInit(); });
-    } catch (const std::system_error&) {
-        // No thread: Qt reads the configuration itself when it needs it.
-    }
-}
-
-FontConfigPreload::~FontConfigPreload()
-{
-    wait();
-}
-
-void FontConfigPreload::wait()
-{
-    if (loader_.joinable())
-        loader_.join();
+    FcInit();
 }
 
 } // namespace vp

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <string>
-#include <thread>
 
 namespace vp
 {
@@ -35,20 +34,9 @@ void takeBackRuntimeFolder(const std::string& folder);
 // program: the address is set to "disabled:" instead, which fails at once.
 void noSessionBusLaunch();
 
-// Reading the font configuration (fontconfig parses some hundred files) is
-// the largest single cost of Qt's start that does not need Qt. Started
-// first thing, it runs on the second processor while the main thread loads
-// Qt and reads the chart; wait() returns once it is done, and must be called
-// before Qt first needs a font (Qt would otherwise load its own copy).
-class FontConfigPreload
-{
-  public:
-    FontConfigPreload();
-    ~FontConfigPreload();
-    void wait();
-
-  private:
-    std::thread loader_;
-};
+// Reads the font configuration (fontconfig parses some sixty files) now,
+// for every process forked from this one to inherit. Only while the process
+// has a single thread: fontconfig reads the environment as it goes.
+void loadFontConfiguration();
 
 } // namespace vp

@@ -67,7 +67,6 @@ int main(int argc, char* argv[])
         return 0;
     }
 
-    vp::FontConfigPreload fonts;
     vp::occupyClosedStandardStreams();
     vp::noSessionBusLaunch();
     // Qt is handed the program name only: every word of the command line
@@ -79,7 +78,6 @@ int main(int argc, char* argv[])
     vp::takeBackRuntimeFolder(runtimeFolder);
     QApplication::setApplicationName(QStringLiteral("VELDRAPLOT"));
     QApplication::setStyle(new DeferredIconStyle);
-    fonts.wait();
     QtPlatform platform(vp::programFolder(argv[0]), vp::joinedArguments(argc, argv));
     frmsimplechart window(platform);
     window.Form_Load();

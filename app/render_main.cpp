@@ -147,7 +147,6 @@ bool readList(std::istream& in, const std::string& listName, const render::Job& 
 
 int main(int argc, char* argv[])
 {
-    vp::FontConfigPreload fonts;
     vp::occupyClosedStandardStreams();
     // File names are kept as the bytes given.
     std::string folder, settings, format, batch;
@@ -260,13 +259,12 @@ int main(int argc, char* argv[])
             read = readList(list, run.list, job, given, jobs, bad);
         }
         // Every worker inherits the configuration read here.
-        fonts.wait();
+        vp::loadFontConfiguration();
         const int status = render::runBatch(jobs, run, argv[0]);
         return read && bad == 0 && status == 0 ? 0 : render::kStatusFailed;
     }
 
     render::startQt(argv[0]);
-    fonts.wait();
     const int status = render::renderChart(job, run, true);
     // Tearing the window down would only hand memory back to a process that
     // is about to end; with 20,000 bars that alone took a tenth of a second.
