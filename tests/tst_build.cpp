@@ -6,9 +6,6 @@
 #include "pixels.h"
 #include "testfiles.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
 #include <QtTest>
 
@@ -76,44 +73,6 @@ class TestBuild : public QObject
         QCOMPARE(ctl<QRadioButton>(w, "OPTGROUPED")->isChecked(), frame == "1" && noLegend == "1");
     }
 
-    void renderDescribeMatchesViewer_data()
-    {
-        QTest::addColumn<QString>("example");
-        for (const char* example : {"pie", "bar", "stacked"})
-            QTest::newRow(example) << example;
-    }
-    void renderDescribeMatchesViewer()
-    {
-        QFETCH(QString, example);
-        const QString folder = QStringLiteral(EXAMPLES_DIR "/") + example;
-        QProcess render;
-        render.start(
-            QStringLiteral(VELDRA_RENDER_PATH),
-            {"--folder", folder, "--describe", QStringLiteral(EXAMPLES_DIR "/settings.ini")});
-        QVERIFY(render.waitForFinished(30000));
-        QCOMPARE(render.exitCode(), 0);
-        const QJsonObject json = QJsonDocument::fromJson(render.readAllStandardOutput()).object();
-        ScriptedPlatform p;
-        p.programFolder = folder;
-        p.commandLine = QStringLiteral(EXAMPLES_DIR "/settings.ini");
-        frmsimplechart w(p);
-        w.Form_Load();
-        QCOMPARE(json["chartKind"].toString(),
-                 QString::fromStdString(w.context().state.chartKindText));
-        QCOMPARE(json["chartCaption"].toString(),
-                 QString::fromStdString(w.context().state.chartCaption));
-        if (example == "pie") {
-            const QJsonArray items = json["pie"].toObject()["Items"].toArray();
-            QCOMPARE(items.size(), w.context().pie.Items().Count());
-            QCOMPARE(items[1].toObject()["Color"].toString(),
-                     qc(w.context().pie.Items().Item(2).Color()).name());
-        } else {
-            const QJsonArray series = json["bar"].toObject()["Series"].toArray();
-            QCOMPARE(series.size(), w.context().bar.Series().Count());
-            QCOMPARE(series[0].toObject()["Values"].toArray().size(),
-                     w.context().bar.Series().Item(1).Values().Count());
-        }
-    }
     void renderCommandLine_data() { caseRows("tst_build-render"); }
     void renderCommandLine();
 };
