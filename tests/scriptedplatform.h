@@ -55,10 +55,9 @@ class ScriptedPlatform : public Platform
         return a.outcome;
     }
 
-    int lastFontFlags = -1;
     DialogOutcome ShowFont(FontDialogState& dialog) override
     {
-        const int flags = lastFontFlags = dialog.Flags;
+        const int flags = dialog.Flags;
         const auto a = next(fontAnswers);
         if (a.outcome.error != kDialogCancelled)
             dialog = a.value, dialog.Flags = flags;

@@ -56,11 +56,13 @@ template <class Platform = ScriptedPlatform> struct StartedWindowOn {
         return f.fileName();
     }
 
-    // Writes the definition and a settings file, then runs the start-up.
-    frmsimplechart& start(const QByteArray& definition)
+    // Writes the definition (unless null) and a settings file, then runs the start-up.
+    frmsimplechart& start(const QByteArray& definition,
+                          const QByteArray& settings = "\"C:\\VELDRA\\\",analysis,10\r\n")
     {
-        write(QStringLiteral("~VGRAPH.TMP"), definition);
-        write(QStringLiteral("settings.ini"), "\"C:\\VELDRA\\\",analysis,10\r\n");
+        if (!definition.isNull())
+            write(QStringLiteral("~VGRAPH.TMP"), definition);
+        write(QStringLiteral("settings.ini"), settings);
         platform.programFolder = dir.path();
         platform.commandLine = path(QStringLiteral("settings.ini"));
         window = std::make_unique<frmsimplechart>(platform);

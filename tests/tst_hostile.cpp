@@ -92,18 +92,13 @@ void TestHostile::startUp()
         s.write(kDefinition, content(f[1], kPieDefinition));
     else
         QCOMPARE(QProcess::execute("sh", {"-c", kind, "sh", def}), 0);
-    s.write("settings.ini", settings);
-    s.platform.programFolder = s.dir.path();
-    s.platform.commandLine = s.path("settings.ini");
-    s.window = std::make_unique<frmsimplechart>(s.platform);
     QElapsedTimer timer;
     timer.start();
-    s.window->Form_Load();
+    frmsimplechart& w = s.start(QByteArray(), settings);
     // Nothing is read beyond what the outcome needs, whatever the file's
     // size: a guard against reading that grows faster than the file, loose
     // enough for a busy machine.
     QVERIFY2(timer.elapsed() < 15000, qPrintable(QString::number(timer.elapsed())));
-    frmsimplechart& w = *s.window;
     const QStringList& messages = s.platform.messages;
     auto* list = ctl<QListWidget>(w, "List1");
 

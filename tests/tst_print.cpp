@@ -55,7 +55,6 @@ QList<QImage> pdfPages(const QString& path)
 bool inMargins(const QImage& page, const QSizeF& printed = QSizeF())
 {
     const QRect ink = px::inkBox(page);
-    qInfo() << "ink" << ink << "on" << page.size();
     return page.rect().marginsRemoved(QMargins(17, 17, 17, 17)).contains(ink) &&
            (!printed.isValid() || (ink.left() <= 19 && ink.top() <= 19)) &&
            (printed.isEmpty() || (qAbs(ink.width() - printed.width()) <= 2 &&
