@@ -31,26 +31,29 @@ QByteArray content(const QByteArray& field, const QByteArray& otherwise)
 }
 
 // What a drawn chart shows: "title (series names): label=value|...", the
-// values being those of the pie or of the first bar series.
+// values being those of the pie or of every bar series ("v1,v2,...").
 QString shown(frmsimplechart& w, QStringList* labels)
 {
     QStringList names, items;
-    auto add = [&](const QString& label, double value) {
+    auto add = [&](const QString& label, const QString& values) {
         *labels << label;
-        items << label + "=" + QString::number(value);
+        items << label + "=" + values;
     };
     const PieItems& pie = w.context().pie.Items();
     const auto& bars = w.context().bar.Series();
     if (w.context().pie.Visible()) {
         names << QString::fromStdString(w.context().state.seriesNames[1]);
         for (int i = 1; i <= pie.Count(); ++i)
-            add(pie.Item(i).Label(), pie.Item(i).Value());
+            add(pie.Item(i).Label(), QString::number(pie.Item(i).Value()));
     } else if (bars.Count() > 0) {
         for (int k = 1; k <= bars.Count(); ++k)
             names << bars.Item(k).Name();
-        const BarValues& first = bars.Item(1).Values();
-        for (int i = 1; i <= first.Count(); ++i)
-            add(first.Item(i).label, first.Item(i).value);
+        for (int i = 1; i <= bars.Item(1).Values().Count(); ++i) {
+            QStringList values;
+            for (int k = 1; k <= bars.Count(); ++k)
+                values << QString::number(bars.Item(k).Values().Item(i).value);
+            add(bars.Item(1).Values().Item(i).label, values.join(','));
+        }
     }
     return ctl<QLineEdit>(w, "txtCaption")->text() + " (" + names.join('|') +
            "): " + items.join('|');
@@ -114,9 +117,6 @@ void TestHostile::startUp()
         for (int i = 0; i < list->count(); ++i)
             listed << list->item(i)->text();
         QCOMPARE(listed, labels); // the options panel shows the chart's labels
-        const QString entry = ctl<QComboBox>(w, "Combo1")->itemText(0);
-        QCOMPARE(entry.mid(entry.indexOf(" - ") + 3),
-                 pie ? labels.value(0) : w.context().bar.Series().Item(1).Name());
         return;
     }
     QCOMPARE(messages.size(), 1);

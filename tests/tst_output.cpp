@@ -1,5 +1,5 @@
-// Saving the chart image, copying it, switching the chart kind, the ending
-// commands, the right mouse button and the folder routine.
+// Saving the chart image, copying it, switching the chart kind, the right
+// mouse button and the folder routine.
 #include "changetofolder.h"
 #include "pixels.h"
 #include "testfiles.h"
@@ -131,23 +131,6 @@ class TestOutput : public QObject
         QCOMPARE(kind, vp::parseChartKind(f[4].toStdString()));
         w.menuCommands().mnuswitch_Click();
         QCOMPARE(kind, before);
-    }
-
-    void endingCommands_data() { caseRows("output-ending"); }
-    void endingCommands()
-    {
-        QFETCH(QByteArrayList, f);
-        StartedWindow s;
-        frmsimplechart& w = s.start(kPieDefinition);
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        const QStringList before = entries(s.dir.path());
-        ctl<QAction>(w, f[0].constData())->trigger();
-        QVERIFY(s.platform.ended);
-        QCOMPARE(s.platform.exitStatus, 0);
-        QCOMPARE(w.isVisible(), f[1] == "0");
-        QVERIFY(s.platform.messages.isEmpty() && s.platform.saveShown + s.platform.modalShown == 0);
-        QCOMPARE(entries(s.dir.path()), before);
     }
 
     void rightPress_data() { caseRows("output-rightpress"); }
