@@ -30,6 +30,8 @@ class ScriptedPlatform : public Platform
     std::deque<Answer<QString>> openAnswers, saveAnswers;
     // Runs while a modal dialog is "shown"; it presses the dialog's buttons.
     std::function<void(QDialog&)> onModal;
+    // Runs while the colour dialog is "shown".
+    std::function<void()> whileColorShown;
 
     // --- what the test reads back ---
     QStringList messages;
@@ -49,6 +51,8 @@ class ScriptedPlatform : public Platform
 
     DialogOutcome ShowColor(ColorDialogState& dialog) override
     {
+        if (whileColorShown)
+            whileColorShown();
         const auto a = next(colorAnswers);
         if (a.outcome.error == kDialogOk)
             dialog.Color = a.value;

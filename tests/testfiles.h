@@ -41,9 +41,9 @@ inline QColor qc(vp::Colour c)
     return QColor(vp::redOf(c), vp::greenOf(c), vp::blueOf(c));
 }
 
-template <class Platform = ScriptedPlatform> struct StartedWindowOn {
+struct StartedWindow {
     QTemporaryDir dir;
-    Platform platform;
+    ScriptedPlatform platform;
     std::unique_ptr<frmsimplechart> window;
 
     QString path(const QString& name) const { return dir.filePath(name); }
@@ -70,7 +70,6 @@ template <class Platform = ScriptedPlatform> struct StartedWindowOn {
         return *window;
     }
 };
-using StartedWindow = StartedWindowOn<>;
 
 // Decodes a field of a case table: C escapes (\n \r \t \0 \\ \xHH) and
 // repeats: \*N(text) is text N times, \*A-B(text) is text for i = A..B with

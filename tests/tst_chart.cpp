@@ -43,11 +43,6 @@ void fillBars(AxisChart& bars, const QList<QList<double>>& values, const QString
     }
 }
 
-QColor seriesColour(AxisChart& bars, int k)
-{
-    return qc(bars.Series().Item(k).Color());
-}
-
 QPieSeries* pieSeries(PieChart& pie)
 {
     pie.flushPending();
@@ -137,7 +132,7 @@ class TestChart : public QObject
         AxisChart bars; // categories named alike, or not at all, keep a bar each
         fillBars(bars, {{10, 10, 10, 10, 10}}, {"A", "A", "", "B", "B"});
         bars.setShowLegend(false); // its marker has the bars' colour
-        const QColor c = seriesColour(bars, 1);
+        const QColor c = qc(bars.Series().Item(1).Color());
         for (const int turned : {0, 1}) {
             bars.setOrientation(turned);
             const QImage image = bars.renderImage();
@@ -164,7 +159,8 @@ class TestChart : public QObject
         AxisChart bars;
         fillBars(bars, {{4, 8, 2}, {4, 2, 10}});
         bars.setShowLegend(false);
-        const QColor first = seriesColour(bars, 1), second = seriesColour(bars, 2);
+        const QColor first = qc(bars.Series().Item(1).Color()),
+                     second = qc(bars.Series().Item(2).Color());
         auto runsOfSecond = [&](int mode) { // along the axis, along the top
             bars.setBarStackingMode(mode);
             const QImage image = bars.renderImage();
@@ -191,7 +187,7 @@ class TestChart : public QObject
         AxisChart bars;
         fillBars(bars, {{10, 10, 10, 10}});
         bars.setBarOutlineColor(bars.Series().Item(1).Color());
-        const QColor c = seriesColour(bars, 1);
+        const QColor c = qc(bars.Series().Item(1).Color());
         bars.setSeriesBarSpacing(spacing);
         const QImage image = bars.renderImage();
         bars.setSeriesBarSpacing(0);

@@ -23,20 +23,9 @@ const QByteArray kBar =
     "VGRAPH,SIMPLEBARCHART,x,\"Sales\",2,\"North\",\"South\"\n3,4,Q1\n5,6,Q2\n7,8,Q3\n";
 constexpr vp::Colour kSentinel = vp::rgb(1, 2, 3);
 
-// A scripted platform that can act while the colour dialog is open.
-struct HookedPlatform : ScriptedPlatform {
-    std::function<void()> whileColourShown;
-    DialogOutcome ShowColor(ColorDialogState& dialog) override
-    {
-        if (whileColourShown)
-            whileColourShown();
-        return ScriptedPlatform::ShowColor(dialog);
-    }
-};
-
 // One run of the program on a definition file, started up and ready.
-struct Session : StartedWindowOn<HookedPlatform> {
-    HookedPlatform& p = platform;
+struct Session : StartedWindow {
+    ScriptedPlatform& p = platform;
     explicit Session(const QByteArray& definition) { start(definition); }
     frmsimplechart& w() { return *window; }
     vp::ChartState& st() { return window->context().state; }
@@ -70,11 +59,6 @@ int property(Session& s, const QString& name, std::optional<int> set = {})
     if (name == "SeriesBarSpacing")
         return set ? (s.bar().setSeriesBarSpacing(*set), *set) : s.bar().SeriesBarSpacing();
     return set ? (s.bar().setOrientation(*set), *set) : s.bar().Orientation();
-}
-
-px::Area drawn(ChartComponent& chart, vp::Colour c, QSize size = QSize(480, 360))
-{
-    return px::area(chart.renderImage(size), qc(c));
 }
 
 } // namespace
@@ -224,7 +208,7 @@ class TestOptions : public QObject
         combo->setEditText(cell("comboText"));
         s.find<QComboBox>("Combo3")->setEditText("4");
         if (!late.isEmpty())
-            s.p.whileColourShown = [&] { combo->setEditText(late); };
+            s.p.whileColorShown = [&] { combo->setEditText(late); };
         const std::map<QString, vp::Colour*> fields{
             {"chartBackColor", &st.chartBackColor},   {"barOutlineColor", &st.barOutlineColor},
             {"chartForeColor", &st.chartForeColor},   {"chartBorderColor", &st.chartBorderColor},
@@ -330,11 +314,12 @@ class TestOptions : public QObject
             QVERIFY(picture.save(s.dir.filePath("back.bmp"), "BMP"));
             s.p.answerOpen(s.dir.filePath("back.bmp"));
             s.press("Command10 TamCmd1"); // chosen, not yet switched on
-            QCOMPARE(drawn(s.shown(), vp::rgb(255, 0, 255)).count, 0);
+            QCOMPARE(px::area(s.shown().renderImage(QSize(480, 360)), Qt::magenta).count, 0);
             for (bool on : {true, false, true}) {
                 s.find<QCheckBox>("Check1")->setChecked(on);
                 s.find("Command21")->click();
-                QCOMPARE(drawn(s.shown(), vp::rgb(255, 0, 255)).count > 1000, on);
+                QCOMPARE(px::area(s.shown().renderImage(QSize(480, 360)), Qt::magenta).count > 1000,
+                         on);
             }
             QVERIFY(s.shown().BackImageDrawMode() == 1 && s.p.openShown == 1 &&
                     s.p.messages.isEmpty());
