@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <QtWidgets>
+#include <functional>
 #include <memory>
 
 // A control of a window, panel or dialog, found by its object name.
@@ -56,9 +57,11 @@ struct StartedWindow {
         return f.fileName();
     }
 
-    // Writes the definition (unless null) and a settings file, then runs the start-up.
+    // Writes the definition (unless null) and a settings file, then runs the
+    // start-up; `beforeLoad` may change the window and platform first.
     frmsimplechart& start(const QByteArray& definition,
-                          const QByteArray& settings = "\"C:\\VELDRA\\\",analysis,10\r\n")
+                          const QByteArray& settings = "\"C:\\VELDRA\\\",analysis,10\r\n",
+                          const std::function<void(frmsimplechart&)>& beforeLoad = {})
     {
         if (!definition.isNull())
             write(QStringLiteral("~VGRAPH.TMP"), definition);
@@ -66,6 +69,8 @@ struct StartedWindow {
         platform.programFolder = dir.path();
         platform.commandLine = path(QStringLiteral("settings.ini"));
         window = std::make_unique<frmsimplechart>(platform);
+        if (beforeLoad)
+            beforeLoad(*window);
         window->Form_Load();
         return *window;
     }

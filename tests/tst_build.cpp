@@ -22,14 +22,10 @@ class TestBuild : public QObject
                       caption = cell("caption"), combo = cell("combo"), noLegend = cell("noLegend");
         const bool isPie = cell("colourButton") == "Slice Clr";
         StartedWindow s;
-        s.write("~VGRAPH.TMP", cell("definition").toUtf8());
-        s.write("settings.ini", "a,b,1\n");
-        s.platform.programFolder = s.dir.path();
-        s.platform.commandLine = s.path("settings.ini");
-        frmsimplechart w(s.platform);
-        if (!designed.isEmpty()) // the designed state decides the mode
-            ctl<QRadioButton>(w, qPrintable(designed))->setChecked(true);
-        w.Form_Load();
+        frmsimplechart& w = s.start(cell("definition").toUtf8(), "a,b,1\n", [&](frmsimplechart& w) {
+            if (!designed.isEmpty()) // the designed state decides the mode
+                ctl<QRadioButton>(w, qPrintable(designed))->setChecked(true);
+        });
         QVERIFY2(s.platform.messages.isEmpty(), qPrintable(s.platform.messages.join('|')));
         PieChart& pie = w.context().pie;
         AxisChart& bar = w.context().bar;

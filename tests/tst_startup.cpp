@@ -9,14 +9,11 @@ namespace
 // program folder), which may name the settings file "run 1.ini".
 frmsimplechart& load(StartedWindow& s, const QString& commandLine, int width = 640)
 {
-    s.write("~VGRAPH.TMP", kPieDefinition);
     s.write("run 1.ini", "\"C:\\data\\\",x,3\n");
-    s.platform.programFolder = s.dir.path();
-    s.platform.commandLine = QString(commandLine).replace("%T", s.dir.path());
-    s.window = std::make_unique<frmsimplechart>(s.platform);
-    s.window->resize(width, 400);
-    s.window->Form_Load();
-    return *s.window;
+    return s.start(kPieDefinition, "unused", [&](frmsimplechart& w) {
+        s.platform.commandLine = QString(commandLine).replace("%T", s.dir.path());
+        w.resize(width, 400);
+    });
 }
 } // namespace
 
