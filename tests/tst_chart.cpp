@@ -23,14 +23,6 @@ void place(ChartComponent& chart, QSize size = kSize)
     chart.setHeight(size.height() * 15.0f);
 }
 
-void fillPie(PieChart& pie)
-{
-    place(pie);
-    for (const auto& [label, value] :
-         {std::pair("Red", 12), std::pair("Blue", 30), std::pair("Green", 8)})
-        pie.Items().Add(QString::fromLatin1(label), value, 1);
-}
-
 // Series k (0-based) holds values[k] over the categories A, B, C, ... or
 // those named in `labels`.
 void fillBars(AxisChart& bars, const QList<QList<double>>& values, const QStringList& labels = {})
@@ -83,7 +75,10 @@ class TestChart : public QObject
     void pieSlices()
     {
         PieChart pie;
-        fillPie(pie);
+        place(pie);
+        for (const auto& [label, value] :
+             {std::pair("Red", 12), std::pair("Blue", 30), std::pair("Green", 8)})
+            pie.Items().Add(QString::fromLatin1(label), value, 1);
         pie.setShowLegend(false);
         QList<QColor> slices;
         for (int i = 1; i <= 3; ++i)

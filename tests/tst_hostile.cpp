@@ -108,10 +108,10 @@ void TestHostile::startUp()
     if (status == 0) {
         QVERIFY2(messages.isEmpty(), qPrintable(messages.join('|').left(300)));
         QVERIFY(!s.platform.ended && s.platform.pointerReset);
-        const bool pie = w.context().pie.Visible();
-        QCOMPARE(pie, !w.context().bar.Visible());
-        QCOMPARE(pie ? w.context().pie.Caption() : w.context().bar.Caption(),
-                 ctl<QLineEdit>(w, "txtCaption")->text());
+        const bool pie = w.context().pie.Visible(), bar = w.context().bar.Visible();
+        QVERIFY(!(pie && bar)); // an unknown kind builds neither
+        QVERIFY(!(pie || bar) || (pie ? w.context().pie.Caption() : w.context().bar.Caption()) ==
+                                     ctl<QLineEdit>(w, "txtCaption")->text());
         QStringList labels, listed;
         QCOMPARE(shown(w, &labels), expected);
         for (int i = 0; i < list->count(); ++i)

@@ -1,6 +1,6 @@
 // Start-up: the command line, a missing settings file, placement of the
-// window and the options panel, and what the first reading fills in. Refused
-// files are in tst_hostile.
+// window and the options panel. What start-up builds from good and refused
+// files is in tst_hostile.
 #include "testfiles.h"
 
 namespace
@@ -25,7 +25,6 @@ class TestStartup : public QObject
     void missingSettingsShowsMessageOnce();
     void placement_data() { caseRows("startup-placement"); }
     void placement();
-    void unknownKindFillsCaptionOnly();
 };
 
 void TestStartup::missingSettingsShowsMessageOnce()
@@ -59,16 +58,6 @@ void TestStartup::placement()
     const int top = static_cast<int>((14400 - w.height() * 15.0) / 2);
     QVERIFY(qAbs(panel->y() * 15 - top * 0.8) < 15);
     QVERIFY(!panel->isVisibleTo(&w));
-}
-
-void TestStartup::unknownKindFillsCaptionOnly()
-{
-    StartedWindow s;
-    frmsimplechart& w = s.start("H,OTHERKIND,unused,\"The title\",1,\"n\"\n1, a\n");
-    QVERIFY(s.platform.messages.isEmpty());
-    QCOMPARE(ctl<QLineEdit>(w, "txtCaption")->text(), QStringLiteral("The title"));
-    // An unknown kind builds no chart.
-    QVERIFY(!w.context().pie.Visible() && !w.context().bar.Visible());
 }
 
 QTEST_MAIN(TestStartup)
