@@ -27,7 +27,6 @@ constexpr vp::Colour kSentinel = vp::rgb(1, 2, 3);
 struct Session : StartedWindow {
     ScriptedPlatform& p = platform;
     explicit Session(const QByteArray& definition) { start(definition); }
-    frmsimplechart& w() { return *window; }
     vp::ChartState& st() { return window->context().state; }
     PieChart& pie() { return window->context().pie; }
     AxisChart& bar() { return window->context().bar; }
@@ -39,7 +38,7 @@ struct Session : StartedWindow {
     void press(const QString& names)
     {
         for (const QString& name : names.split(' '))
-            name == "open" ? w().optionsPanel().mnuoptions_Click() : find(name)->click();
+            name == "open" ? window->optionsPanel().mnuoptions_Click() : find(name)->click();
     }
     template <class T = QPushButton> T* find(const QString& name)
     {
@@ -129,7 +128,7 @@ class TestOptions : public QObject
         QCOMPARE(s.bar().UnitAxisLabel() + '|' + s.bar().ItemAxisLabel(),
                  QString("Count   |Sales   "));
         const QString legendTitle = s.bar().LegendTitle();
-        s.w().optionsPanel().mnuoptions_Click();
+        s.press("open");
         s.find<QLineEdit>("Text1")->clear();
         s.find<QLineEdit>("txtCaption")->setText(" ");
         s.find<QLineEdit>("Text2")->clear();
