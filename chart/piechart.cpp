@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace
 {
@@ -31,6 +32,17 @@ constexpr double kInsideLabelMinShare = 0.04;
 // Outside labels of neighbouring small slices sit on arms of alternating
 // length so that they do not print over each other.
 constexpr double kSmallSliceShare = 0.05;
+
+// A slice's drawn value and its label text. A slice cannot be negative;
+// such values (and non-finite ones) are drawn as nothing.
+std::pair<double, QString> sliceValueAndText(const PieItem& item, bool valuesShown)
+{
+    const double value = std::isfinite(item.Value()) ? std::max(0.0, item.Value()) : 0.0;
+    QString text = item.Label();
+    if (valuesShown)
+        text += QStringLiteral(": ") + QString::number(value, 'g', 7);
+    return {value, text};
+}
 
 // Out-of-range Item() calls: see the bar collections in axischart.cpp.
 PieItem& detachedItem()
@@ -173,11 +185,8 @@ QList<bool> PieChart::insideLabels(const QRectF& plot) const
     const double radius = pieSize() * std::min(plot.width(), plot.height()) / 2;
     double startAngle = 0.0;
     for (const auto& item : items_.items_) {
-        const double value = std::isfinite(item->value_) ? std::max(0.0, item->value_) : 0.0;
+        const auto [value, text] = sliceValueAndText(*item, valuesShown_);
         const double share = total > 0 ? value / total : 0.0;
-        QString text = item->label_;
-        if (valuesShown_)
-            text += QStringLiteral(": ") + QString::number(value, 'g', 7);
         // With a little room around the text.
         const QSizeF label(metrics.horizontalAdvance(text) + 8.0, metrics.height() + 4.0);
         shown << (share >= kInsideLabelMinShare &&
@@ -242,12 +251,8 @@ void PieChart::restyle()
     int index = 0;
     bool longArm = false;
     for (const auto& item : items_.items_) {
-        // A slice cannot be negative; such values are drawn as nothing.
-        const double value = std::isfinite(item->value_) ? std::max(0.0, item->value_) : 0.0;
+        const auto [value, text] = sliceValueAndText(*item, valuesShown_);
         const double share = total > 0 ? value / total : 0.0;
-        QString text = item->label_;
-        if (valuesShown_)
-            text += QStringLiteral(": ") + QString::number(value, 'g', 7);
         auto* slice = new QPieSlice(chartText(text), value);
 
         const QColor fill = toQColor(item->color_);

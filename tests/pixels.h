@@ -66,16 +66,10 @@ inline QRect inkBox(const QImage& image)
         .box;
 }
 
-// Dark pixels (text, outlines) inside `r`, or the whole image.
-inline int dark(const QImage& image, QRect r = QRect())
+// Dark pixels: text and outlines.
+inline int dark(const QImage& image)
 {
-    if (r.isNull())
-        r = image.rect();
-    int n = 0;
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x)
-            n += qGray(image.pixel(x, y)) < 100;
-    return n;
+    return area(image, [](QRgb p) { return qGray(p) < 100; }).count;
 }
 
 // Runs of colour c along the line from `from` in steps of `step`.

@@ -30,6 +30,8 @@ class ScriptedPlatform : public Platform
     std::deque<Answer<QString>> openAnswers, saveAnswers;
     // Runs while a modal dialog is "shown"; it presses the dialog's buttons.
     std::function<void(QDialog&)> onModal;
+    // Runs while the colour dialog is "shown".
+    std::function<void()> whileColorShown;
 
     // --- what the test reads back ---
     QStringList messages;
@@ -49,16 +51,17 @@ class ScriptedPlatform : public Platform
 
     DialogOutcome ShowColor(ColorDialogState& dialog) override
     {
+        if (whileColorShown)
+            whileColorShown();
         const auto a = next(colorAnswers);
         if (a.outcome.error == kDialogOk)
             dialog.Color = a.value;
         return a.outcome;
     }
 
-    int lastFontFlags = -1;
     DialogOutcome ShowFont(FontDialogState& dialog) override
     {
-        const int flags = lastFontFlags = dialog.Flags;
+        const int flags = dialog.Flags;
         const auto a = next(fontAnswers);
         if (a.outcome.error != kDialogCancelled)
             dialog = a.value, dialog.Flags = flags;

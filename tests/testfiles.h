@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <QtWidgets>
+#include <functional>
 #include <memory>
 
 // A control of a window, panel or dialog, found by its object name.
@@ -41,9 +42,9 @@ inline QColor qc(vp::Colour c)
     return QColor(vp::redOf(c), vp::greenOf(c), vp::blueOf(c));
 }
 
-template <class Platform = ScriptedPlatform> struct StartedWindowOn {
+struct StartedWindow {
     QTemporaryDir dir;
-    Platform platform;
+    ScriptedPlatform platform;
     std::unique_ptr<frmsimplechart> window;
 
     QString path(const QString& name) const { return dir.filePath(name); }
@@ -56,19 +57,24 @@ template <class Platform = ScriptedPlatform> struct StartedWindowOn {
         return f.fileName();
     }
 
-    // Writes the definition and a settings file, then runs the start-up.
-    frmsimplechart& start(const QByteArray& definition)
+    // Writes the definition (unless null) and a settings file, then runs the
+    // start-up; `beforeLoad` may change the window and platform first.
+    frmsimplechart& start(const QByteArray& definition,
+                          const QByteArray& settings = "\"C:\\VELDRA\\\",analysis,10\r\n",
+                          const std::function<void(frmsimplechart&)>& beforeLoad = {})
     {
-        write(QStringLiteral("~VGRAPH.TMP"), definition);
-        write(QStringLiteral("settings.ini"), "\"C:\\VELDRA\\\",analysis,10\r\n");
+        if (!definition.isNull())
+            write(QStringLiteral("~VGRAPH.TMP"), definition);
+        write(QStringLiteral("settings.ini"), settings);
         platform.programFolder = dir.path();
         platform.commandLine = path(QStringLiteral("settings.ini"));
         window = std::make_unique<frmsimplechart>(platform);
+        if (beforeLoad)
+            beforeLoad(*window);
         window->Form_Load();
         return *window;
     }
 };
-using StartedWindow = StartedWindowOn<>;
 
 // Decodes a field of a case table: C escapes (\n \r \t \0 \\ \xHH) and
 // repeats: \*N(text) is text N times, \*A-B(text) is text for i = A..B with

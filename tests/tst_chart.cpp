@@ -24,14 +24,6 @@ void place(ChartComponent& chart, QSize size = kSize)
     chart.setHeight(size.height() * 15.0f);
 }
 
-void fillPie(PieChart& pie)
-{
-    place(pie);
-    for (const auto& [label, value] :
-         {std::pair("Red", 12), std::pair("Blue", 30), std::pair("Green", 8)})
-        pie.Items().Add(QString::fromLatin1(label), value, 1);
-}
-
 // Series k (0-based) holds values[k] over the categories A, B, C, ... or
 // those named in `labels`.
 void fillBars(AxisChart& bars, const QList<QList<double>>& values, const QStringList& labels = {})
@@ -42,11 +34,6 @@ void fillBars(AxisChart& bars, const QList<QList<double>>& values, const QString
         for (int i = 0; i < values[k].size(); ++i)
             series.Values().Add(labels.value(i, QString(QChar('A' + i))), values[k][i], 0);
     }
-}
-
-QColor seriesColour(AxisChart& bars, int k)
-{
-    return qc(bars.Series().Item(k).Color());
 }
 
 QPieSeries* pieSeries(PieChart& pie)
@@ -89,11 +76,12 @@ class TestChart : public QObject
     void pieSlices()
     {
         PieChart pie;
-        fillPie(pie);
+        place(pie);
         pie.setShowLegend(false);
         QList<QColor> slices;
-        for (int i = 1; i <= 3; ++i)
-            slices << qc(pie.Items().Item(i).Color());
+        for (const auto& [label, value] :
+             {std::pair("Red", 12), std::pair("Blue", 30), std::pair("Green", 8)})
+            slices << qc(pie.Items().Add(QString::fromLatin1(label), value, 1).Color());
         auto measure = [&] { // the slice's offset, the dark pixels outside
             const QImage image = pie.renderImage();
             const px::Area whole = px::area(image, [&](QRgb p) {
@@ -138,7 +126,7 @@ class TestChart : public QObject
         AxisChart bars; // categories named alike, or not at all, keep a bar each
         fillBars(bars, {{10, 10, 10, 10, 10}}, {"A", "A", "", "B", "B"});
         bars.setShowLegend(false); // its marker has the bars' colour
-        const QColor c = seriesColour(bars, 1);
+        const QColor c = qc(bars.Series().Item(1).Color());
         for (const int turned : {0, 1}) {
             bars.setOrientation(turned);
             const QImage image = bars.renderImage();
@@ -165,7 +153,8 @@ class TestChart : public QObject
         AxisChart bars;
         fillBars(bars, {{4, 8, 2}, {4, 2, 10}});
         bars.setShowLegend(false);
-        const QColor first = seriesColour(bars, 1), second = seriesColour(bars, 2);
+        const QColor first = qc(bars.Series().Item(1).Color()),
+                     second = qc(bars.Series().Item(2).Color());
         auto runsOfSecond = [&](int mode) { // along the axis, along the top
             bars.setBarStackingMode(mode);
             const QImage image = bars.renderImage();
@@ -192,7 +181,7 @@ class TestChart : public QObject
         AxisChart bars;
         fillBars(bars, {{10, 10, 10, 10}});
         bars.setBarOutlineColor(bars.Series().Item(1).Color());
-        const QColor c = seriesColour(bars, 1);
+        const QColor c = qc(bars.Series().Item(1).Color());
         bars.setSeriesBarSpacing(spacing);
         const QImage image = bars.renderImage();
         bars.setSeriesBarSpacing(0);

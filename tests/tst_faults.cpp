@@ -32,11 +32,9 @@ void TestFaults::awkwardTarget()
         s.platform.answerSave(path);
         ctl<QAction>(w, f[1].constData())->trigger();
     };
-    const QString folder = s.path(QStringLiteral("pictures"));
-    const QString elsewhere = s.path(QStringLiteral("elsewhere.png"));
+    const QString folder = s.path("pictures"), elsewhere = s.path("elsewhere.png"),
+                  target = folder + "/" + (kind == "long" ? QString(250, 'a') : "chart.png");
     QVERIFY(QDir().mkpath(folder));
-    const QString file = kind == "long" ? QString(250, 'a') : QStringLiteral("chart.png");
-    const QString target = folder + "/" + file;
     const QByteArray name = QFile::encodeName(target), disk = QFile::encodeName(folder);
     save(s.path("roomy")); // how big the picture is when there is room for it
     const qint64 pictureSize = QFileInfo(s.path("roomy")).size();

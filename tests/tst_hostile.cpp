@@ -31,26 +31,29 @@ QByteArray content(const QByteArray& field, const QByteArray& otherwise)
 }
 
 // What a drawn chart shows: "title (series names): label=value|...", the
-// values being those of the pie or of the first bar series.
+// values being those of the pie or of every bar series ("v1,v2,...").
 QString shown(frmsimplechart& w, QStringList* labels)
 {
     QStringList names, items;
-    auto add = [&](const QString& label, double value) {
+    auto add = [&](const QString& label, const QString& values) {
         *labels << label;
-        items << label + "=" + QString::number(value);
+        items << label + "=" + values;
     };
     const PieItems& pie = w.context().pie.Items();
     const auto& bars = w.context().bar.Series();
     if (w.context().pie.Visible()) {
         names << QString::fromStdString(w.context().state.seriesNames[1]);
         for (int i = 1; i <= pie.Count(); ++i)
-            add(pie.Item(i).Label(), pie.Item(i).Value());
+            add(pie.Item(i).Label(), QString::number(pie.Item(i).Value()));
     } else if (bars.Count() > 0) {
         for (int k = 1; k <= bars.Count(); ++k)
             names << bars.Item(k).Name();
-        const BarValues& first = bars.Item(1).Values();
-        for (int i = 1; i <= first.Count(); ++i)
-            add(first.Item(i).label, first.Item(i).value);
+        for (int i = 1; i <= bars.Item(1).Values().Count(); ++i) {
+            QStringList values;
+            for (int k = 1; k <= bars.Count(); ++k)
+                values << QString::number(bars.Item(k).Values().Item(i).value);
+            add(bars.Item(1).Values().Item(i).label, values.join(','));
+        }
     }
     return ctl<QLineEdit>(w, "txtCaption")->text() + " (" + names.join('|') +
            "): " + items.join('|');
@@ -92,36 +95,28 @@ void TestHostile::startUp()
         s.write(kDefinition, content(f[1], kPieDefinition));
     else
         QCOMPARE(QProcess::execute("sh", {"-c", kind, "sh", def}), 0);
-    s.write("settings.ini", settings);
-    s.platform.programFolder = s.dir.path();
-    s.platform.commandLine = s.path("settings.ini");
-    s.window = std::make_unique<frmsimplechart>(s.platform);
     QElapsedTimer timer;
     timer.start();
-    s.window->Form_Load();
+    frmsimplechart& w = s.start(QByteArray(), settings);
     // Nothing is read beyond what the outcome needs, whatever the file's
     // size: a guard against reading that grows faster than the file, loose
     // enough for a busy machine.
     QVERIFY2(timer.elapsed() < 15000, qPrintable(QString::number(timer.elapsed())));
-    frmsimplechart& w = *s.window;
     const QStringList& messages = s.platform.messages;
     auto* list = ctl<QListWidget>(w, "List1");
 
     if (status == 0) {
         QVERIFY2(messages.isEmpty(), qPrintable(messages.join('|').left(300)));
         QVERIFY(!s.platform.ended && s.platform.pointerReset);
-        const bool pie = w.context().pie.Visible();
-        QCOMPARE(pie, !w.context().bar.Visible());
-        QCOMPARE(pie ? w.context().pie.Caption() : w.context().bar.Caption(),
-                 ctl<QLineEdit>(w, "txtCaption")->text());
+        const bool pie = w.context().pie.Visible(), bar = w.context().bar.Visible();
+        QVERIFY(!(pie && bar)); // an unknown kind builds neither
+        QVERIFY(!(pie || bar) || (pie ? w.context().pie.Caption() : w.context().bar.Caption()) ==
+                                     ctl<QLineEdit>(w, "txtCaption")->text());
         QStringList labels, listed;
         QCOMPARE(shown(w, &labels), expected);
         for (int i = 0; i < list->count(); ++i)
             listed << list->item(i)->text();
         QCOMPARE(listed, labels); // the options panel shows the chart's labels
-        const QString entry = ctl<QComboBox>(w, "Combo1")->itemText(0);
-        QCOMPARE(entry.mid(entry.indexOf(" - ") + 3),
-                 pie ? labels.value(0) : w.context().bar.Series().Item(1).Name());
         return;
     }
     QCOMPARE(messages.size(), 1);

@@ -1,6 +1,6 @@
-// The chart input: numeric values, the line splitter, and the readings of the
-// settings file and the chart definition file. Failures of the readings are
-// checked where the user sees them, in tst_hostile.
+// The chart input: numeric values, the line splitter and the reading of the
+// settings file. Definitions, good and bad, are read where the user sees
+// them, through the window's start-up in tst_hostile.
 #include "linesplit.h"
 #include "reader.h"
 #include "testfiles.h"
@@ -70,41 +70,6 @@ class TestInput : public QObject
         QVERIFY2(r.ok() && r.problem.empty(), r.problem.c_str());
         QCOMPARE(bytes(v.folder), f[1]);
         QCOMPARE(v.blanks, std::string(f[2].toUInt(), ' '));
-    }
-
-    // A definition read in the start-up order: first reading, then the
-    // reading of its kind.
-    void reading_data() { caseRows("input-reading"); }
-    void reading()
-    {
-        QFETCH(QByteArrayList, f);
-        QFile file(dir_.filePath("~VGRAPH.TMP"));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(f[0]) == f[0].size());
-        file.close();
-        ChartState state;
-        VplotGlobal global;
-        ChartData data;
-        std::string caption;
-        state.appFolder = dir_.path().toStdString() + "   ";
-        state.categoryLimit = 200;
-        ReadResult r = vp::firstReading(state, caption);
-        if (r.ok())
-            r = state.chartKind == vp::ChartKind::StackedBar ? readStackedKind(state, global, data)
-                                                             : readSimpleKind(state, data);
-        QVERIFY2(r.ok(), r.problem.c_str());
-        QCOMPARE(state.appFolder, dir_.path().toStdString() + "/"); // blanks gone, "/" added
-        QByteArrayList names, labels, values;
-        for (int s = 1; s <= state.seriesCount; ++s)
-            names << bytes(state.seriesNames[s]);
-        for (const std::string& label : data.labels)
-            labels << bytes(label);
-        for (int i = 1; i <= data.rows; ++i)
-            for (int s = 1; s <= data.columns; ++s)
-                values << QByteArray::number(data.value(i, s));
-        QCOMPARE(QByteArrayList({bytes(caption), bytes(state.chartTitle), bytes(state.chartCaption),
-                                 names.join('|'), labels.join('|'), values.join(',')})
-                     .join(';'),
-                 f[1]);
     }
 };
 

@@ -1,17 +1,12 @@
-// Saving the chart image, copying it, switching the chart kind, the ending
-// commands, the right mouse button and the folder routine.
+// Saving the chart image, copying it, switching the chart kind, the right
+// mouse button and the folder routine.
 #include "changetofolder.h"
 #include "pixels.h"
-#include "qtplatform.h"
 #include "testfiles.h"
 
 #include <QClipboard>
-#include <QComboBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QImageReader>
-#include <QLineEdit>
-#include <QTimer>
 #include <QtTest>
 
 namespace
@@ -72,7 +67,6 @@ class TestOutput : public QObject
         s.platform.answerSave(target);
         ctl<QAction>(w, f[0].constData())->trigger();
         const QString ext = QStringList{"JPG", "BMP", "TIF", "GIF", "PNG", "SVG", "PDF"}[kept];
-        QCOMPARE(s.platform.lastSave.DialogTitle, QStringLiteral("Specify save file name"));
         QCOMPARE(s.platform.lastSave.Filter, QString("*.%1 (*.%1)|*.%1").arg(ext));
         QVERIFY2(s.platform.messages.isEmpty(), qPrintable(s.platform.messages.join('|')));
         QCOMPARE(entries(s.path("out")), QStringList{name}); // that name, nothing beside it
@@ -81,11 +75,10 @@ class TestOutput : public QObject
         QCOMPARE(image.size(), format == "pdf" ? QSize(0, 0) : w.context().pie.size());
         QVERIFY(format == "pdf" ||
                 showsSlices(image, w, format == "jpeg" || format == "gif" ? 24 : 2));
-        const std::string* names[] = {
-            &w.context().state.jpgFileName, &w.context().state.bmpFileName,
-            &w.context().state.tifFileName, &w.context().state.gifFileName,
-            &w.context().state.pngFileName, &w.context().state.svgFileName,
-            &w.context().state.pdfFileName};
+        const vp::ChartState& st = w.context().state;
+        const std::string* names[] = {&st.jpgFileName, &st.bmpFileName, &st.tifFileName,
+                                      &st.gifFileName, &st.pngFileName, &st.svgFileName,
+                                      &st.pdfFileName};
         for (int i = 0; i < 7; ++i)
             QCOMPARE(QString::fromStdString(*names[i]), i == kept ? target : QString());
     }
@@ -140,23 +133,6 @@ class TestOutput : public QObject
         QCOMPARE(kind, before);
     }
 
-    void endingCommands_data() { caseRows("output-ending"); }
-    void endingCommands()
-    {
-        QFETCH(QByteArrayList, f);
-        StartedWindow s;
-        frmsimplechart& w = s.start(kPieDefinition);
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        const QStringList before = entries(s.dir.path());
-        ctl<QAction>(w, f[0].constData())->trigger();
-        QVERIFY(s.platform.ended);
-        QCOMPARE(s.platform.exitStatus, 0);
-        QCOMPARE(w.isVisible(), f[1] == "0");
-        QVERIFY(s.platform.messages.isEmpty() && s.platform.saveShown + s.platform.modalShown == 0);
-        QCOMPARE(entries(s.dir.path()), before);
-    }
-
     void rightPress_data() { caseRows("output-rightpress"); }
     // Opening the panel refills it, so a press that opens nothing keeps an
     // unapplied axis label.
@@ -181,38 +157,6 @@ class TestOutput : public QObject
         QCOMPARE(ctl<QTabWidget>(w, "SSTab1")->isVisible() &&
                      ctl<QLineEdit>(w, "Text2")->text() != "typed",
                  opens);
-    }
-
-    void saveThroughQtDialog_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::newRow("blanks only save nothing") << "   ";
-        QTest::newRow("trailing blanks are kept") << "typed.png  ";
-    }
-    // The real dialog shows the filter's own text and returns the typed name
-    // in its folder; the command stores that and saves under the name typed.
-    void saveThroughQtDialog()
-    {
-        QFETCH(QString, typed);
-        QTemporaryDir dir;
-        QtPlatform qt({}, {});
-        frmsimplechart w(qt);
-        w.context().state.chartKind = vp::ChartKind::SimplePie;
-        w.context().fileDialog.InitDir = dir.path();
-        QString filter;
-        QTimer::singleShot(0, [&] {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            QVERIFY(dialog);
-            filter = dialog->findChild<QComboBox*>("fileTypeCombo")->currentText();
-            dialog->findChild<QLineEdit*>("fileNameEdit")->setText(typed);
-            QMetaObject::invokeMethod(dialog, "accept"); // as the Save button does
-        });
-        w.menuCommands().mnusavePNG_Click();
-        QCOMPARE(filter, QStringLiteral("*.PNG (*.PNG)"));
-        QCOMPARE(QString::fromStdString(w.context().state.pngFileName), dir.filePath(typed));
-        const bool blank = typed.trimmed().isEmpty();
-        QCOMPARE(entries(dir.path()), blank ? QStringList() : QStringList{typed});
-        QVERIFY(blank || QImageReader::imageFormat(dir.filePath(typed)) == "png");
     }
 
     void changeToFolder_data() { caseRows("output-folder"); }

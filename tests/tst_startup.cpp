@@ -1,6 +1,6 @@
 // Start-up: the command line, a missing settings file, placement of the
-// window and the options panel, and what the first reading fills in. Refused
-// files are in tst_hostile.
+// window and the options panel. What start-up builds from good and refused
+// files is in tst_hostile.
 #include "testfiles.h"
 
 namespace
@@ -9,14 +9,11 @@ namespace
 // program folder), which may name the settings file "run 1.ini".
 frmsimplechart& load(StartedWindow& s, const QString& commandLine, int width = 640)
 {
-    s.write("~VGRAPH.TMP", kPieDefinition);
     s.write("run 1.ini", "\"C:\\data\\\",x,3\n");
-    s.platform.programFolder = s.dir.path();
-    s.platform.commandLine = QString(commandLine).replace("%T", s.dir.path());
-    s.window = std::make_unique<frmsimplechart>(s.platform);
-    s.window->resize(width, 400);
-    s.window->Form_Load();
-    return *s.window;
+    return s.start(kPieDefinition, "unused", [&](frmsimplechart& w) {
+        s.platform.commandLine = QString(commandLine).replace("%T", s.dir.path());
+        w.resize(width, 400);
+    });
 }
 } // namespace
 
@@ -24,24 +21,11 @@ class TestStartup : public QObject
 {
     Q_OBJECT
   private slots:
-    void trimmedCommandLineFindsSettings();
     void missingSettingsShowsMessageOnce_data() { caseRows("startup-missing"); }
     void missingSettingsShowsMessageOnce();
     void placement_data() { caseRows("startup-placement"); }
     void placement();
-    void unknownKindFillsCaptionOnly();
 };
-
-void TestStartup::trimmedCommandLineFindsSettings()
-{
-    StartedWindow s;
-    // Blanks around the path go; the blank inside stays.
-    frmsimplechart& w = load(s, "   %T/run 1.ini   ");
-    QVERIFY2(s.platform.messages.isEmpty(), qPrintable(s.platform.messages.join('|')));
-    QCOMPARE(QString::fromStdString(w.context().state.settingsPath), s.path("run 1.ini"));
-    QCOMPARE(QString::fromStdString(w.context().state.appFolder), s.dir.path() + "/");
-    QVERIFY(w.context().pie.Visible() && s.platform.pointerReset);
-}
 
 void TestStartup::missingSettingsShowsMessageOnce()
 {
@@ -54,7 +38,6 @@ void TestStartup::missingSettingsShowsMessageOnce()
     QVERIFY(!w.context().pie.Visible() && !w.context().bar.Visible());
     QCOMPARE(w.context().pie.Items().Count() + ctl<QComboBox>(w, "Combo3")->count(), 0);
     QVERIFY(ctl<QLineEdit>(w, "Text5")->text().isEmpty());
-    QCOMPARE(w.context().state.brightColors[1], 0);
 }
 
 void TestStartup::placement()
@@ -63,7 +46,11 @@ void TestStartup::placement()
     StartedWindow s;
     s.platform.screenWidthTwips = f[1].toDouble();
     s.platform.screenHeightTwips = 14400;
-    frmsimplechart& w = load(s, "%T/run 1.ini", f[0].toInt());
+    // Blanks around the path go; the blank inside stays.
+    frmsimplechart& w = load(s, "   %T/run 1.ini   ", f[0].toInt());
+    QVERIFY2(s.platform.messages.isEmpty(), qPrintable(s.platform.messages.join('|')));
+    QCOMPARE(QString::fromStdString(w.context().state.settingsPath), s.path("run 1.ini"));
+    QVERIFY(w.context().pie.Visible() && s.platform.pointerReset);
     // Pixel positions hold twips to within one pixel.
     QVERIFY2(qAbs(w.x() * 15 - f[2].toInt()) < 15, qPrintable(QString::number(w.x() * 15)));
     auto* panel = ctl<QTabWidget>(w, "SSTab1");
@@ -71,16 +58,6 @@ void TestStartup::placement()
     const int top = static_cast<int>((14400 - w.height() * 15.0) / 2);
     QVERIFY(qAbs(panel->y() * 15 - top * 0.8) < 15);
     QVERIFY(!panel->isVisibleTo(&w));
-}
-
-void TestStartup::unknownKindFillsCaptionOnly()
-{
-    StartedWindow s;
-    frmsimplechart& w = s.start("H,OTHERKIND,unused,\"The title\",1,\"n\"\n1, a\n");
-    QVERIFY(s.platform.messages.isEmpty());
-    QCOMPARE(ctl<QLineEdit>(w, "txtCaption")->text(), QStringLiteral("The title"));
-    // An unknown kind builds no chart.
-    QVERIFY(!w.context().pie.Visible() && !w.context().bar.Visible());
 }
 
 QTEST_MAIN(TestStartup)
