@@ -86,7 +86,7 @@ struct PngBand {
 // flat areas, straight edges) about as small as the exhaustive settings, in
 // a fraction of the time; it only refers back one byte, so a band loses
 // nothing by not seeing the band above it.
-void deflateBand(const QImage& rgb, PngBand* band)
+void deflateRows(const QImage& rgb, PngBand* band)
 {
     z_stream z{};
     // Memory level 6 instead of 8: run-length packing uses no match hash, and
@@ -94,6 +94,10 @@ void deflateBand(const QImage& rgb, PngBand* band)
     // time for files of the same size.
     if (deflateInit2(&z, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -15, 6, Z_RLE) != Z_OK)
         return;
+    struct End {
+        z_stream* z;
+        ~End() { deflateEnd(z); }
+    } end{&z};
     const int width = rgb.width();
     const std::size_t rowBytes = 1 + 3 * std::size_t(width);
     std::vector<unsigned char> row(rowBytes);
@@ -129,7 +133,17 @@ void deflateBand(const QImage& rgb, PngBand* band)
     band->deflated.resize(qsizetype(z.total_out));
     band->length = uLong(band->end - band->first) * uLong(rowBytes);
     band->ok = ok;
-    deflateEnd(&z);
+}
+
+// The same on a thread of its own: running out of memory marks the band as
+// failed instead of ending the program.
+void deflateBand(const QImage& rgb, PngBand* band)
+{
+    try {
+        deflateRows(rgb, band);
+    } catch (const std::bad_alloc&) {
+        band->ok = false;
+    }
 }
 
 // Encodes an opaque picture as 8-bit RGB PNG. libpng writes the chunks; the
