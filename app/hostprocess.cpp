@@ -115,7 +115,15 @@ void takeBackRuntimeFolder(const std::string& folder)
 
 void noSessionBusLaunch()
 {
-    ::setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 0);
+    if (const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS"); address && *address)
+        return;
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
+        struct stat bus;
+        if (::stat((std::string(runtime) + "/bus").c_str(), &bus) == 0 && S_ISSOCK(bus.st_mode) &&
+            bus.st_uid == ::getuid())
+            return;
+    }
+    ::setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
 }
 
 void loadFontConfiguration()

@@ -28,10 +28,13 @@ void occupyClosedStandardStreams();
 std::string lendRuntimeFolder();
 void takeBackRuntimeFolder(const std::string& folder);
 
-// With no session bus named in the environment, libdbus would try to start
-// one (on X11 it forks and runs dbus-launch) as soon as Qt asks for it. A
-// bus started that way serves nothing else, and the program starts no other
-// program: the address is set to "disabled:" instead, which fails at once.
+// With no session bus to be found (none named in the environment, and no
+// bus socket of the user's in the runtime folder, where libdbus looks next),
+// libdbus would try to start one (on X11 it forks and runs dbus-launch) as
+// soon as Qt asks for it. A bus started that way serves nothing else, and the
+// program starts no other program: the address is then set to "disabled:",
+// which fails at once. A session that has a bus keeps it (screen readers,
+// desktop dialogs). Call before lendRuntimeFolder.
 void noSessionBusLaunch();
 
 // Reads the font configuration (fontconfig parses some sixty files) now,
