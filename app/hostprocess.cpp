@@ -1,5 +1,7 @@
 #include "hostprocess.h"
 
+#include "atomicwrite.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -15,14 +17,6 @@ namespace vp
 {
 namespace
 {
-
-std::string folderPart(const std::string& file)
-{
-    const std::size_t slash = file.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : file.substr(0, slash);
-}
 
 std::string resolved(const std::string& path)
 {
@@ -42,13 +36,13 @@ std::string programFolder(const char* argv0)
     const ssize_t n = ::readlink("/proc/self/exe", exe.data(), exe.size());
     if (n > 0 && static_cast<std::size_t>(n) < exe.size()) {
         exe.resize(static_cast<std::size_t>(n));
-        return folderPart(exe);
+        return folderOf(exe);
     }
     // Without /proc: the name the program was started by, searched on PATH
     // when it holds no separator.
     const std::string name = argv0 ? argv0 : "";
     if (name.find('/') != std::string::npos)
-        return folderPart(resolved(name).empty() ? name : resolved(name));
+        return folderOf(resolved(name).empty() ? name : resolved(name));
     const char* path = std::getenv("PATH");
     std::string dirs = path ? path : "";
     for (std::size_t start = 0; start <= dirs.size();) {
@@ -60,7 +54,7 @@ std::string programFolder(const char* argv0)
         struct stat st = {};
         if (!name.empty() && ::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
             ::access(candidate.c_str(), X_OK) == 0)
-            return folderPart(resolved(candidate).empty() ? candidate : resolved(candidate));
+            return folderOf(resolved(candidate).empty() ? candidate : resolved(candidate));
         start = end + 1;
     }
     return ".";

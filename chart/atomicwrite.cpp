@@ -16,14 +16,6 @@ namespace vp
 namespace
 {
 
-std::string folderOf(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // target + "." + six random letters or digits.
 std::string besideName(const std::string& target)
 {
@@ -168,6 +160,14 @@ bool writeFileAtomically(const std::string& path, const char* data, std::size_t 
         ::close(folder);
     }
     return true;
+}
+
+std::string folderOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 } // namespace vp

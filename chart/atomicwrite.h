@@ -10,6 +10,10 @@
 namespace vp
 {
 
+// The folder part of a path, as bytes: "." for a bare name, "/" for one
+// in the root folder.
+std::string folderOf(const std::string& path);
+
 // Writes size bytes of data to path. A symbolic link to an existing file is
 // written through; a dangling link, a folder or another non-regular target is
 // refused. An existing file keeps its permission bits, and its owner and
