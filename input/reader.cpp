@@ -289,13 +289,14 @@ ReadResult readStackedKind(ChartState& state, VplotGlobal& global, ChartData& da
     global.itemCategoryCount = 0;
     if (!in.field(state.chartTitle, "inside its header, before the chart title", r))
         return r;
-    // The category limit comes first: a table with more series than it
-    // allows (also a count beyond 16 bits) gets that advice, whatever else
-    // is wrong with the file.
+    // More series than the series tables hold (also a count beyond 16 bits)
+    // get the category advice at once, whatever else is wrong with the file.
+    // Up to that, the category limit is checked after each data line, so a
+    // table of 201 to 254 series without data lines is read and shown empty.
     const bool counted = in.count(state.seriesCount, "the number of series",
                                   "inside its header, before the number of series", r);
     const SeqFile& file = in.file();
-    if (counted ? state.seriesCount > state.categoryLimit
+    if (counted ? state.seriesCount > kMaxSeries
                 : file.error() == SeqError::OutOfRange && file.badField().front() != '-')
         return {ReadStatus::CategoryLimit, kContinuousMessage};
     if (!counted || !checkSeriesCount(state, r) ||

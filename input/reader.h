@@ -55,10 +55,10 @@ ReadResult firstReading(ChartState& state, std::string& captionText, char separa
 ReadResult readSimpleKind(ChartState& state, ChartData& data);
 
 // Kind-specific reading of "WSTACKEDBAR", with the category limit
-// (state.categoryLimit: more series, checked as soon as N is read, or more
-// rows, checked after each data line is split, give CategoryLimit).
-// Otherwise refuses more than 100 item categories and more than 100 data
-// lines.
+// (state.categoryLimit: more series or more rows, checked after each data
+// line is split, give CategoryLimit; so does a number of series beyond the
+// series tables, as soon as it is read). Otherwise refuses more than 100
+// item categories and more than 100 data lines.
 ReadResult readStackedKind(ChartState& state, VplotGlobal& global, ChartData& data);
 
 // Full path of the definition file for the state's appFolder (or the
