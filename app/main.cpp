@@ -1,5 +1,6 @@
 // VELDRAPLOT: the chart viewer a host application starts with the path of
 // its settings file as the whole command line.
+#include "bundledexample.h"
 #include "deferrediconstyle.h"
 #include "frmsimplechart.h"
 #include "hostprocess.h"
@@ -8,6 +9,7 @@
 #include "axischart.h"
 #include "chartcomponent.h"
 #include "piechart.h"
+#include "qtext.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -51,13 +53,14 @@ static const char kUsage[] =
     "Usage: veldraplot SETTINGS_FILE\n"
     "Shows the chart described by ~VGRAPH.TMP in the program's folder.\n"
     "The whole command line, trimmed of blanks, is the settings file's path.\n"
+    "  --example   open the bundled example chart (the desktop menu's command)\n"
     "  --version   print the version and exit\n"
     "  --help      print this help and exit\n";
 
 int main(int argc, char* argv[])
 {
-    // --version and --help answer only when they are the whole command line;
-    // anything else is a settings path.
+    // --example, --version and --help are options only when they are the
+    // whole command line; anything else is a settings path.
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
         std::printf("veldraplot %s\n", VELDRAPLOT_VERSION);
         return 0;
@@ -78,7 +81,23 @@ int main(int argc, char* argv[])
     vp::takeBackRuntimeFolder(runtimeFolder);
     QApplication::setApplicationName(QStringLiteral("VELDRAPLOT"));
     QApplication::setStyle(new DeferredIconStyle);
-    QtPlatform platform(vp::programFolder(argv[0]), vp::joinedArguments(argc, argv));
+    // --example starts the viewer as a host would, on the bundled pie: its
+    // folder stands for the program's folder, its settings file for the path.
+    const bool example = argc == 2 && std::strcmp(argv[1], "--example") == 0;
+    std::string folder = vp::programFolder(argv[0]);
+    std::string commandLine = vp::joinedArguments(argc, argv);
+    if (example) {
+        const std::string examples = vp::bundledExamples(folder);
+        if (examples.empty()) {
+            const std::string message = vp::noExampleMessage(folder);
+            std::fprintf(stderr, "VELDRAPLOT: %s\n", message.c_str());
+            QtPlatform(folder, commandLine).MsgBox(toQ(message));
+            return 1;
+        }
+        folder = examples + "/pie";
+        commandLine = examples + "/settings.ini";
+    }
+    QtPlatform platform(folder, commandLine);
     frmsimplechart window(platform);
     window.Form_Load();
     if (platform.HasEnded())
