@@ -269,28 +269,19 @@ def too_many_series_refused(c):
 
 def example_from_the_menu(c):
     # The menu's `veldraplot --example`. A program without examples says how
-    # a host starts it, opens no main window and ends with 1. Installed beside
-    # share/veldraplot/examples/, it shows the example pie; in the build tree
-    # it finds the examples too.
-    c.start(argv=["--example"])
-    box = c.window("^VELDRAPLOT$")
-    check(not run("xdotool", "search", "--onlyvisible", "--name", "^Charts$", ok=False).stdout,
-          "a main window beside the message")
-    c.key(box, "Return")
+    # a host starts it and ends with 1 (a main window would keep it running).
+    # Installed beside share/veldraplot/examples/, it shows the example pie.
+    c.key(c.start(argv=["--example"]).window("^VELDRAPLOT$"), "Return")
     c.ends(1)
     said = open(c.log.name, "rb").read()
     check(b"VELDRAPLOT: The example chart was not found" in said and b"settings file" in said, "said %r" % said)
-    lib = os.path.join(c.dir, "usr", "lib", "veldraplot")
-    os.makedirs(lib)
     shutil.copytree(ARGS.examples, os.path.join(c.dir, "usr", "share", "veldraplot", "examples"))
+    os.makedirs(lib := os.path.join(c.dir, "usr", "lib", "veldraplot"))
     c.exe = shutil.copy2(c.exe, lib)
     win, screen = c.start(argv=["--example"]).maximized()
     check_pie(screen)
     c.key(win, "ctrl+q")
     c.ends(0)
-    out = subprocess.run([ARGS.bin, "--example"], env=dict(ENV, VELDRAPLOT_EXIT_AFTER_FIRST_PAINT="1"),
-                         capture_output=True, timeout=30)
-    check(out.returncode == 0, "the build tree's program found no example: %r" % out.stderr)
 
 
 def version_and_help(c):
