@@ -145,10 +145,10 @@ QVector<QRgb> entryMeans(const Histogram& h, const std::vector<int>& entryOf, in
     }
     QVector<QRgb> palette;
     for (const auto& s : sums)
-        palette.push_back(s[3] == 0 ? qRgb(0, 0, 0)
-                                    : qRgb(int((s[0] + s[3] / 2) / s[3]),
-                                           int((s[1] + s[3] / 2) / s[3]),
-                                           int((s[2] + s[3] / 2) / s[3])));
+        palette.push_back(s[3] == 0
+                              ? qRgb(0, 0, 0)
+                              : qRgb(int((s[0] + s[3] / 2) / s[3]), int((s[1] + s[3] / 2) / s[3]),
+                                     int((s[2] + s[3] / 2) / s[3])));
     return palette;
 }
 

@@ -44,8 +44,8 @@ vp::Result encodeSvg(const Picture& picture, QByteArray* bytes)
     picture.paint(&svg);
     // The generator states the size in millimetres, which a renderer may
     // round up to one more pixel; in pixels it is exact.
-    const QByteArray stated = "<svg width=\"" + QByteArray::number(size.width()) +
-                              "\" height=\"" + QByteArray::number(size.height()) + "\"";
+    const QByteArray stated = "<svg width=\"" + QByteArray::number(size.width()) + "\" height=\"" +
+                              QByteArray::number(size.height()) + "\"";
     const int start = bytes->indexOf("<svg width=\"");
     const int end = start < 0 ? -1 : bytes->indexOf('\n', start);
     if (end > start)

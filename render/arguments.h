@@ -20,9 +20,9 @@ struct Options {
     std::string settings; // the settings file
     std::string batch;    // the --batch list
     bool batchGiven = false;
-    bool help = false;       // --help: nothing else was looked at
-    std::string format;      // --format as given
-    int givenFormat = -1;    // its code, -1 when not given
+    bool help = false;    // --help: nothing else was looked at
+    std::string format;   // --format as given
+    int givenFormat = -1; // its code, -1 when not given
     bool folderGiven = false;
     bool inputGiven = false;
     bool outputGiven = false;

@@ -22,8 +22,7 @@ struct ListLine {
 
 // Line `number` of the list. Fields not on the line come from defaults
 // (size, scale) and givenFormat (-1: from OUTPUT's extension, else PNG).
-ListLine parseListLine(const std::string& line, int number, const Job& defaults,
-                       int givenFormat);
+ListLine parseListLine(const std::string& line, int number, const Job& defaults, int givenFormat);
 
 // Reads the whole list into jobs. A line that cannot be used is reported on
 // standard error, naming the list and line, and counted in bad. Fails when

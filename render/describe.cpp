@@ -111,14 +111,10 @@ QJsonObject describePanel(const frmsimplechart& w)
 QJsonObject describe(const frmsimplechart& w)
 {
     const vp::ChartState& state = w.context().state;
-    return {{"chartKind", toQ(state.chartKindText)},
-            {"chartTitle", toQ(state.chartTitle)},
-            {"chartCaption", toQ(state.chartCaption)},
-            {"rowCount", state.rowCount},
-            {"seriesCount", state.seriesCount},
-            {"pie", describePie(w.context().pie)},
-            {"bar", describeBar(w.context().bar)},
-            {"panel", describePanel(w)}};
+    return {{"chartKind", toQ(state.chartKindText)},   {"chartTitle", toQ(state.chartTitle)},
+            {"chartCaption", toQ(state.chartCaption)}, {"rowCount", state.rowCount},
+            {"seriesCount", state.seriesCount},        {"pie", describePie(w.context().pie)},
+            {"bar", describeBar(w.context().bar)},     {"panel", describePanel(w)}};
 }
 
 } // namespace render

@@ -71,11 +71,11 @@ class TestRender : public QObject
         Job defaults;
         defaults.scale = f[2].toInt();
         const ListLine l = parseListLine(f[0].toStdString(), 7, defaults, f[1].toInt());
-        const QByteArray got = l.kind == ListLine::Skipped ? QByteArray("skipped")
-                               : l.kind == ListLine::Refused
-                                   ? "refused: " + QByteArray::fromStdString(l.problem)
-                                   : "chart " + QByteArray::number(l.job.line) + ": " +
-                                         jobText(l.job);
+        const QByteArray got =
+            l.kind == ListLine::Skipped ? QByteArray("skipped")
+            : l.kind == ListLine::Refused
+                ? "refused: " + QByteArray::fromStdString(l.problem)
+                : "chart " + QByteArray::number(l.job.line) + ": " + jobText(l.job);
         QCOMPARE(got, f[3]);
     }
 
@@ -95,8 +95,8 @@ class TestRender : public QObject
         tasks.run = [&](int index) {
             const QByteArray what = fate.count(index) ? fate[index] : QByteArray();
             const int fd = ::open(log.constData(), O_WRONLY | O_APPEND | O_CREAT, 0600);
-            const QByteArray line = QByteArray::number(index) + " " +
-                                    QByteArray::number(::getpid()) + "\n";
+            const QByteArray line =
+                QByteArray::number(index) + " " + QByteArray::number(::getpid()) + "\n";
             (void)!::write(fd, line.constData(), std::size_t(line.size()));
             ::close(fd);
             if (what.startsWith("exit:"))
