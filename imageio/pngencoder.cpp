@@ -53,10 +53,11 @@ struct PngBand {
 // the picture's BGRX pixels turned into RGB on the way.
 void filterRow(const QImage& rgb, int y, const QRgb* zeros, unsigned char* out)
 {
+    const int width = rgb.width(); // not in the loop: QImage::width() is a call
     const auto* cur = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
     const auto* above = y == 0 ? zeros : reinterpret_cast<const QRgb*>(rgb.constScanLine(y - 1));
     *out++ = kFilterUp;
-    for (int x = 0; x < rgb.width(); ++x, out += 3) {
+    for (int x = 0; x < width; ++x, out += 3) {
         const QRgb c = cur[x], a = above[x];
         out[0] = static_cast<unsigned char>((c >> 16) - (a >> 16));
         out[1] = static_cast<unsigned char>((c >> 8) - (a >> 8));

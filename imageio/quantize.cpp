@@ -48,9 +48,11 @@ int channel(int cell, int axis)
 Histogram histogramOf(const QImage& rgb)
 {
     Histogram h;
-    for (int y = 0; y < rgb.height(); ++y) {
+    const int w = rgb.width();
+    const int rows = rgb.height();
+    for (int y = 0; y < rows; ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-        for (int x = 0; x < rgb.width(); ++x) {
+        for (int x = 0; x < w; ++x) {
             Cell& cell = h.cells[cellOf(line[x])];
             ++cell.count;
             cell.r += qRed(line[x]);
