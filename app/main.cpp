@@ -45,28 +45,44 @@ class ExitAfterFirstPaint : public QObject
     }
 };
 
-} // namespace
+const char kUsage[] = "Usage: veldraplot SETTINGS_FILE\n"
+                      "Shows the chart described by ~VGRAPH.TMP in the program's folder.\n"
+                      "The whole command line, trimmed of blanks, is the settings file's path.\n"
+                      "  --version   print the version and exit\n"
+                      "  --help      print this help and exit\n";
 
-static const char kUsage[] =
-    "Usage: veldraplot SETTINGS_FILE\n"
-    "Shows the chart described by ~VGRAPH.TMP in the program's folder.\n"
-    "The whole command line, trimmed of blanks, is the settings file's path.\n"
-    "  --version   print the version and exit\n"
-    "  --help      print this help and exit\n";
-
-int main(int argc, char* argv[])
+// --version and --help answer only when they are the whole command line;
+// anything else is a settings path. True when one was answered.
+bool answeredAlone(int argc, char* argv[])
 {
-    // --version and --help answer only when they are the whole command line;
-    // anything else is a settings path.
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
         std::printf("veldraplot %s\n", VELDRAPLOT_VERSION);
-        return 0;
+        return true;
     }
     if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
         std::fputs(kUsage, stdout);
-        return 0;
+        return true;
     }
+    return false;
+}
 
+void exitAfterFirstPaintIfAsked(frmsimplechart& window)
+{
+    if (qEnvironmentVariable("VELDRAPLOT_EXIT_AFTER_FIRST_PAINT") != QLatin1String("1"))
+        return;
+    ChartComponent& pie = window.context().pie;
+    ChartComponent& bar = window.context().bar;
+    ChartComponent* shown = pie.Visible() ? &pie : bar.Visible() ? &bar : nullptr;
+    if (shown)
+        shown->viewport()->installEventFilter(new ExitAfterFirstPaint(&window));
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (answeredAlone(argc, argv))
+        return 0;
     vp::occupyClosedStandardStreams();
     vp::noSessionBusLaunch();
     // Qt is handed the program name only: every word of the command line
@@ -83,17 +99,7 @@ int main(int argc, char* argv[])
     window.Form_Load();
     if (platform.HasEnded())
         return platform.exitStatus();
-    if (qEnvironmentVariable("VELDRAPLOT_EXIT_AFTER_FIRST_PAINT") == QLatin1String("1")) {
-        ChartComponent* shown = nullptr;
-        ChartComponent& pie = window.context().pie;
-        ChartComponent& bar = window.context().bar;
-        if (pie.Visible())
-            shown = &pie;
-        else if (bar.Visible())
-            shown = &bar;
-        if (shown)
-            shown->viewport()->installEventFilter(new ExitAfterFirstPaint(&window));
-    }
+    exitAfterFirstPaintIfAsked(window);
     window.showMaximized();
     return QApplication::exec();
 }
