@@ -9,6 +9,7 @@
 #include "chartcontext.h"
 #include "chartstate.h"
 #include "platform.h"
+#include "result.h"
 
 #include <QMainWindow>
 #include <memory>
@@ -47,9 +48,12 @@ class frmsimplechart : public QMainWindow
     void connectMenuCommands();
     void placeWindowAndPanel();
     void fillScreenUnlessMaximized();
-    bool failInput(const QString& file, const QString& problem);
-    // Kind-specific reading; false (program ended) on failure.
-    bool readChartData(bool stacked, vp::ChartData& data);
+    // The start-up steps after the settings file was found. A failure
+    // carries the message to show and the exit status to end with.
+    vp::Result loadChart();
+    vp::Result buildChart();
+    // Kind-specific reading.
+    vp::Result readChartData(bool stacked, vp::ChartData& data);
 
     std::unique_ptr<Ui::frmsimplechart> ui;
     vp::ChartState state;

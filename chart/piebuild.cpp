@@ -1,5 +1,4 @@
-// Builds the pie chart of a "SIMPLEPIECHART" definition and adapts the
-// options panel to a pie.
+// Builds the pie chart of a "SIMPLEPIECHART" definition.
 #include "chartbuild.h"
 
 #include "axischart.h"
@@ -11,17 +10,17 @@ QString categoryEntry(int number, const QString& label)
     return QString::number(number) + QStringLiteral(" - ") + label;
 }
 
-void buildPieChart(const ChartBuild& build)
+BuildResult buildPieChart(const ChartBuild& build)
 {
     vp::ChartState& state = build.state;
     PieChart& pie = build.pie;
     pie.setVisible(true);
     build.bar.setVisible(false);
-    build.panel.adaptToPie();
 
     vp::ChartData data;
-    if (!build.readData(false, data))
-        return;
+    BuildResult built{build.readData(false, data), {}};
+    if (!built.result)
+        return built;
     const int rows = static_cast<int>(data.values.size());
 
     const double screenWidth = build.screenTwips.width();
@@ -36,7 +35,7 @@ void buildPieChart(const ChartBuild& build)
 
     // Each label is decoded once and shared by the slice, the list and the
     // selector entry's source.
-    PanelFill fill;
+    PanelFill& fill = built.fill;
     QStringList& labels = fill.labels;
     labels.reserve(rows);
     for (int i = 0; i < rows; ++i)
@@ -54,5 +53,5 @@ void buildPieChart(const ChartBuild& build)
     // An empty pie leaves the selector empty rather than showing "1 - ".
     fill.shownEntry = rows > 0 ? QStringLiteral("1 - ") + labels[0] : QString();
     fill.firstColour = state.brightColors[1];
-    build.panel.fill(fill);
+    return built;
 }
