@@ -725,8 +725,8 @@ void AxisChart::restyle()
 
 // The sets' looks are given while the series is still outside the chart:
 // each set's brush, pen or label change makes Qt Charts revisit every bar of
-// the series, so styling 200 sets in a chart costs a quarter of a second.
-// Any change of a set's look therefore rebuilds the series.
+// the series, so styling many sets in a chart is slow. Any change of a
+// set's look therefore rebuilds the series.
 void AxisChart::styleSets(QAbstractBarSeries* series, const QList<QBarSet*>& sets,
                           int categories) const
 {

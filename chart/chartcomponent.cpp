@@ -353,9 +353,9 @@ void ChartComponent::setHeight(float twips)
 
 // A view that is not shown gets its resize event only when it is shown, so
 // until then the chart would keep its old size: everything built meanwhile
-// would be laid out once at that size and again at the real one (20,000
-// bars take a tenth of a second each time). The chart takes the view's size
-// at once instead.
+// would be laid out once at that size and again at the real one, which for
+// thousands of bars is slow. The chart takes the view's size at once
+// instead.
 void ChartComponent::followViewSize()
 {
     if (!isVisible() && chart_->size() != QSizeF(size())) {
@@ -702,8 +702,8 @@ void ChartComponent::renderTo(QPaintDevice* device, QSize size)
 namespace
 {
 // Maps the picture's memory in one call. Painting would otherwise fault its
-// pages in one at a time (some 1,100 for a 1280x864 chart), and on virtual
-// machines every such fault is a costly trap.
+// pages in one at a time, and on virtual machines every such fault is a
+// costly trap.
 void prefault(QImage& image)
 {
 #ifdef MADV_POPULATE_WRITE
