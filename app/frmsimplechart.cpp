@@ -22,6 +22,16 @@
 namespace
 {
 
+// The window's client area as designed, in twips.
+constexpr int kClientWidthTwips = 9795;
+constexpr int kClientHeightTwips = 6135;
+// The options panel's place in the window: as far from its left edge as the
+// window is from the screen's, and this share of that distance from its top.
+constexpr double kPanelTopShare = 0.8;
+// A window manager answers the request to be maximized within a few frames;
+// the check waits a little longer than that.
+constexpr int kMaximizeWaitMs = 400;
+
 // Exit status after a file the program cannot use.
 constexpr int kExitBadInput = 2;
 // Exit status after the continuous-variable refusal.
@@ -53,8 +63,8 @@ frmsimplechart::frmsimplechart(Platform& platform_, QWidget* parent)
     const double ty = platform.TwipsPerPixelY();
     ui->barchart1->setTwipsPerPixel(tx, ty);
     ui->PieChart1->setTwipsPerPixel(tx, ty);
-    // The designed client area, 9795 x 6135 twips.
-    resize(qRound(9795 / tx), qRound(6135 / ty) + menuBar()->sizeHint().height());
+    resize(qRound(kClientWidthTwips / tx),
+           qRound(kClientHeightTwips / ty) + menuBar()->sizeHint().height());
     // Right presses on the window's own surface open the options panel.
     ui->centralSurface->installEventFilter(this);
     ui->SSTab1->setContext(context_);
@@ -104,7 +114,7 @@ void frmsimplechart::placeWindowAndPanel()
     const long h = centringOffset(platform.ScreenWidthTwips(), width() * tx);
     const long v = centringOffset(platform.ScreenHeightTwips(), height() * ty);
     move(qRound(h / tx), qRound(v / ty));
-    ui->SSTab1->move(qRound(h / tx), qRound(v * 0.8 / ty));
+    ui->SSTab1->move(qRound(h / tx), qRound(v * kPanelTopShare / ty));
 }
 
 void frmsimplechart::showEvent(QShowEvent* event)
@@ -113,10 +123,8 @@ void frmsimplechart::showEvent(QShowEvent* event)
     if (event->spontaneous() || firstShown_)
         return;
     firstShown_ = true;
-    // A window manager answers the request to be maximized within a few
-    // frames; the check waits a little longer than that.
     if (isMaximized())
-        QTimer::singleShot(400, this, &frmsimplechart::fillScreenUnlessMaximized);
+        QTimer::singleShot(kMaximizeWaitMs, this, &frmsimplechart::fillScreenUnlessMaximized);
 }
 
 // With no window manager (a bare X server, a kiosk) nobody grants the

@@ -14,16 +14,6 @@ void setStackingMode(AxisChart& bar, int choice)
 namespace
 {
 
-void placeBarChart(const ChartBuild& build)
-{
-    AxisChart& bar = build.bar;
-    const double screenWidth = build.screenTwips.width();
-    bar.setWidth(static_cast<float>(screenWidth / 1.5));
-    bar.setHeight(static_cast<float>(build.screenTwips.height() * 0.8));
-    bar.setTop(100);
-    bar.setLeft(static_cast<float>((screenWidth - bar.Width()) / 2));
-}
-
 // Adds every series with its values and gives the panel the labels and the
 // series entries.
 void addBarData(const ChartBuild& build, const vp::ChartData& data, PanelFill& fill)
@@ -73,7 +63,7 @@ BuildResult buildSimpleBarChart(const ChartBuild& build)
     PanelFill& fill = built.fill;
     fill.stackingOffered = state.seriesCount >= 2;
     fill.grouped = state.seriesCount >= 2;
-    placeBarChart(build);
+    placeChart(bar, build.screenTwips);
     bar.setLegendTitle(QStringLiteral("Legend"));
     bar.setShowLegend(false);
     fill.noLegend = true;
@@ -104,7 +94,7 @@ BuildResult buildStackedBarChart(const ChartBuild& build)
     PanelFill& fill = built.fill;
     fill.stackingOffered = true;
     fill.caption = toQ(state.chartCaption);
-    placeBarChart(build);
+    placeChart(bar, build.screenTwips);
     bar.setCaption(toQ(state.chartCaption));
     bar.setLegendTitle(toQ(state.seriesVariable));
     fill.noLegend = false;

@@ -81,16 +81,14 @@ LegendLayout layoutLegend(const LegendContent& content,
         layout.markerSize = std::round(font.lineHeight * kLegendMarkerShare);
         layout.headingHeight =
             content.heading ? std::ceil(font.headingHeight + kHeadingSpacing) : 0.0;
-        const double text =
-            std::min(font.widestLabel, font.averageCharWidth * kLongestLabel);
+        const double text = std::min(font.widestLabel, font.averageCharWidth * kLongestLabel);
         layout.columnWidth = std::min(
             std::ceil(layout.markerSize + kLegendMarkerGap + text + kLegendColumnGap), maxWidth);
-        const int maxColumns =
-            layout.columnWidth > 0
-                ? std::max(1, static_cast<int>(maxWidth / layout.columnWidth))
-                : 1;
-        const int maxRows = std::max(
-            1, static_cast<int>((maxHeight - layout.headingHeight) / layout.rowHeight));
+        const int maxColumns = layout.columnWidth > 0
+                                   ? std::max(1, static_cast<int>(maxWidth / layout.columnWidth))
+                                   : 1;
+        const int maxRows =
+            std::max(1, static_cast<int>((maxHeight - layout.headingHeight) / layout.rowHeight));
         if (arrange(n, content.across, maxColumns, maxRows, layout))
             break;
         if (last) {

@@ -5,9 +5,30 @@
 #include "piechart.h"
 #include "qtext.h"
 
+namespace
+{
+
+// The chart is two thirds of the screen wide (the screen's width divided by
+// this), 80 % of it high, a little below the window's top and centred
+// across.
+constexpr double kScreenPerChartWidth = 1.5;
+constexpr double kChartHeightShare = 0.8;
+constexpr float kChartTopTwips = 100;
+
+} // namespace
+
 QString categoryEntry(int number, const QString& label)
 {
     return QString::number(number) + QStringLiteral(" - ") + label;
+}
+
+void placeChart(ChartComponent& chart, const QSizeF& screenTwips)
+{
+    const double screenWidth = screenTwips.width();
+    chart.setWidth(static_cast<float>(screenWidth / kScreenPerChartWidth));
+    chart.setHeight(static_cast<float>(screenTwips.height() * kChartHeightShare));
+    chart.setTop(kChartTopTwips);
+    chart.setLeft(static_cast<float>((screenWidth - chart.Width()) / 2));
 }
 
 BuildResult buildPieChart(const ChartBuild& build)
@@ -23,11 +44,7 @@ BuildResult buildPieChart(const ChartBuild& build)
         return built;
     const int rows = static_cast<int>(data.values.size());
 
-    const double screenWidth = build.screenTwips.width();
-    pie.setWidth(static_cast<float>(screenWidth / 1.5));
-    pie.setHeight(static_cast<float>(build.screenTwips.height() * 0.8));
-    pie.setTop(100);
-    pie.setLeft(static_cast<float>((screenWidth - pie.Width()) / 2));
+    placeChart(pie, build.screenTwips);
 
     pie.setCaption(toQ(state.chartTitle));
     pie.setLegendTitle(QStringLiteral("Categories"));

@@ -65,9 +65,8 @@ class TestLayout : public QObject
         content.height = cell("room").section('x', 1).toDouble();
         content.font = madeUpFont(content.points, chars, content.heading);
         content.labelWidths.assign(entries, content.font.widestLabel);
-        const LegendLayout layout = layoutLegend(content, [&](double points) {
-            return madeUpFont(points, chars, content.heading);
-        });
+        const LegendLayout layout = layoutLegend(
+            content, [&](double points) { return madeUpFont(points, chars, content.heading); });
         QCOMPARE(!layout.drawn, cell("qt") == "1");
         if (!layout.drawn) {
             QVERIFY(layout.columns == 1 && layout.rows == entries && layout.shown == entries);
