@@ -31,7 +31,7 @@
 namespace
 {
 
-// Qt Charts keeps this much room below the chart's title.
+// The chart's title takes a line of its font and this much more.
 constexpr double kTitleSpacing = 8.0;
 // The room Qt's emptied legend keeps free around the drawn legend: added
 // to its height at the top or bottom, to its width at a side; and where in

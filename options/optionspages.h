@@ -11,47 +11,54 @@
 #include "ui_labelspage.h"
 #include "ui_pieoptionspage.h"
 
+#include <QTabWidget>
 #include <QWidget>
 
-// "Labels ": the chart's texts and the legend position.
-class LabelsPage : public QWidget, public Ui::LabelsPage
+// A page joins its tab widget before its form makes the controls: they are
+// then made, and their texts laid out, where they are shown, rather than
+// laid out again when the page moves there.
+template <class Form> class OptionsPage : public QWidget, public Form
 {
   public:
-    LabelsPage() { setupUi(this); }
+    OptionsPage(QTabWidget* tabs, const QString& caption)
+    {
+        tabs->addTab(this, caption);
+        Form::setupUi(this);
+    }
+};
+
+// "Labels ": the chart's texts and the legend position.
+class LabelsPage : public OptionsPage<Ui::LabelsPage>
+{
+    using OptionsPage::OptionsPage;
 };
 
 // "Pie Chart Options": label placement, pulled-out slices, shown values.
-class PieOptionsPage : public QWidget, public Ui::PieOptionsPage
+class PieOptionsPage : public OptionsPage<Ui::PieOptionsPage>
 {
-  public:
-    PieOptionsPage() { setupUi(this); }
+    using OptionsPage::OptionsPage;
 };
 
 // "Color Options": category colours, palettes and the chart-wide colours.
-class ColorOptionsPage : public QWidget, public Ui::ColorOptionsPage
+class ColorOptionsPage : public OptionsPage<Ui::ColorOptionsPage>
 {
-  public:
-    ColorOptionsPage() { setupUi(this); }
+    using OptionsPage::OptionsPage;
 };
 
-// "Bar Chart Options": orientation, stacking, spacing and the reference
-// line.
-class BarOptionsPage : public QWidget, public Ui::BarOptionsPage
+// "Bar Chart Options": orientation, stacking, spacing and the reference line.
+class BarOptionsPage : public OptionsPage<Ui::BarOptionsPage>
 {
-  public:
-    BarOptionsPage() { setupUi(this); }
+    using OptionsPage::OptionsPage;
 };
 
 // "Image": the background picture.
-class ImagePage : public QWidget, public Ui::ImagePage
+class ImagePage : public OptionsPage<Ui::ImagePage>
 {
-  public:
-    ImagePage() { setupUi(this); }
+    using OptionsPage::OptionsPage;
 };
 
 // "Fonts": the six chart fonts and the colour of the value numbers.
-class FontsPage : public QWidget, public Ui::FontsPage
+class FontsPage : public OptionsPage<Ui::FontsPage>
 {
-  public:
-    FontsPage() { setupUi(this); }
+    using OptionsPage::OptionsPage;
 };

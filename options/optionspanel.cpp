@@ -29,20 +29,17 @@ void setIds(QButtonGroup* group, std::initializer_list<QAbstractButton*> buttons
 
 } // namespace
 
-OptionsPanel::OptionsPanel(QWidget* parent)
-    : QTabWidget(parent), labels_(new LabelsPage), pieOptions_(new PieOptionsPage),
-      colorOptions_(new ColorOptionsPage), barOptions_(new BarOptionsPage), image_(new ImagePage),
-      fonts_(new FontsPage)
+OptionsPanel::OptionsPanel(QWidget* parent) : QTabWidget(parent)
 {
     if (objectName().isEmpty())
         setObjectName(QStringLiteral("SSTab1"));
     setUsesScrollButtons(false);
-    addTab(labels_, QStringLiteral("Labels "));
-    addTab(pieOptions_, QStringLiteral("Pie Chart Options"));
-    addTab(colorOptions_, QStringLiteral("Color Options"));
-    addTab(barOptions_, QStringLiteral("Bar Chart Options"));
-    addTab(image_, QStringLiteral("Image"));
-    addTab(fonts_, QStringLiteral("Fonts"));
+    labels_ = new LabelsPage(this, QStringLiteral("Labels "));
+    pieOptions_ = new PieOptionsPage(this, QStringLiteral("Pie Chart Options"));
+    colorOptions_ = new ColorOptionsPage(this, QStringLiteral("Color Options"));
+    barOptions_ = new BarOptionsPage(this, QStringLiteral("Bar Chart Options"));
+    image_ = new ImagePage(this, QStringLiteral("Image"));
+    fonts_ = new FontsPage(this, QStringLiteral("Fonts"));
     setCurrentIndex(kFirstShownTab);
 
     setIds(labels_->grpLegendPos,
