@@ -97,7 +97,7 @@ class BarsItem : public QGraphicsItem
     struct Set {
         QBrush brush;
         QPen pen;
-        std::vector<double> values; // from the first category on
+        const std::vector<double>* values; // the chart's, from the first category on
     };
 
     BarsItem(QGraphicsItem* parent, int mode, bool horizontal, double barWidth, int categories,
@@ -143,8 +143,8 @@ class BarsItem : public QGraphicsItem
             painter->setBrush(set.brush);
             for (int c = 0; c < categories_; ++c) {
                 const int i = c - first_;
-                const double value = i >= 0 && i < static_cast<int>(set.values.size())
-                                         ? set.values[static_cast<std::size_t>(i)]
+                const double value = i >= 0 && i < static_cast<int>(set.values->size())
+                                         ? (*set.values)[static_cast<std::size_t>(i)]
                                          : 0.0;
                 const std::size_t at = static_cast<std::size_t>(c);
                 const QRectF r =
@@ -237,8 +237,8 @@ class BarsItem : public QGraphicsItem
     {
         std::vector<double> total(static_cast<std::size_t>(categories_), 0.0);
         for (const Set& set : sets)
-            for (std::size_t i = 0; i < set.values.size(); ++i)
-                total[i + static_cast<std::size_t>(first_)] += set.values[i];
+            for (std::size_t i = 0; i < set.values->size(); ++i)
+                total[i + static_cast<std::size_t>(first_)] += (*set.values)[i];
         return total;
     }
 
@@ -558,6 +558,7 @@ int AxisChart::categoryCount() const
 void AxisChart::rebuild()
 {
     removeBars();
+    values_ = seriesValues();
     if (series_.Count() == 0)
         return;
 
@@ -594,11 +595,10 @@ void AxisChart::rebuild()
     if (!labelled) {
         painted_ = new BarsItem(chart_, stackingMode_, horizontal, bars_->barWidth(),
                                 categories + 2 * pad, pad);
-        const std::vector<std::vector<double>> values = seriesValues();
         painted_->sets.reserve(sets.size());
         for (int k = 0; k < sets.size(); ++k)
             painted_->sets.push_back(BarsItem::Set{sets.at(k)->brush(), sets.at(k)->pen(),
-                                                   values[static_cast<std::size_t>(k)]});
+                                                   &values_[static_cast<std::size_t>(k)]});
     }
 }
 
@@ -783,7 +783,7 @@ void AxisChart::styleAxes(int categories)
     itemAxis_->setTruncateLabels(shown.band == 0);
 
     // A round value range that holds every bar (stacked: every stack) and 0.
-    const AxisRange range = valueAxisRange(seriesValues(), stackingMode_);
+    const AxisRange range = valueAxisRange(values_, stackingMode_);
     unitAxis_->setLabelFormat(stackingMode_ == 2 ? QStringLiteral("%g%%")
                                                  : QStringLiteral("%.10g"));
     unitAxis_->setRange(range.low, range.high);

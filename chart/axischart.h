@@ -187,6 +187,9 @@ class AxisChart : public ChartComponent
     // The category labels of the chart built last, and how they are shown.
     QStringList labels_;
     CategoryLabels labelled_;
+    // Every series' values as of the last rebuild: our bars and the value
+    // axis' range read them.
+    std::vector<std::vector<double>> values_;
     QAbstractBarSeries* bars_ = nullptr;
     // Draws every bar when Qt's series holds no values (see rebuild).
     BarsItem* painted_ = nullptr;
