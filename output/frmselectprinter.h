@@ -7,8 +7,8 @@
 // (printerDialog(), which runs Form_Load) and close it
 // (closePrinterDialog() destroys it). Select, Cancel, Escape and
 // the window frame's close button do not destroy the dialog themselves: they
-// hide it and set closeRequested(), and the owner, once ShowModal has
-// returned, closes it when that flag is set. Print only hides it, so it stays
+// hide it and set closeRequested(), and the menu commands, once ShowModal has
+// returned, close it when that flag is set. Print only hides it, so it stays
 // loaded with its choices.
 #pragma once
 
