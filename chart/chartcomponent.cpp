@@ -40,6 +40,9 @@ constexpr double kAcrossLegendPadding = 6.0;
 constexpr double kSideLegendPadding = 10.0;
 constexpr double kAcrossLegendTop = 3.0;
 constexpr double kSideLegendLeft = 5.0;
+// A drawn legend marker's outline: its colour this much darker (in percent,
+// as QColor::darker takes it).
+constexpr int kMarkerOutlineDarker = 140;
 
 // The legend font's measures; the widest entry text is left to the caller.
 LegendFontMeasures measureFont(const QFont& font, bool heading, const QString& title)
@@ -562,7 +565,7 @@ void ChartComponent::drawLegend(const QList<LegendEntry>& entries, const LegendL
         }
         auto* box = new QGraphicsRectItem(x, y + (row - marker) / 2, marker, marker, legendBox_);
         box->setBrush(entries.at(i).colour);
-        box->setPen(QPen(entries.at(i).colour.darker(140), 1.0));
+        box->setPen(QPen(entries.at(i).colour.darker(kMarkerOutlineDarker), 1.0));
         addText(entries.at(i).label, font, x + marker + kLegendMarkerGap, y, textWidth);
     }
     legendBlock_ = QSizeF(layout.width, layout.height());

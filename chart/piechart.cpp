@@ -47,13 +47,14 @@ constexpr double kTitleRoom = 60.0;
 
 // Graduated fill (mode 2): from a light tint at one corner of the slice to
 // the slice colour at the other. Any other mode: the flat colour.
+constexpr int kGradientTint = 170; // percent, as QColor::lighter takes it
 QBrush sliceBrush(const QColor& fill, int fillMode)
 {
     if (fillMode != 2)
         return QBrush(fill);
     QLinearGradient gradient(0, 0, 1, 1);
     gradient.setCoordinateMode(QGradient::ObjectBoundingMode);
-    gradient.setColorAt(0, fill.lighter(170));
+    gradient.setColorAt(0, fill.lighter(kGradientTint));
     gradient.setColorAt(1, fill);
     return QBrush(gradient);
 }
