@@ -22,17 +22,27 @@
 namespace
 {
 
+// The window's client area as designed, in twips.
+constexpr int kClientWidthTwips = 9795;
+constexpr int kClientHeightTwips = 6135;
+// The options panel's place in the window: as far from its left edge as the
+// window is from the screen's, and this share of that distance from its top.
+constexpr double kPanelTopShare = 0.8;
+// A window manager answers the request to be maximized within a few frames;
+// the check waits a little longer than that.
+constexpr int kMaximizeWaitMs = 400;
+
 // Exit status after a file the program cannot use.
 constexpr int kExitBadInput = 2;
 // Exit status after the continuous-variable refusal.
 constexpr int kExitCategoryLimit = 3;
 
-// (screen - window), rounded to a whole number with halves to the even
-// neighbour, then halved with the remainder dropped.
-long halfDifference(double screen, double window)
+// A file the program cannot use: the message names it and the problem, and
+// the program ends with kExitBadInput.
+vp::Result inputFailure(const QString& file, const QString& problem)
 {
-    const long difference = std::lrint(std::nearbyint(screen - window));
-    return difference / 2;
+    return vp::Result::failure(
+        fromQ(QStringLiteral("Cannot use the file \"%1\":\n%2").arg(file, problem)), kExitBadInput);
 }
 
 std::unique_ptr<Ui::frmsimplechart> setUpForm(QMainWindow* window)
@@ -53,8 +63,8 @@ frmsimplechart::frmsimplechart(Platform& platform_, QWidget* parent)
     const double ty = platform.TwipsPerPixelY();
     ui->barchart1->setTwipsPerPixel(tx, ty);
     ui->PieChart1->setTwipsPerPixel(tx, ty);
-    // The designed client area, 9795 x 6135 twips.
-    resize(qRound(9795 / tx), qRound(6135 / ty) + menuBar()->sizeHint().height());
+    resize(qRound(kClientWidthTwips / tx),
+           qRound(kClientHeightTwips / ty) + menuBar()->sizeHint().height());
     // Right presses on the window's own surface open the options panel.
     ui->centralSurface->installEventFilter(this);
     ui->SSTab1->setContext(context_);
@@ -97,22 +107,14 @@ void frmsimplechart::connectMenuCommands()
     connect(ui->mnuoptions, &QAction::triggered, ui->SSTab1, &OptionsPanel::mnuoptions_Click);
 }
 
-bool frmsimplechart::failInput(const QString& file, const vp::Result& read)
-{
-    platform.MsgBox(
-        QStringLiteral("Cannot use the file \"%1\":\n%2").arg(file, toQ(read.message())));
-    platform.EndProgram(kExitBadInput);
-    return false;
-}
-
 void frmsimplechart::placeWindowAndPanel()
 {
     const double tx = platform.TwipsPerPixelX();
     const double ty = platform.TwipsPerPixelY();
-    const long h = halfDifference(platform.ScreenWidthTwips(), width() * tx);
-    const long v = halfDifference(platform.ScreenHeightTwips(), height() * ty);
+    const long h = centringOffset(platform.ScreenWidthTwips(), width() * tx);
+    const long v = centringOffset(platform.ScreenHeightTwips(), height() * ty);
     move(qRound(h / tx), qRound(v / ty));
-    ui->SSTab1->move(qRound(h / tx), qRound(v * 0.8 / ty));
+    ui->SSTab1->move(qRound(h / tx), qRound(v * kPanelTopShare / ty));
 }
 
 void frmsimplechart::showEvent(QShowEvent* event)
@@ -121,10 +123,8 @@ void frmsimplechart::showEvent(QShowEvent* event)
     if (event->spontaneous() || firstShown_)
         return;
     firstShown_ = true;
-    // A window manager answers the request to be maximized within a few
-    // frames; the check waits a little longer than that.
     if (isMaximized())
-        QTimer::singleShot(400, this, &frmsimplechart::fillScreenUnlessMaximized);
+        QTimer::singleShot(kMaximizeWaitMs, this, &frmsimplechart::fillScreenUnlessMaximized);
 }
 
 // With no window manager (a bare X server, a kiosk) nobody grants the
@@ -151,25 +151,32 @@ void frmsimplechart::Form_Load()
 
     // Paths stay bytes; only the messages show them as text.
     state.settingsPath = vp::trimBlanks(platform.CommandLine());
-    const QString settings = toQ(state.settingsPath);
     struct stat settingsInfo = {};
     if (state.settingsPath.empty() || ::stat(state.settingsPath.c_str(), &settingsInfo) != 0 ||
         S_ISDIR(settingsInfo.st_mode)) {
+        // The window stays, without a chart.
         platform.MsgBox(QStringLiteral("Error finding ini file, check your setup."));
         return;
     }
-    const vp::Result settingsRead = vp::readSettingsFile(state.settingsPath);
-    if (!settingsRead) {
-        failInput(settings, settingsRead);
+    const vp::Result loaded = loadChart();
+    if (!loaded) {
+        platform.MsgBox(toQ(loaded.message()));
+        platform.EndProgram(loaded.code());
         return;
     }
+    platform.ResetMousePointer();
+}
+
+vp::Result frmsimplechart::loadChart()
+{
+    const vp::Result settingsRead = vp::readSettingsFile(state.settingsPath);
+    if (!settingsRead.ok())
+        return inputFailure(toQ(state.settingsPath), toQ(settingsRead.message()));
 
     std::string caption;
     const vp::Result first = vp::firstReading(state, caption, '/');
-    if (!first) {
-        failInput(toQ(vp::definitionPath(state)), first);
-        return;
-    }
+    if (!first.ok())
+        return inputFailure(toQ(vp::definitionPath(state)), toQ(first.message()));
     OptionsPanel& panel = *ui->SSTab1;
     panel.showCaption(toQ(caption));
     panel.fillReferenceLines();
@@ -177,43 +184,48 @@ void frmsimplechart::Form_Load()
     buildColorTables(state, *ui->barchart1);
     panel.showStartColours();
     panel.showFontNames();
+    return buildChart();
+}
 
-    // The data table lives only while the chart is built.
+// The chart of the definition's kind, and the panel adapted to it and
+// filled. The data table lives only while the chart is built.
+vp::Result frmsimplechart::buildChart()
+{
+    OptionsPanel& panel = *ui->SSTab1;
     const ChartBuild build{
-        state,
-        *ui->PieChart1,
-        *ui->barchart1,
-        panel,
+        state, *ui->PieChart1, *ui->barchart1,
         QSizeF(platform.ScreenWidthTwips(), platform.ScreenHeightTwips()),
         [this](bool stacked, vp::ChartData& data) { return readChartData(stacked, data); }};
     if (state.chartKind == vp::ChartKind::SimplePie) {
-        buildPieChart(build);
-        if (platform.HasEnded())
-            return;
+        panel.adaptToPie();
+        const BuildResult pie = buildPieChart(build);
+        if (!pie.result)
+            return pie.result;
+        panel.fill(pie.fill);
     }
     setStackingMode(*ui->barchart1, panel.stackingChoice());
-    if (state.chartKind == vp::ChartKind::SimpleBar)
-        buildSimpleBarChart(build);
-    if (state.chartKind == vp::ChartKind::StackedBar)
-        buildStackedBarChart(build);
-    if (platform.HasEnded())
-        return;
-
-    platform.ResetMousePointer();
+    if (state.chartKind == vp::ChartKind::SimpleBar ||
+        state.chartKind == vp::ChartKind::StackedBar) {
+        panel.adaptToBars();
+        const BuildResult bars = state.chartKind == vp::ChartKind::SimpleBar
+                                     ? buildSimpleBarChart(build)
+                                     : buildStackedBarChart(build);
+        if (!bars.result)
+            return bars.result;
+        panel.fill(bars.fill);
+    }
+    return {};
 }
 
-bool frmsimplechart::readChartData(bool stacked, vp::ChartData& data)
+vp::Result frmsimplechart::readChartData(bool stacked, vp::ChartData& data)
 {
     const vp::Result read =
         stacked ? vp::readStackedKind(state, VPLOTGLOBAL, data) : vp::readSimpleKind(state, data);
-    if (read.code() == vp::kCategoryLimit) {
-        platform.MsgBox(toQ(read.message()));
-        platform.EndProgram(kExitCategoryLimit);
-        return false;
-    }
-    if (!read)
-        return failInput(toQ(vp::definitionPath(state)), read);
-    return true;
+    if (read.code() == vp::kCategoryLimit)
+        return vp::Result::failure(read.message(), kExitCategoryLimit);
+    if (!read.ok())
+        return inputFailure(toQ(vp::definitionPath(state)), toQ(read.message()));
+    return {};
 }
 
 void frmsimplechart::Form_MouseDown(int button, int, float, float)

@@ -48,10 +48,12 @@ class frmsimplechart : public QMainWindow
     void connectMenuCommands();
     void placeWindowAndPanel();
     void fillScreenUnlessMaximized();
-    // Shows why the file cannot be used and ends the program; false.
-    bool failInput(const QString& file, const vp::Result& read);
-    // Kind-specific reading; false (program ended) on failure.
-    bool readChartData(bool stacked, vp::ChartData& data);
+    // The start-up steps after the settings file was found. A failure
+    // carries the message to show and the exit status to end with.
+    vp::Result loadChart();
+    vp::Result buildChart();
+    // Kind-specific reading.
+    vp::Result readChartData(bool stacked, vp::ChartData& data);
 
     std::unique_ptr<Ui::frmsimplechart> ui;
     vp::ChartState state;

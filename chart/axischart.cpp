@@ -1,4 +1,5 @@
 #include "axischart.h"
+#include "axisrange.h"
 #include "chartstyle.h"
 
 #include <QBarCategoryAxis>
@@ -25,6 +26,9 @@ namespace
 
 using chartstyle::startFont;
 using chartstyle::toQColor;
+
+// The value axis' grid lines.
+const QColor kGridLineColour(200, 200, 200);
 
 // Standing category labels take at most this share of the chart's height
 // (beside horizontal bars, of its width);
@@ -58,14 +62,24 @@ double barWidthFor(int spacing)
     }
 }
 
-// The program only asks for elements it added: an out-of-range Item() call
-// stops a debug build; a release build gets a detached element whose writes
-// reach no chart.
-BarSeries& detachedSeries()
+// Qt Charts' series for a stacking mode (0 grouped, 1 stacked, 2 stacked to
+// 100 %) and orientation.
+QAbstractBarSeries* makeBarSeries(int stacking, bool horizontal)
 {
-    static BarSeries dummy;
-    dummy = BarSeries();
-    return dummy;
+    switch (stacking) {
+    case 1:
+        if (horizontal)
+            return new QHorizontalStackedBarSeries;
+        return new QStackedBarSeries;
+    case 2:
+        if (horizontal)
+            return new QHorizontalPercentBarSeries;
+        return new QPercentBarSeries;
+    default:
+        if (horizontal)
+            return new QHorizontalBarSeries;
+        return new QBarSeries;
+    }
 }
 
 } // namespace
@@ -83,7 +97,7 @@ class BarsItem : public QGraphicsItem
     struct Set {
         QBrush brush;
         QPen pen;
-        std::vector<double> values; // from the first category on
+        const std::vector<double>* values; // the chart's, from the first category on
     };
 
     BarsItem(QGraphicsItem* parent, int mode, bool horizontal, double barWidth, int categories,
@@ -117,69 +131,27 @@ class BarsItem : public QGraphicsItem
     {
         if (size_.isEmpty() || categories_ <= 0 || !(high_ > low_))
             return;
-        // The plot's mapping from values to positions: categories are
-        // centred on whole numbers, from -0.5 to categories - 0.5.
-        const double cLow = -0.5, cHigh = categories_ - 0.5;
-        const double xLow = horizontal_ ? low_ : cLow, xHigh = horizontal_ ? high_ : cHigh;
-        const double yLow = horizontal_ ? cLow : low_, yHigh = horizontal_ ? cHigh : high_;
-        const double dx = size_.width() / (xHigh - xLow);
-        const double dy = size_.height() / (yHigh - yLow);
-        const auto at = [&](double x, double y) {
-            return QPointF((x - xLow) * dx, size_.height() - (y - yLow) * dy);
-        };
-        // A point given as (category position, value), whichever way the
-        // bars lie.
-        const auto point = [&](double c, double v) { return horizontal_ ? at(v, c) : at(c, v); };
-        const auto bar = [&](const QPointF& a, const QPointF& b) {
-            QRectF r;
-            r.setTopLeft(a);
-            r.setBottomRight(b);
-            return r.normalized();
-        };
-
+        const Mapping map(*this);
         const int setCount = static_cast<int>(sets.size());
-        const double w = barWidth_;
+        // What each category's stack has reached so far, above and below 0.
         std::vector<double> positive(static_cast<std::size_t>(categories_), 0.0);
         std::vector<double> negative(positive.size(), 0.0);
-        std::vector<double> total;
-        if (mode_ == 2) {
-            total.assign(positive.size(), 0.0);
-            for (const Set& set : sets)
-                for (std::size_t i = 0; i < set.values.size(); ++i)
-                    total[i + static_cast<std::size_t>(first_)] += set.values[i];
-        }
+        const std::vector<double> total = mode_ == 2 ? categoryTotals() : std::vector<double>();
         for (int s = 0; s < setCount; ++s) {
             const Set& set = sets[static_cast<std::size_t>(s)];
             painter->setPen(set.pen);
             painter->setBrush(set.brush);
             for (int c = 0; c < categories_; ++c) {
                 const int i = c - first_;
-                const double value = i >= 0 && i < static_cast<int>(set.values.size())
-                                         ? set.values[static_cast<std::size_t>(i)]
+                const double value = i >= 0 && i < static_cast<int>(set.values->size())
+                                         ? (*set.values)[static_cast<std::size_t>(i)]
                                          : 0.0;
-                QRectF r;
-                if (mode_ == 0) {
-                    const double from = c - w / 2 + double(s) / setCount * w;
-                    const double to = c - w / 2 + double(s + 1) / setCount * w;
-                    r = horizontal_ ? bar(point(from, 0), point(to, value))
-                                    : bar(point(from, value), point(to, 0));
-                } else if (mode_ == 1) {
-                    double& sum = value < 0 ? negative[std::size_t(c)] : positive[std::size_t(c)];
-                    r = horizontal_
-                            ? bar(point(c + w / 2, s ? sum : 0.0), point(c - w / 2, value + sum))
-                            : bar(point(c - w / 2, value + sum), point(c + w / 2, s ? sum : 0.0));
-                    sum += value;
-                } else {
-                    double& sum = positive[std::size_t(c)];
-                    const double categorySum = total[std::size_t(c)];
-                    const double newSum = value + sum;
-                    const double upper = newSum > 0 ? 100 * newSum / categorySum : 0.0;
-                    const double lower = sum > 0 ? 100 * sum / categorySum : 0.0;
-                    r = horizontal_
-                            ? bar(point(c - w / 2, s ? lower : 0.0), point(c + w / 2, upper))
-                            : bar(point(c - w / 2, upper), point(c + w / 2, s ? lower : 0.0));
-                    sum = newSum;
-                }
+                const std::size_t at = static_cast<std::size_t>(c);
+                const QRectF r =
+                    mode_ == 0 ? groupedBar(map, s, setCount, c, value)
+                    : mode_ == 1
+                        ? stackedBar(map, s, c, value, value < 0 ? negative[at] : positive[at])
+                        : percentBar(map, s, c, value, positive[at], total[at]);
                 // Qt Charts hides empty bars (a zero value).
                 if (!r.isEmpty())
                     painter->drawRect(r);
@@ -188,6 +160,88 @@ class BarsItem : public QGraphicsItem
     }
 
   private:
+    // The plot's mapping from values to positions: categories are centred on
+    // whole numbers, from -0.5 to categories - 0.5.
+    struct Mapping {
+        explicit Mapping(const BarsItem& item)
+            : horizontal(item.horizontal_), height(item.size_.height())
+        {
+            const double cLow = -0.5, cHigh = item.categories_ - 0.5;
+            xLow = horizontal ? item.low_ : cLow;
+            const double xHigh = horizontal ? item.high_ : cHigh;
+            yLow = horizontal ? cLow : item.low_;
+            const double yHigh = horizontal ? cHigh : item.high_;
+            dx = item.size_.width() / (xHigh - xLow);
+            dy = item.size_.height() / (yHigh - yLow);
+        }
+        QPointF at(double x, double y) const
+        {
+            return QPointF((x - xLow) * dx, height - (y - yLow) * dy);
+        }
+        // A point given as (category position, value), whichever way the
+        // bars lie.
+        QPointF point(double c, double v) const { return horizontal ? at(v, c) : at(c, v); }
+
+        bool horizontal;
+        double height;
+        double xLow, yLow, dx, dy;
+    };
+
+    static QRectF spanning(const QPointF& a, const QPointF& b)
+    {
+        QRectF r;
+        r.setTopLeft(a);
+        r.setBottomRight(b);
+        return r.normalized();
+    }
+
+    // Bar s of setCount side by side in category c, from 0 to the value.
+    QRectF groupedBar(const Mapping& map, int s, int setCount, int c, double value) const
+    {
+        const double w = barWidth_;
+        const double from = c - w / 2 + double(s) / setCount * w;
+        const double to = c - w / 2 + double(s + 1) / setCount * w;
+        return horizontal_ ? spanning(map.point(from, 0), map.point(to, value))
+                           : spanning(map.point(from, value), map.point(to, 0));
+    }
+
+    // The value on top of (below, when negative) what the stack has
+    // reached, `sum`, which then grows by it.
+    QRectF stackedBar(const Mapping& map, int s, int c, double value, double& sum) const
+    {
+        const double w = barWidth_;
+        const QRectF r =
+            horizontal_
+                ? spanning(map.point(c + w / 2, s ? sum : 0.0), map.point(c - w / 2, value + sum))
+                : spanning(map.point(c - w / 2, value + sum), map.point(c + w / 2, s ? sum : 0.0));
+        sum += value;
+        return r;
+    }
+
+    // As stackedBar, in percent of the category's total.
+    QRectF percentBar(const Mapping& map, int s, int c, double value, double& sum,
+                      double categorySum) const
+    {
+        const double w = barWidth_;
+        const double newSum = value + sum;
+        const double upper = newSum > 0 ? 100 * newSum / categorySum : 0.0;
+        const double lower = sum > 0 ? 100 * sum / categorySum : 0.0;
+        sum = newSum;
+        return horizontal_
+                   ? spanning(map.point(c - w / 2, s ? lower : 0.0), map.point(c + w / 2, upper))
+                   : spanning(map.point(c - w / 2, upper), map.point(c + w / 2, s ? lower : 0.0));
+    }
+
+    // Each category's sum over all sets.
+    std::vector<double> categoryTotals() const
+    {
+        std::vector<double> total(static_cast<std::size_t>(categories_), 0.0);
+        for (const Set& set : sets)
+            for (std::size_t i = 0; i < set.values->size(); ++i)
+                total[i + static_cast<std::size_t>(first_)] += (*set.values)[i];
+        return total;
+    }
+
     int mode_;
     bool horizontal_;
     double barWidth_;
@@ -241,16 +295,19 @@ BarSeries& BarSeriesCollection::Add(const QString& name, int)
 BarSeries& BarSeriesCollection::Item(int index)
 {
     Q_ASSERT_X(index >= 1 && index <= Count(), "BarSeriesCollection::Item", "index out of range");
-    if (index < 1 || index > Count())
-        return detachedSeries();
+    if (index < 1 || index > Count()) {
+        detached_ = BarSeries();
+        return detached_;
+    }
     return *series_[static_cast<std::size_t>(index - 1)];
 }
 
 const BarSeries& BarSeriesCollection::Item(int index) const
 {
+    static const BarSeries none;
     Q_ASSERT_X(index >= 1 && index <= Count(), "BarSeriesCollection::Item", "index out of range");
     if (index < 1 || index > Count())
-        return detachedSeries();
+        return none;
     return *series_[static_cast<std::size_t>(index - 1)];
 }
 
@@ -500,42 +557,13 @@ int AxisChart::categoryCount() const
 
 void AxisChart::rebuild()
 {
-    const QList<QPointer<QObject>> before = chartObjects();
-    if (bars_) {
-        chart_->removeSeries(bars_);
-        delete bars_;
-        bars_ = nullptr;
-    }
-    delete painted_;
-    painted_ = nullptr;
-    for (QAbstractAxis* axis : chart_->axes()) {
-        chart_->removeAxis(axis);
-        delete axis;
-    }
-    itemAxis_ = nullptr;
-    unitAxis_ = nullptr;
-    deleteRemoved(before);
+    removeBars();
+    values_ = seriesValues();
     if (series_.Count() == 0)
         return;
 
     const int categories = categoryCount();
-
-    // Category labels come from the longest series; styleAxes() shows them.
-    const BarSeries* longest = nullptr;
-    for (const auto& s : series_.series_)
-        if (!longest || s->values_.Count() > longest->values_.Count())
-            longest = s.get();
-    labels_.clear();
-    labels_.reserve(categories);
-    for (int i = 0; i < categories; ++i) {
-        QString label = longest->values_.values_[static_cast<std::size_t>(i)].label;
-        // A very long label loses its middle here so that it cannot squeeze
-        // the plot; its ends still tell it apart.
-        if (label.size() > kMaxCategoryLabel)
-            label = label.left(kMaxCategoryLabel / 2) + QChar(0x2026) +
-                    label.right(kMaxCategoryLabel / 2 - 1);
-        labels_ << label;
-    }
+    collectLabels(categories);
     // Empty categories at either end, when the labels need them (see
     // categoryLabels); their bars are zero, which Qt Charts leaves out.
     labelled_ = categoryLabels(categories);
@@ -548,37 +576,10 @@ void AxisChart::rebuild()
     // every bar.
     const bool labelled =
         valuesShown_ && (categories + 2 * pad) * series_.Count() <= kMaxValueLabels;
-
-    // All sets are filled before the series joins the chart: appending sets
-    // to a series already in a chart rebuilds its bar items every time.
-    QList<QBarSet*> sets;
-    sets.reserve(series_.Count());
-    for (const auto& s : series_.series_) {
-        auto* set = new QBarSet(chartText(s->name_));
-        if (labelled) {
-            QList<qreal> values(categories + 2 * pad, 0.0);
-            for (int i = 0; i < s->values_.Count(); ++i)
-                values[pad + i] = s->values_.values_[static_cast<std::size_t>(i)].value;
-            set->append(values);
-        }
-        sets << set;
-    }
+    const QList<QBarSet*> sets = makeSets(labelled ? categories + 2 * pad : 0, pad);
 
     const bool horizontal = orientation_ == 1;
-    switch (stackingMode_) {
-    case 1:
-        bars_ = horizontal ? static_cast<QAbstractBarSeries*>(new QHorizontalStackedBarSeries)
-                           : new QStackedBarSeries;
-        break;
-    case 2:
-        bars_ = horizontal ? static_cast<QAbstractBarSeries*>(new QHorizontalPercentBarSeries)
-                           : new QPercentBarSeries;
-        break;
-    default:
-        bars_ = horizontal ? static_cast<QAbstractBarSeries*>(new QHorizontalBarSeries)
-                           : new QBarSeries;
-        break;
-    }
+    bars_ = makeBarSeries(stackingMode_, horizontal);
     bars_->append(sets);
     styleSets(bars_, sets, categories + 2 * pad);
     chart_->addSeries(bars_);
@@ -595,15 +596,84 @@ void AxisChart::rebuild()
         painted_ = new BarsItem(chart_, stackingMode_, horizontal, bars_->barWidth(),
                                 categories + 2 * pad, pad);
         painted_->sets.reserve(sets.size());
-        for (int k = 0; k < sets.size(); ++k) {
-            const auto& values = series_.series_[static_cast<std::size_t>(k)]->values_.values_;
-            BarsItem::Set set{sets.at(k)->brush(), sets.at(k)->pen(), {}};
-            set.values.reserve(values.size());
-            for (const BarValue& v : values)
-                set.values.push_back(v.value);
-            painted_->sets.push_back(std::move(set));
-        }
+        for (int k = 0; k < sets.size(); ++k)
+            painted_->sets.push_back(BarsItem::Set{sets.at(k)->brush(), sets.at(k)->pen(),
+                                                   &values_[static_cast<std::size_t>(k)]});
     }
+}
+
+// The series, our bars and both axes leave the chart.
+void AxisChart::removeBars()
+{
+    const QList<QPointer<QObject>> before = chartObjects();
+    if (bars_) {
+        chart_->removeSeries(bars_);
+        delete bars_;
+        bars_ = nullptr;
+    }
+    delete painted_;
+    painted_ = nullptr;
+    for (QAbstractAxis* axis : chart_->axes()) {
+        chart_->removeAxis(axis);
+        delete axis;
+    }
+    itemAxis_ = nullptr;
+    unitAxis_ = nullptr;
+    deleteRemoved(before);
+}
+
+// Category labels come from the longest series; styleAxes() shows them. A
+// very long label loses its middle here so that it cannot squeeze the plot;
+// its ends still tell it apart.
+void AxisChart::collectLabels(int categories)
+{
+    const BarSeries* longest = nullptr;
+    for (const auto& s : series_.series_)
+        if (!longest || s->values_.Count() > longest->values_.Count())
+            longest = s.get();
+    labels_.clear();
+    labels_.reserve(categories);
+    for (int i = 0; i < categories; ++i) {
+        QString label = longest->values_.values_[static_cast<std::size_t>(i)].label;
+        if (label.size() > kMaxCategoryLabel)
+            label = label.left(kMaxCategoryLabel / 2) + QChar(0x2026) +
+                    label.right(kMaxCategoryLabel / 2 - 1);
+        labels_ << label;
+    }
+}
+
+// One set per series, named for the legend. With `size` > 0 each set holds
+// that many values, its own from index `pad` on and zeros around them. All
+// sets are filled before the series joins the chart: appending sets to a
+// series already in a chart rebuilds its bar items every time.
+QList<QBarSet*> AxisChart::makeSets(int size, int pad) const
+{
+    QList<QBarSet*> sets;
+    sets.reserve(series_.Count());
+    for (const auto& s : series_.series_) {
+        auto* set = new QBarSet(chartText(s->name_));
+        if (size > 0) {
+            QList<qreal> values(size, 0.0);
+            for (int i = 0; i < s->values_.Count(); ++i)
+                values[pad + i] = s->values_.values_[static_cast<std::size_t>(i)].value;
+            set->append(values);
+        }
+        sets << set;
+    }
+    return sets;
+}
+
+std::vector<std::vector<double>> AxisChart::seriesValues() const
+{
+    std::vector<std::vector<double>> values;
+    values.reserve(series_.series_.size());
+    for (const auto& s : series_.series_) {
+        std::vector<double>& row = values.emplace_back();
+        row.reserve(s->values_.values_.size());
+        for (const BarValue& v : s->values_.values_)
+            row.push_back(v.value);
+    }
+    return values;
 }
 
 // Our bars follow the plot area and the value axis' range.
@@ -655,8 +725,8 @@ void AxisChart::restyle()
 
 // The sets' looks are given while the series is still outside the chart:
 // each set's brush, pen or label change makes Qt Charts revisit every bar of
-// the series, so styling 200 sets in a chart costs a quarter of a second.
-// Any change of a set's look therefore rebuilds the series.
+// the series, so styling many sets in a chart is slow. Any change of a
+// set's look therefore rebuilds the series.
 void AxisChart::styleSets(QAbstractBarSeries* series, const QList<QBarSet*>& sets,
                           int categories) const
 {
@@ -694,27 +764,11 @@ void AxisChart::styleAxes(int categories)
 {
     if (!itemAxis_ || !unitAxis_)
         return;
-    const QColor fore = toQColor(foreColor_);
-    const QPen line(fore, 1.0);
-
-    itemAxis_->setTitleText(chartText(itemAxisLabel_));
-    itemAxis_->setTitleVisible(!itemAxisLabel_.isEmpty());
-    itemAxis_->setTitleFont(itemAxisLabelFont_.font());
-    itemAxis_->setTitleBrush(fore);
-    itemAxis_->setLabelsFont(itemFont_.font());
-    itemAxis_->setLabelsBrush(fore);
-    itemAxis_->setLinePen(line);
+    styleAxis(*itemAxis_, itemAxisLabel_, itemAxisLabelFont_.font());
     itemAxis_->setGridLineVisible(false);
-
-    unitAxis_->setTitleText(chartText(unitAxisLabel_));
-    unitAxis_->setTitleVisible(!unitAxisLabel_.isEmpty());
-    unitAxis_->setTitleFont(unitAxisLabelFont_.font());
-    unitAxis_->setTitleBrush(fore);
-    unitAxis_->setLabelsFont(itemFont_.font());
-    unitAxis_->setLabelsBrush(fore);
-    unitAxis_->setLinePen(line);
+    styleAxis(*unitAxis_, unitAxisLabel_, unitAxisLabelFont_.font());
     unitAxis_->setGridLineVisible(unitGridLines_);
-    unitAxis_->setGridLinePen(QPen(QColor(200, 200, 200), 1.0));
+    unitAxis_->setGridLinePen(QPen(kGridLineColour, 1.0));
     unitAxis_->setMinorGridLineVisible(false);
 
     // The category labels at this size (the empty end categories stay as
@@ -729,58 +783,22 @@ void AxisChart::styleAxes(int categories)
     itemAxis_->setTruncateLabels(shown.band == 0);
 
     // A round value range that holds every bar (stacked: every stack) and 0.
-    if (stackingMode_ == 2) {
-        unitAxis_->setRange(0, 100);
-        unitAxis_->setTickCount(6);
-        unitAxis_->setLabelFormat(QStringLiteral("%g%%"));
-        return;
-    }
-    double low = 0.0;
-    double high = 0.0;
-    for (int c = 0; c < categories; ++c) {
-        double positive = 0.0;
-        double negative = 0.0;
-        for (const auto& s : series_.series_) {
-            if (c >= s->values_.Count())
-                continue;
-            const double v = s->values_.values_[static_cast<std::size_t>(c)].value;
-            if (!std::isfinite(v))
-                continue;
-            if (stackingMode_ == 0) {
-                low = std::min(low, v);
-                high = std::max(high, v);
-            } else if (v > 0) {
-                positive += v;
-            } else {
-                negative += v;
-            }
-        }
-        low = std::min(low, negative);
-        high = std::max(high, positive);
-    }
-    const double tallest = high, deepest = low;
-    if (high <= low)
-        high = low + 1.0;
-    // About five round steps (1, 2, 2.5 or 5 times a power of ten) that
-    // cover the range: 0..21 gets 0..25 in steps of 5.
-    const double rough = (high - low) / 5.0;
-    const double power = std::pow(10.0, std::floor(std::log10(rough)));
-    double step = 10.0 * power;
-    for (double factor : {1.0, 2.0, 2.5, 5.0}) {
-        if (factor * power >= rough) {
-            step = factor * power;
-            break;
-        }
-    }
-    low = std::floor(low / step) * step;
-    high = std::ceil(high / step) * step;
-    // Headroom: a bar that reaches the range's end would touch the plot's
-    // edge.
-    if (tallest > 0 && high - tallest < step * 0.2)
-        high += step;
-    if (deepest < 0 && deepest - low < step * 0.2)
-        low -= step;
-    unitAxis_->setLabelFormat(QStringLiteral("%.10g"));
-    unitAxis_->setRange(low, high);
-    unitAxis_->setTickCount(static_cast<int>(std::lround((high - low) / step)) + 1);
+    const AxisRange range = valueAxisRange(values_, stackingMode_);
+    unitAxis_->setLabelFormat(stackingMode_ == 2 ? QStringLiteral("%g%%")
+                                                 : QStringLiteral("%.10g"));
+    unitAxis_->setRange(range.low, range.high);
+    unitAxis_->setTickCount(range.ticks);
+}
+
+// An axis' title, labels and line, in the fore colour.
+void AxisChart::styleAxis(QAbstractAxis& axis, const QString& title, const QFont& titleFont) const
+{
+    const QColor fore = toQColor(foreColor_);
+    axis.setTitleText(chartText(title));
+    axis.setTitleVisible(!title.isEmpty());
+    axis.setTitleFont(titleFont);
+    axis.setTitleBrush(fore);
+    axis.setLabelsFont(itemFont_.font());
+    axis.setLabelsBrush(fore);
+    axis.setLinePen(QPen(fore, 1.0));
 }

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+class QAbstractAxis;
 class QAbstractBarSeries;
 class QBarSet;
 class QBarCategoryAxis;
@@ -63,7 +64,10 @@ class BarSeriesCollection
     // Appends one series (the second argument is always 1); it already
     // carries a colour from the component's default palette.
     BarSeries& Add(const QString& name, int kind = 1);
-    BarSeries& Item(int index); // 1-based
+    // 1-based. The program only asks for series it added: an index out of
+    // range stops a debug build; a release build gets an empty series of
+    // this collection's own, reached by no chart.
+    BarSeries& Item(int index);
     const BarSeries& Item(int index) const;
     int Count() const { return static_cast<int>(series_.size()); }
 
@@ -71,6 +75,7 @@ class BarSeriesCollection
     friend class AxisChart;
     AxisChart* owner_ = nullptr;
     std::vector<std::unique_ptr<BarSeries>> series_;
+    BarSeries detached_;
 };
 
 class AxisChart : public ChartComponent
@@ -150,11 +155,17 @@ class AxisChart : public ChartComponent
             return step == o.step && pad == o.pad && standing == o.standing && band == o.band;
         }
     };
+    void removeBars();
+    void collectLabels(int categories);
+    QList<QBarSet*> makeSets(int size, int pad) const;
+    // Every series' values, series by series.
+    std::vector<std::vector<double>> seriesValues() const;
     CategoryLabels categoryLabels(int categories) const;
     QStringList categoryNames(const CategoryLabels& shown) const;
     int categoryCount() const;
     void styleSets(QAbstractBarSeries* series, const QList<QBarSet*>& sets, int categories) const;
     void styleAxes(int categories);
+    void styleAxis(QAbstractAxis& axis, const QString& title, const QFont& titleFont) const;
     void placeBars();
 
     BarSeriesCollection series_;
@@ -176,6 +187,9 @@ class AxisChart : public ChartComponent
     // The category labels of the chart built last, and how they are shown.
     QStringList labels_;
     CategoryLabels labelled_;
+    // Every series' values as of the last rebuild: our bars and the value
+    // axis' range read them.
+    std::vector<std::vector<double>> values_;
     QAbstractBarSeries* bars_ = nullptr;
     // Draws every bar when Qt's series holds no values (see rebuild).
     BarsItem* painted_ = nullptr;

@@ -1,5 +1,4 @@
-// Builds the bar chart of a "SIMPLEBARCHART" or "WSTACKEDBAR" definition and
-// adapts the options panel to bars.
+// Builds the bar chart of a "SIMPLEBARCHART" or "WSTACKEDBAR" definition.
 #include "chartbuild.h"
 
 #include "axischart.h"
@@ -15,17 +14,7 @@ void setStackingMode(AxisChart& bar, int choice)
 namespace
 {
 
-void placeBarChart(const ChartBuild& build)
-{
-    AxisChart& bar = build.bar;
-    const double screenWidth = build.screenTwips.width();
-    bar.setWidth(static_cast<float>(screenWidth / 1.5));
-    bar.setHeight(static_cast<float>(build.screenTwips.height() * 0.8));
-    bar.setTop(100);
-    bar.setLeft(static_cast<float>((screenWidth - bar.Width()) / 2));
-}
-
-// Adds every series with its values and tells the panel the labels and the
+// Adds every series with its values and gives the panel the labels and the
 // series entries.
 void addBarData(const ChartBuild& build, const vp::ChartData& data, PanelFill& fill)
 {
@@ -55,27 +44,26 @@ void addBarData(const ChartBuild& build, const vp::ChartData& data, PanelFill& f
     const QString firstName = bar.Series().Count() > 0 ? bar.Series().Item(1).Name() : QString();
     fill.shownEntry = QStringLiteral("1 - ") + firstName;
     fill.firstColour = state.brightColors[1];
-    build.panel.fill(fill);
 }
 
 } // namespace
 
-void buildSimpleBarChart(const ChartBuild& build)
+BuildResult buildSimpleBarChart(const ChartBuild& build)
 {
     vp::ChartState& state = build.state;
     AxisChart& bar = build.bar;
     build.pie.setVisible(false);
     bar.setVisible(true);
-    build.panel.adaptToBars();
 
     vp::ChartData data;
-    if (!build.readData(false, data))
-        return;
+    BuildResult built{build.readData(false, data), {}};
+    if (!built.result)
+        return built;
 
-    PanelFill fill;
-    fill.stackingShown = state.seriesCount >= 2;
-    fill.groupedChecked = state.seriesCount >= 2;
-    placeBarChart(build);
+    PanelFill& fill = built.fill;
+    fill.stackingOffered = state.seriesCount >= 2;
+    fill.grouped = state.seriesCount >= 2;
+    placeChart(bar, build.screenTwips);
     bar.setLegendTitle(QStringLiteral("Legend"));
     bar.setShowLegend(false);
     fill.noLegend = true;
@@ -87,25 +75,26 @@ void buildSimpleBarChart(const ChartBuild& build)
     bar.setItemAxisLabel(toQ(state.chartTitle));
     bar.setShowUnitAxisGridLines(false);
     addBarData(build, data, fill);
+    return built;
 }
 
-void buildStackedBarChart(const ChartBuild& build)
+BuildResult buildStackedBarChart(const ChartBuild& build)
 {
     vp::ChartState& state = build.state;
     AxisChart& bar = build.bar;
     build.pie.setVisible(false);
     bar.setVisible(true);
     bar.setBarStackingMode(0);
-    build.panel.adaptToBars();
 
     vp::ChartData data;
-    if (!build.readData(true, data))
-        return;
+    BuildResult built{build.readData(true, data), {}};
+    if (!built.result)
+        return built;
 
-    PanelFill fill;
-    fill.stackingShown = true;
+    PanelFill& fill = built.fill;
+    fill.stackingOffered = true;
     fill.caption = toQ(state.chartCaption);
-    placeBarChart(build);
+    placeChart(bar, build.screenTwips);
     bar.setCaption(toQ(state.chartCaption));
     bar.setLegendTitle(toQ(state.seriesVariable));
     fill.noLegend = false;
@@ -117,4 +106,5 @@ void buildStackedBarChart(const ChartBuild& build)
     addBarData(build, data, fill);
     bar.setBackColor(state.chartBackColor);
     bar.Refresh();
+    return built;
 }

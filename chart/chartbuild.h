@@ -1,11 +1,12 @@
 // Building the chart at start-up: the colour tables, the pie of a
 // "SIMPLEPIECHART" and the bars of a "SIMPLEBARCHART" or "WSTACKEDBAR".
 // The builds fill the chart components from the chart state and the data
-// read for them, and tell the options panel what it needs through the
-// ChartPanel interface; they know no window and no panel widget.
+// read for them, and return what the options panel then shows; they know no
+// window and no panel.
 #pragma once
 
 #include "chartstate.h"
+#include "result.h"
 
 #include <QSizeF>
 #include <QString>
@@ -14,34 +15,28 @@
 #include <optional>
 
 class AxisChart;
+class ChartComponent;
 class PieChart;
 
-// What a build hands to the options panel once the data is read.
+// What the options panel shows of a built chart.
 struct PanelFill {
     QStringList labels;          // the data line labels (the slice list)
     QStringList categoryEntries; // "1 - A", "2 - B": the category selector
     QString shownEntry;          // the selector's text
     vp::Colour firstColour = 0;  // category 1's colour
-    // Bars only; an unset value leaves the control as it is.
+    // Bars only; an unset value leaves the panel as it is.
     std::optional<QString> caption;
     std::optional<QString> legendTitle;
     std::optional<bool> noLegend;
-    std::optional<bool> stackingShown;
-    bool groupedChecked = false;
+    std::optional<bool> stackingOffered; // the stacking choices are shown
+    bool grouped = false;                // the "Grouped" choice is picked
 };
 
-// The options panel as the builds see it.
-class ChartPanel
-{
-  public:
-    virtual ~ChartPanel() = default;
-    // Before the data is read: pie-only or bar-only controls on or off.
-    virtual void adaptToPie() = 0;
-    virtual void adaptToBars() = 0;
-    // After the data is read: labels inside, the lists and captions.
-    virtual void fill(const PanelFill& fill) = 0;
-    // The stacking option picked: 0 grouped, 1 stacked, 2 100 %; -1 none.
-    virtual int stackingChoice() const = 0;
+// A build's outcome: what the panel shows, or why the chart's data could not
+// be read (the components are then left as far as the build had come).
+struct BuildResult {
+    vp::Result result;
+    PanelFill fill;
 };
 
 // Everything a build works on.
@@ -49,21 +44,24 @@ struct ChartBuild {
     vp::ChartState& state;
     PieChart& pie;
     AxisChart& bar;
-    ChartPanel& panel;
     QSizeF screenTwips;
     // Reads the kind's data lines (stacked: the two-way table) into data.
-    // False when the program was ended instead.
-    std::function<bool(bool stacked, vp::ChartData& data)> readData;
+    std::function<vp::Result(bool stacked, vp::ChartData& data)> readData;
 };
 
 // "2 - Blue": the category number without a leading blank, " - ", the label.
 QString categoryEntry(int number, const QString& label);
 
+// Places a chart on the screen at start-up: two thirds of its width, 80 %
+// of its height, centred across.
+void placeChart(ChartComponent& chart, const QSizeF& screenTwips);
+
 // Fills the bright, grey and pastel palettes and the chart-wide colours, and
 // gives the bar component its start colours.
 void buildColorTables(vp::ChartState& state, AxisChart& bar);
-void buildPieChart(const ChartBuild& build);
-// The stacking option the panel has picked, written to the bar component.
+BuildResult buildPieChart(const ChartBuild& build);
+// The stacking option the panel has picked (-1: none), written to the bar
+// component.
 void setStackingMode(AxisChart& bar, int choice);
-void buildSimpleBarChart(const ChartBuild& build);
-void buildStackedBarChart(const ChartBuild& build);
+BuildResult buildSimpleBarChart(const ChartBuild& build);
+BuildResult buildStackedBarChart(const ChartBuild& build);

@@ -1,5 +1,6 @@
 #include "chartcomponent.h"
 #include "chartstyle.h"
+#include "legendlayout.h"
 
 #include "saveimage.h"
 
@@ -25,15 +26,44 @@
 namespace
 {
 
-// A legend that cannot hold its entries shrinks its font down to this size
-// (in points) before it leaves entries out.
-constexpr double kSmallestLegendPoints = 6.5;
-// Longer legend labels are shortened to about this many characters.
-constexpr int kLongestLegendLabel = 28;
-// Share of the chart that a legend at the side, or at the top or bottom,
-// may take (Qt's own legend takes at most 0.4 of the width).
-constexpr double kSideLegendShare = 0.4;
-constexpr double kAcrossLegendShare = 0.3;
+// The chart's title takes a line of its font and this much more.
+constexpr double kTitleSpacing = 8.0;
+// The room Qt's emptied legend keeps free around the drawn legend: added
+// to its height at the top or bottom, to its width at a side; and where in
+// that room the drawn legend starts.
+constexpr double kAcrossLegendPadding = 6.0;
+constexpr double kSideLegendPadding = 10.0;
+constexpr double kAcrossLegendTop = 3.0;
+constexpr double kSideLegendLeft = 5.0;
+// A drawn legend marker's outline: its colour this much darker (in percent,
+// as QColor::darker takes it).
+constexpr int kMarkerOutlineDarker = 140;
+
+// The legend font's measures; the widest entry text is left to the caller.
+LegendFontMeasures measureFont(const QFont& font, bool heading, const QString& title)
+{
+    const QFontMetricsF metrics(font);
+    LegendFontMeasures measures;
+    measures.lineHeight = metrics.height();
+    measures.averageCharWidth = metrics.averageCharWidth();
+    if (heading) {
+        QFont bold = font;
+        bold.setBold(true);
+        const QFontMetricsF boldMetrics(bold);
+        measures.headingHeight = boldMetrics.height();
+        measures.headingWidth = boldMetrics.horizontalAdvance(title);
+    }
+    return measures;
+}
+
+double widestLabel(const QFont& font, const QList<LegendEntry>& entries)
+{
+    const QFontMetricsF metrics(font);
+    double widest = 0.0;
+    for (const LegendEntry& entry : entries)
+        widest = std::max(widest, metrics.horizontalAdvance(entry.label));
+    return widest;
+}
 
 using chartstyle::startFont;
 using chartstyle::toQColor;
@@ -321,9 +351,9 @@ void ChartComponent::setHeight(float twips)
 
 // A view that is not shown gets its resize event only when it is shown, so
 // until then the chart would keep its old size: everything built meanwhile
-// would be laid out once at that size and again at the real one (20,000
-// bars take a tenth of a second each time). The chart takes the view's size
-// at once instead.
+// would be laid out once at that size and again at the real one, which for
+// thousands of bars is slow. The chart takes the view's size at once
+// instead.
 void ChartComponent::followViewSize()
 {
     if (!isVisible() && chart_->size() != QSizeF(size())) {
@@ -424,88 +454,57 @@ QRectF ChartComponent::laidOutPlotArea() const
     return plotFor_ == chart_->size() ? chart_->plotArea() : QRectF();
 }
 
+// The room the legend may take (what the margins and the title leave) and
+// its entries' texts, measured in the legend font.
+LegendContent ChartComponent::legendContent(const QList<LegendEntry>& entries) const
+{
+    LegendContent content;
+    const QFont font = legendFont_.font();
+    content.points = font.pointSizeF();
+    content.heading = !legendTitle_.isEmpty();
+    content.across = legendPos_ == 2 || legendPos_ == 3;
+    const QSizeF size = chartSize();
+    const QMargins margins = chart_->margins();
+    const qreal titleHeight =
+        caption_.isEmpty() ? 0.0 : QFontMetricsF(captionFont_.font()).height() + kTitleSpacing;
+    content.width = size.width() - margins.left() - margins.right();
+    content.height = size.height() - margins.top() - margins.bottom() - titleHeight;
+
+    content.font = measureFont(font, content.heading, legendTitle_);
+    const QFontMetricsF metrics(font);
+    content.labelWidths.reserve(entries.size());
+    for (const LegendEntry& entry : entries) {
+        content.labelWidths.push_back(metrics.horizontalAdvance(entry.label));
+        content.font.widestLabel = std::max(content.font.widestLabel, content.labelWidths.back());
+    }
+    return content;
+}
+
 void ChartComponent::styleLegend(const QList<LegendEntry>& entries)
 {
     QLegend* legend = chart_->legend();
     qDeleteAll(legendBox_->childItems());
     legendBlock_ = QSizeF();
     legend->setPreferredSize(-1, -1);
-    const int n = static_cast<int>(entries.size());
-    legend->setVisible(showLegend_ && n > 0);
-    const bool heading = !legendTitle_.isEmpty();
-    QFont font = legendFont_.font();
-    QFont bold = font;
-    bold.setBold(true);
-
-    // The room the legend may take: what the margins and the title leave.
-    const QSizeF size = chartSize();
-    const QMargins margins = chart_->margins();
-    const qreal titleHeight =
-        caption_.isEmpty() ? 0.0 : QFontMetricsF(captionFont_.font()).height() + 8.0;
-    const qreal contentWidth = size.width() - margins.left() - margins.right();
-    const qreal contentHeight = size.height() - margins.top() - margins.bottom() - titleHeight;
-    const bool across = legendPos_ == 2 || legendPos_ == 3;
-
-    // Qt's legend lays its entries out in one column (or row) and cuts off
-    // what does not fit; it is kept only where all fit, with room to spare.
-    bool own = false;
+    legend->setVisible(showLegend_ && !entries.isEmpty());
+    LegendLayout layout;
     if (legend->isVisible()) {
-        const QFontMetricsF metrics(font);
-        const qreal extra = metrics.height() / 2 + 18.0;
-        qreal widest = heading ? QFontMetricsF(bold).horizontalAdvance(legendTitle_) + 18.0 : 0.0;
-        qreal total = widest;
-        for (const LegendEntry& entry : entries) {
-            const qreal w = metrics.horizontalAdvance(entry.label) + extra;
-            widest = std::max(widest, w);
-            total += w;
-        }
-        own = across ? total > contentWidth
-                     : (n + (heading ? 1 : 0)) * (metrics.height() + 10.0) > contentHeight ||
-                           widest > kSideLegendShare * contentWidth;
-    }
-
-    // The drawn legend: first more columns, then a smaller font; only at the
-    // smallest font are entries left out, and the last place says how many.
-    int columns = 1, rows = n, shown = n;
-    qreal row = 0, column = 0, headHeight = 0, marker = 0;
-    if (own) {
-        const qreal maxWidth = across ? contentWidth : kSideLegendShare * contentWidth;
-        const qreal maxHeight = across ? kAcrossLegendShare * contentHeight : contentHeight;
-        for (double points = font.pointSizeF();; points -= 0.5) {
-            const bool last = points <= kSmallestLegendPoints;
-            font.setPointSizeF(std::max(points, kSmallestLegendPoints));
-            bold.setPointSizeF(font.pointSizeF());
-            const QFontMetricsF metrics(font);
-            row = std::ceil(metrics.height() + 3.0);
-            marker = std::round(metrics.height() * 0.6);
-            headHeight = heading ? std::ceil(QFontMetricsF(bold).height() + 4.0) : 0.0;
-            qreal text = 0.0;
-            for (const LegendEntry& entry : entries)
-                text = std::max(text, metrics.horizontalAdvance(entry.label));
-            text = std::min(text, metrics.averageCharWidth() * kLongestLegendLabel);
-            column = std::min(std::ceil(marker + 5.0 + text + 12.0), maxWidth);
-            const int maxColumns = std::max(1, static_cast<int>(maxWidth / column));
-            const int maxRows = std::max(1, static_cast<int>((maxHeight - headHeight) / row));
-            if (across) {
-                columns = std::min(n, maxColumns);
-                rows = (n + columns - 1) / columns;
-            } else {
-                rows = std::min(n, maxRows);
-                columns = (n + rows - 1) / rows;
-                rows = (n + columns - 1) / columns;
-            }
-            if (columns <= maxColumns && rows <= maxRows)
-                break;
-            if (last) {
-                columns = maxColumns;
-                rows = maxRows;
-                shown = std::max(0, columns * rows - 1);
-                break;
-            }
-        }
+        const QFont base = legendFont_.font();
+        const bool heading = !legendTitle_.isEmpty();
+        layout = layoutLegend(legendContent(entries), [&](double points) {
+            QFont font = base;
+            font.setPointSizeF(points);
+            LegendFontMeasures measures = measureFont(font, heading, legendTitle_);
+            measures.widestLabel = widestLabel(font, entries);
+            return measures;
+        });
     }
 
     // The legend heading: the first entry, in bold, with no marker drawn.
+    QFont bold = legendFont_.font();
+    if (layout.drawn)
+        bold.setPointSizeF(layout.points);
+    bold.setBold(true);
     const QColor text = textColour();
     for (QLegendMarker* marker : legend->markers(legendHeading_)) {
         marker->setFont(bold);
@@ -513,20 +512,33 @@ void ChartComponent::styleLegend(const QList<LegendEntry>& entries)
         marker->setBrush(QColor(Qt::transparent));
         marker->setPen(QPen(Qt::transparent));
         marker->setLabelBrush(text);
-        marker->setVisible(heading && !own);
+        marker->setVisible(!legendTitle_.isEmpty() && !layout.drawn);
     }
     // Qt's legend, when it cannot hold the entries, still keeps the room
     // free but draws nothing. Its entries are hidden then: laying out their
     // texts would cost as much as drawing all bars.
     for (QLegendMarker* marker : legend->markers())
         if (marker->series() != legendHeading_)
-            marker->setVisible(!own);
-    legend->setOpacity(own ? 0.0 : 1.0);
-    if (!own) {
+            marker->setVisible(!layout.drawn);
+    legend->setOpacity(layout.drawn ? 0.0 : 1.0);
+    if (!layout.drawn) {
         legendBox_->setVisible(false);
         return;
     }
+    drawLegend(entries, layout);
+}
 
+// The drawn legend: the heading, then each entry's marker and text, column
+// by column at a side and row by row at the top or bottom.
+void ChartComponent::drawLegend(const QList<LegendEntry>& entries, const LegendLayout& layout)
+{
+    QFont font = legendFont_.font();
+    font.setPointSizeF(layout.points);
+    QFont bold = font;
+    bold.setBold(true);
+    const QColor text = textColour();
+    const bool across = legendPos_ == 2 || legendPos_ == 3;
+    const qreal row = layout.rowHeight, column = layout.columnWidth, marker = layout.markerSize;
     auto addText = [&](const QString& label, const QFont& f, qreal x, qreal y, qreal width) {
         auto* item = new QGraphicsSimpleTextItem(
             QFontMetricsF(f).elidedText(label, Qt::ElideRight, width), legendBox_);
@@ -534,32 +546,29 @@ void ChartComponent::styleLegend(const QList<LegendEntry>& entries)
         item->setBrush(text);
         item->setPos(x, y + (row - QFontMetricsF(f).height()) / 2);
     };
-    qreal width = columns * column;
-    if (heading) {
-        width = std::max(width, std::min(QFontMetricsF(bold).horizontalAdvance(legendTitle_),
-                                         across ? contentWidth : kSideLegendShare * contentWidth));
-        addText(legendTitle_, bold, 0, 0, width);
-    }
-    const qreal textWidth = column - marker - 5.0 - 12.0;
-    for (int i = 0; i <= shown && i < n; ++i) {
-        const int c = across ? i % columns : i / rows;
-        const int r = across ? i / columns : i % rows;
-        const qreal x = c * column, y = headHeight + r * row;
-        if (i == shown) {
-            addText(QStringLiteral("+%1 more").arg(n - shown), font, x, y, column);
+    if (!legendTitle_.isEmpty())
+        addText(legendTitle_, bold, 0, 0, layout.width);
+    const qreal textWidth = column - marker - kLegendMarkerGap - kLegendColumnGap;
+    const int n = static_cast<int>(entries.size());
+    for (int i = 0; i <= layout.shown && i < n; ++i) {
+        const int c = across ? i % layout.columns : i / layout.rows;
+        const int r = across ? i / layout.columns : i % layout.rows;
+        const qreal x = c * column, y = layout.headingHeight + r * row;
+        if (i == layout.shown) {
+            addText(QStringLiteral("+%1 more").arg(n - layout.shown), font, x, y, column);
             break;
         }
         auto* box = new QGraphicsRectItem(x, y + (row - marker) / 2, marker, marker, legendBox_);
         box->setBrush(entries.at(i).colour);
-        box->setPen(QPen(entries.at(i).colour.darker(140), 1.0));
-        addText(entries.at(i).label, font, x + marker + 5.0, y, textWidth);
+        box->setPen(QPen(entries.at(i).colour.darker(kMarkerOutlineDarker), 1.0));
+        addText(entries.at(i).label, font, x + marker + kLegendMarkerGap, y, textWidth);
     }
-    legendBlock_ = QSizeF(width, headHeight + rows * row);
+    legendBlock_ = QSizeF(layout.width, layout.height());
     // Qt's legend, drawing nothing, keeps that room free.
     if (across)
-        legend->setPreferredHeight(legendBlock_.height() + 6.0);
+        chart_->legend()->setPreferredHeight(legendBlock_.height() + kAcrossLegendPadding);
     else
-        legend->setPreferredWidth(legendBlock_.width() + 10.0);
+        chart_->legend()->setPreferredWidth(legendBlock_.width() + kSideLegendPadding);
     placeLegend();
 }
 
@@ -574,8 +583,9 @@ void ChartComponent::placeLegend()
     }
     const QRectF room = legend->geometry();
     const bool across = legendPos_ == 2 || legendPos_ == 3;
-    const qreal x = across ? room.center().x() - legendBlock_.width() / 2 : room.left() + 5.0;
-    const qreal y = across ? room.top() + 3.0
+    const qreal x =
+        across ? room.center().x() - legendBlock_.width() / 2 : room.left() + kSideLegendLeft;
+    const qreal y = across ? room.top() + kAcrossLegendTop
                            : std::max(room.top(), room.center().y() - legendBlock_.height() / 2);
     legendBox_->setPos(std::round(x), std::round(y));
     legendBox_->setVisible(true);

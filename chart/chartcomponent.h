@@ -24,6 +24,8 @@
 #include <functional>
 #include <string>
 
+struct LegendContent;
+struct LegendLayout;
 class QGraphicsPixmapItem;
 class QGraphicsRectItem;
 class QLineSeries;
@@ -183,6 +185,8 @@ class ChartComponent : public QChartView
     // columns and with a smaller font as needed, over the room that Qt's
     // emptied legend keeps free.
     void styleLegend(const QList<LegendEntry>& entries);
+    LegendContent legendContent(const QList<LegendEntry>& entries) const;
+    void drawLegend(const QList<LegendEntry>& entries, const LegendLayout& layout);
     void placeLegend();
     double tppX_ = 15.0;
     double tppY_ = 15.0;

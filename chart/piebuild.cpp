@@ -1,34 +1,50 @@
-// Builds the pie chart of a "SIMPLEPIECHART" definition and adapts the
-// options panel to a pie.
+// Builds the pie chart of a "SIMPLEPIECHART" definition.
 #include "chartbuild.h"
 
 #include "axischart.h"
 #include "piechart.h"
 #include "qtext.h"
 
+namespace
+{
+
+// The chart is two thirds of the screen wide (the screen's width divided by
+// this), 80 % of it high, a little below the window's top and centred
+// across.
+constexpr double kScreenPerChartWidth = 1.5;
+constexpr double kChartHeightShare = 0.8;
+constexpr float kChartTopTwips = 100;
+
+} // namespace
+
 QString categoryEntry(int number, const QString& label)
 {
     return QString::number(number) + QStringLiteral(" - ") + label;
 }
 
-void buildPieChart(const ChartBuild& build)
+void placeChart(ChartComponent& chart, const QSizeF& screenTwips)
+{
+    const double screenWidth = screenTwips.width();
+    chart.setWidth(static_cast<float>(screenWidth / kScreenPerChartWidth));
+    chart.setHeight(static_cast<float>(screenTwips.height() * kChartHeightShare));
+    chart.setTop(kChartTopTwips);
+    chart.setLeft(static_cast<float>((screenWidth - chart.Width()) / 2));
+}
+
+BuildResult buildPieChart(const ChartBuild& build)
 {
     vp::ChartState& state = build.state;
     PieChart& pie = build.pie;
     pie.setVisible(true);
     build.bar.setVisible(false);
-    build.panel.adaptToPie();
 
     vp::ChartData data;
-    if (!build.readData(false, data))
-        return;
+    BuildResult built{build.readData(false, data), {}};
+    if (!built.result)
+        return built;
     const int rows = static_cast<int>(data.values.size());
 
-    const double screenWidth = build.screenTwips.width();
-    pie.setWidth(static_cast<float>(screenWidth / 1.5));
-    pie.setHeight(static_cast<float>(build.screenTwips.height() * 0.8));
-    pie.setTop(100);
-    pie.setLeft(static_cast<float>((screenWidth - pie.Width()) / 2));
+    placeChart(pie, build.screenTwips);
 
     pie.setCaption(toQ(state.chartTitle));
     pie.setLegendTitle(QStringLiteral("Categories"));
@@ -36,7 +52,7 @@ void buildPieChart(const ChartBuild& build)
 
     // Each label is decoded once and shared by the slice, the list and the
     // selector entry's source.
-    PanelFill fill;
+    PanelFill& fill = built.fill;
     QStringList& labels = fill.labels;
     labels.reserve(rows);
     for (int i = 0; i < rows; ++i)
@@ -54,5 +70,5 @@ void buildPieChart(const ChartBuild& build)
     // An empty pie leaves the selector empty rather than showing "1 - ".
     fill.shownEntry = rows > 0 ? QStringLiteral("1 - ") + labels[0] : QString();
     fill.firstColour = state.brightColors[1];
-    build.panel.fill(fill);
+    return built;
 }

@@ -33,6 +33,32 @@ constexpr double kInsideLabelMinShare = 0.04;
 // length so that they do not print over each other.
 constexpr double kSmallSliceShare = 0.05;
 
+// Outside labels on arms of these lengths (shares of the pie's radius).
+constexpr double kLongArm = 0.35;
+constexpr double kShortArm = 0.15;
+// A pulled-out slice moves this share of the radius away from the centre.
+constexpr double kExplodeDistance = 0.12;
+// Before the first layout the pie's plot area is guessed: this share of the
+// chart's width (with or without a legend beside it), and its height less
+// the title's room.
+constexpr double kPlotWidthWithLegend = 0.7;
+constexpr double kPlotWidth = 0.95;
+constexpr double kTitleRoom = 60.0;
+
+// Graduated fill (mode 2): from a light tint at one corner of the slice to
+// the slice colour at the other. Any other mode: the flat colour.
+constexpr int kGradientTint = 170; // percent, as QColor::lighter takes it
+QBrush sliceBrush(const QColor& fill, int fillMode)
+{
+    if (fillMode != 2)
+        return QBrush(fill);
+    QLinearGradient gradient(0, 0, 1, 1);
+    gradient.setCoordinateMode(QGradient::ObjectBoundingMode);
+    gradient.setColorAt(0, fill.lighter(kGradientTint));
+    gradient.setColorAt(1, fill);
+    return QBrush(gradient);
+}
+
 // A slice's drawn value and its label text. A slice cannot be negative;
 // such values (and non-finite ones) are drawn as nothing.
 std::pair<double, QString> sliceValueAndText(const PieItem& item, bool valuesShown)
@@ -42,14 +68,6 @@ std::pair<double, QString> sliceValueAndText(const PieItem& item, bool valuesSho
     if (valuesShown)
         text += QStringLiteral(": ") + QString::number(value, 'g', 7);
     return {value, text};
-}
-
-// Out-of-range Item() calls: see the bar collections in axischart.cpp.
-PieItem& detachedItem()
-{
-    static PieItem dummy;
-    dummy = PieItem();
-    return dummy;
 }
 
 } // namespace
@@ -94,16 +112,19 @@ PieItem& PieItems::Add(const QString& label, double value, int)
 PieItem& PieItems::Item(int index)
 {
     Q_ASSERT_X(index >= 1 && index <= Count(), "PieItems::Item", "index out of range");
-    if (index < 1 || index > Count())
-        return detachedItem();
+    if (index < 1 || index > Count()) {
+        detached_ = PieItem();
+        return detached_;
+    }
     return *items_[static_cast<std::size_t>(index - 1)];
 }
 
 const PieItem& PieItems::Item(int index) const
 {
+    static const PieItem none;
     Q_ASSERT_X(index >= 1 && index <= Count(), "PieItems::Item", "index out of range");
     if (index < 1 || index > Count())
-        return detachedItem();
+        return none;
     return *items_[static_cast<std::size_t>(index - 1)];
 }
 
@@ -239,54 +260,16 @@ void PieChart::restyle()
     QRectF plot = laidOutPlotArea();
     if (plot.isEmpty()) {
         const QSizeF whole = chartSize();
-        plot = QRectF(0, 0, whole.width() * (ShowLegend() ? 0.7 : 0.95), whole.height() - 60.0);
+        plot = QRectF(0, 0, whole.width() * (ShowLegend() ? kPlotWidthWithLegend : kPlotWidth),
+                      whole.height() - kTitleRoom);
     }
     insideShown_ = insideLabels(plot);
 
-    const bool outside = labelMode_ == 1;
     pie_ = new QPieSeries;
     pie_->setPieSize(pieSize());
-
-    const QFont labelFont = LegendFont().font();
-    int index = 0;
     bool longArm = false;
-    for (const auto& item : items_.items_) {
-        const auto [value, text] = sliceValueAndText(*item, valuesShown_);
-        const double share = total > 0 ? value / total : 0.0;
-        auto* slice = new QPieSlice(chartText(text), value);
-
-        const QColor fill = toQColor(item->color_);
-        if (item->fillMode_ == 2) {
-            // Graduated: from a light tint at one corner of the slice to
-            // the slice colour at the other.
-            QLinearGradient gradient(0, 0, 1, 1);
-            gradient.setCoordinateMode(QGradient::ObjectBoundingMode);
-            gradient.setColorAt(0, fill.lighter(170));
-            gradient.setColorAt(1, fill);
-            slice->setBrush(gradient);
-        } else {
-            slice->setBrush(fill);
-        }
-        slice->setPen(QPen(Qt::white, 1.0));
-        slice->setLabelFont(labelFont);
-        if (outside) {
-            slice->setLabelPosition(QPieSlice::LabelOutside);
-            slice->setLabelColor(Qt::black);
-            slice->setLabelArmLengthFactor(share < kSmallSliceShare && (longArm = !longArm) ? 0.35
-                                                                                            : 0.15);
-            slice->setLabelVisible(value > 0);
-        } else {
-            // A label inside is clipped to its slice: it is shown only
-            // where it fits whole.
-            slice->setLabelPosition(QPieSlice::LabelInsideHorizontal);
-            slice->setLabelColor(labelOn(fill));
-            slice->setLabelVisible(insideShown_.value(index));
-        }
-        ++index;
-        slice->setExploded(item->exploded_);
-        slice->setExplodeDistanceFactor(0.12);
-        pie_->append(slice);
-    }
+    for (std::size_t i = 0; i < items_.items_.size(); ++i)
+        pie_->append(makeSlice(*items_.items_[i], total, static_cast<int>(i), longArm));
     chart_->addSeries(pie_);
 
     // The legend lists the labels alone, also when the slices show values.
@@ -297,4 +280,35 @@ void PieChart::restyle()
         markers.at(i)->setLabel(chartText(items_.items_[static_cast<std::size_t>(i)]->label_));
         markers.at(i)->setPen(QPen(Qt::black, 1.0));
     }
+}
+
+// Slice `index` of a pie whose positive values sum to `total`. Outside
+// labels of neighbouring small slices take turns on a long arm (longArm
+// says whether the last one did).
+QPieSlice* PieChart::makeSlice(const PieItem& item, double total, int index, bool& longArm) const
+{
+    const auto [value, text] = sliceValueAndText(item, valuesShown_);
+    const double share = total > 0 ? value / total : 0.0;
+    auto* slice = new QPieSlice(chartText(text), value);
+
+    const QColor fill = toQColor(item.color_);
+    slice->setBrush(sliceBrush(fill, item.fillMode_));
+    slice->setPen(QPen(Qt::white, 1.0));
+    slice->setLabelFont(LegendFont().font());
+    if (labelMode_ == 1) {
+        slice->setLabelPosition(QPieSlice::LabelOutside);
+        slice->setLabelColor(Qt::black);
+        slice->setLabelArmLengthFactor(
+            share < kSmallSliceShare && (longArm = !longArm) ? kLongArm : kShortArm);
+        slice->setLabelVisible(value > 0);
+    } else {
+        // A label inside is clipped to its slice: it is shown only where it
+        // fits whole.
+        slice->setLabelPosition(QPieSlice::LabelInsideHorizontal);
+        slice->setLabelColor(labelOn(fill));
+        slice->setLabelVisible(insideShown_.value(index));
+    }
+    slice->setExploded(item.exploded_);
+    slice->setExplodeDistanceFactor(kExplodeDistance);
+    return slice;
 }

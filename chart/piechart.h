@@ -9,6 +9,7 @@
 
 class PieChart;
 class QPieSeries;
+class QPieSlice;
 
 class PieItem
 {
@@ -42,7 +43,10 @@ class PieItems
     // Appends one slice (the third argument is always 1); it already carries
     // a colour from the component's default palette.
     PieItem& Add(const QString& label, double value, int kind = 1);
-    PieItem& Item(int index); // 1-based
+    // 1-based. The program only asks for slices it added: an index out of
+    // range stops a debug build; a release build gets an empty slice of this
+    // collection's own, reached by no chart.
+    PieItem& Item(int index);
     const PieItem& Item(int index) const;
     int Count() const { return static_cast<int>(items_.size()); }
 
@@ -50,6 +54,7 @@ class PieItems
     friend class PieChart;
     PieChart* owner_ = nullptr;
     std::vector<std::unique_ptr<PieItem>> items_;
+    PieItem detached_;
 };
 
 class PieChart : public ChartComponent
@@ -85,6 +90,7 @@ class PieChart : public ChartComponent
     // Per slice, whether its label fits inside it in the given plot area.
     QList<bool> insideLabels(const QRectF& plot) const;
     double pieSize() const;
+    QPieSlice* makeSlice(const PieItem& item, double total, int index, bool& longArm) const;
     QList<bool> insideShown_;
     PieItems items_;
     int labelMode_ = 0;

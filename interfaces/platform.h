@@ -9,6 +9,7 @@
 #include <QFont>
 #include <QString>
 
+#include <cmath>
 #include <string>
 
 class QDialog;
@@ -59,6 +60,25 @@ struct DialogOutcome {
     int error = kDialogOk;
     QString description;
 };
+
+// What the user is told when a dialog failed (other than by Cancel):
+// "Error <n> selecting <what>.", a carriage return and line feed, then the
+// error's description. `what` is "color" or "file".
+inline QString dialogErrorMessage(const DialogOutcome& outcome, const char* what)
+{
+    return QStringLiteral("Error %1 selecting %2.\r\n%3")
+        .arg(outcome.error)
+        .arg(QLatin1String(what), outcome.description);
+}
+
+// Where a window is placed to be centred on the screen, along one axis:
+// (screen - window), both in twips, rounded to a whole number with halves
+// to the even neighbour, then halved with the remainder dropped.
+inline long centringOffset(double screen, double window)
+{
+    const long difference = std::lrint(std::nearbyint(screen - window));
+    return difference / 2;
+}
 
 class Platform
 {

@@ -4,8 +4,8 @@
 // The tab handlers only collect choices; this pass carries all of them to
 // the chart component of the current chart kind in one go. It keeps no state
 // of its own: what was applied is held by the components.
+#include "optionspages.h"
 #include "optionspanel.h"
-#include "ui_optionspanel.h"
 
 #include "axischart.h"
 #include "optionshelpers.h"
@@ -25,12 +25,24 @@ bool checked(const QCheckBox* box)
     return box->checkState() == Qt::Checked;
 }
 
-// The legend position picked; with nothing picked the chart keeps its own.
-void applyLegendPos(const Ui::OptionsPanel& ui, ChartComponent& chart)
+// The texts of the Labels tab. An empty caption box is skipped: the chart
+// keeps its old text.
+void applyTitles(const LabelsPage& labels, ChartComponent& chart)
 {
-    const int picked = ui.grpLegendPos->checkedId();
+    if (!labels.Text1->text().isEmpty())
+        chart.setLegendTitle(labels.Text1->text());
+    if (!labels.txtCaption->text().isEmpty())
+        chart.setCaption(labels.txtCaption->text());
+}
+
+// The legend position picked (with nothing picked the chart keeps its own),
+// then whether the legend shows.
+void applyLegend(const LabelsPage& labels, ChartComponent& chart)
+{
+    const int picked = labels.grpLegendPos->checkedId();
     if (picked >= 0)
         chart.setLegendPos(picked);
+    chart.setShowLegend(!checked(labels.chknolegend));
 }
 
 // The picture for the background image, or a null image after telling the
@@ -57,10 +69,10 @@ QImage loadBackImage(Platform& platform, const std::string& path)
 
 // Image tab: on loads the picture and shows it stretched; off only hides it,
 // without touching the file. A picture that cannot be loaded changes nothing.
-void applyBackImage(Platform& platform, const Ui::OptionsPanel& ui, const vp::ChartState& state,
+void applyBackImage(Platform& platform, const ImagePage& image, const vp::ChartState& state,
                     ChartComponent& chart)
 {
-    if (!checked(ui.Check1)) {
+    if (!checked(image.Check1)) {
         chart.setShowBackImage(false);
         return;
     }
@@ -70,6 +82,29 @@ void applyBackImage(Platform& platform, const Ui::OptionsPanel& ui, const vp::Ch
     chart.setBackImage(picture);
     chart.setShowBackImage(true);
     chart.setBackImageDrawMode(1);
+}
+
+// Each slice's colour, graduated fill and place: a slice is pulled out
+// exactly while its label is in the outside list. Graduated fill is only
+// ever switched on here, never back off.
+void applySlices(const PieOptionsPage& page, bool graduated, const vp::ChartState& state,
+                 PieChart& pie)
+{
+    const int slices = std::min<int>({state.rowCount, pie.Items().Count(), options::kLastCategory});
+    for (int i = 1; i <= slices; ++i) {
+        PieItem& slice = pie.Items().Item(i);
+        slice.setColor(state.itemColors[i]);
+        if (graduated)
+            slice.setFillMode(2);
+    }
+    for (int i = 1; i <= slices; ++i) {
+        const QListWidgetItem* entry = page.List1->item(i - 1);
+        const QString label = entry ? entry->text() : QString();
+        bool outside = false;
+        for (int j = 0; j < page.List2->count() && !outside; ++j)
+            outside = page.List2->item(j)->text() == label;
+        pie.Items().Item(i).setExploded(outside);
+    }
 }
 
 // The six bar chart fonts, in the order the bar pass writes them.
@@ -87,84 +122,64 @@ void applyBarFonts(vp::ChartState& state, AxisChart& bar)
 
 void OptionsPanel::TamCmd1_Click()
 {
-    vp::ChartState& state = this->state();
-    if (state.chartKind == vp::ChartKind::SimplePie) {
-        PieChart& pie = this->pie();
-        // An empty caption box is skipped: the chart keeps its old text.
-        if (!ui->Text1->text().isEmpty())
-            pie.setLegendTitle(ui->Text1->text());
-        if (!ui->txtCaption->text().isEmpty())
-            pie.setCaption(ui->txtCaption->text());
-        applyLegendPos(*ui, pie);
-        pie.setShowLegend(!checked(ui->chknolegend));
-        const int labelMode = ui->grpPieLabels->checkedId();
-        if (labelMode >= 0)
-            pie.setPieLabelMode(labelMode);
-        // "Show Percentages" first; "Show Numbers" below has the last word.
-        pie.ShowValues(checked(ui->Check5));
-
-        const int slices = std::min<int>({state.rowCount, pie.Items().Count(), 256});
-        // Graduated fill is only ever switched on here, never back off.
-        const bool graduated = checked(ui->Check3);
-        for (int i = 1; i <= slices; ++i) {
-            PieItem& slice = pie.Items().Item(i);
-            slice.setColor(state.itemColors[i]);
-            if (graduated)
-                slice.setFillMode(2);
-        }
-        // A slice is pulled out exactly while its label is in the outside list.
-        for (int i = 1; i <= slices; ++i) {
-            const QListWidgetItem* entry = ui->List1->item(i - 1);
-            const QString label = entry ? entry->text() : QString();
-            bool outside = false;
-            for (int j = 0; j < ui->List2->count() && !outside; ++j)
-                outside = ui->List2->item(j)->text() == label;
-            pie.Items().Item(i).setExploded(outside);
-        }
-
-        options::copyFontToChart(state.titleFont, pie.CaptionFont());
-        options::copyFontToChart(state.legendFont, pie.LegendFont());
-        applyBackImage(platform(), *ui, state, pie);
-        pie.ShowValues(checked(ui->Check2));
-        // The bar chart's fonts follow along, so a switch of kind keeps them.
-        applyBarFonts(state, this->bar());
-    }
-
-    if (state.chartKind == vp::ChartKind::StackedBar ||
-        state.chartKind == vp::ChartKind::SimpleBar) {
-        AxisChart& bar = this->bar();
-        if (!ui->Text1->text().isEmpty())
-            bar.setLegendTitle(ui->Text1->text());
-        if (!ui->txtCaption->text().isEmpty())
-            bar.setCaption(ui->txtCaption->text());
-        bar.ShowValues(checked(ui->Check4));
-        applyLegendPos(*ui, bar);
-        bar.setShowLegend(!checked(ui->chknolegend));
-        // Orientation is always written: vertical unless Horizontal is picked.
-        bar.setOrientation(ui->grpOrientation->checkedId() == 1 ? 1 : 0);
-        // The stacking options, written as at start-up.
-        setStackingMode(bar, stackingChoice());
-        const int spacing = ui->grpBarSpacing->checkedId();
-        if (spacing >= 0)
-            bar.setSeriesBarSpacing(spacing);
-        // One blank goes after each axis label at every Ok; the panel reads
-        // the labels back when it opens, so they grow by one blank per cycle.
-        bar.setUnitAxisLabel(ui->Text2->text() + QLatin1Char(' '));
-        bar.setItemAxisLabel(ui->Text3->text() + QLatin1Char(' '));
-
-        const int series = std::min<int>({state.seriesCount, bar.Series().Count(), 256});
-        for (int i = 1; i <= series; ++i)
-            bar.Series().Item(i).setColor(state.itemColors[i]);
-        bar.setBackColor(state.chartBackColor);
-        bar.setBorderColor(state.chartBorderColor);
-        bar.setForeColor(state.chartForeColor);
-        applyBarFonts(state, bar);
-        bar.setBarOutlineColor(state.barOutlineColor);
-        bar.setValuesTextColor(state.valuesTextColor);
-        applyBackImage(platform(), *ui, state, bar);
-    }
-
+    const vp::ChartKind kind = state().chartKind;
+    if (kind == vp::ChartKind::SimplePie)
+        applyToPie();
+    if (kind == vp::ChartKind::StackedBar || kind == vp::ChartKind::SimpleBar)
+        applyToBars();
     hidePanel();
+}
+
+void OptionsPanel::applyToPie()
+{
+    vp::ChartState& state = this->state();
+    PieChart& pie = this->pie();
+    applyTitles(*labels_, pie);
+    applyLegend(*labels_, pie);
+    const int labelMode = pieOptions_->grpPieLabels->checkedId();
+    if (labelMode >= 0)
+        pie.setPieLabelMode(labelMode);
+    // "Show Percentages" first; "Show Numbers" below has the last word.
+    pie.ShowValues(checked(pieOptions_->Check5));
+    applySlices(*pieOptions_, checked(colorOptions_->Check3), state, pie);
+    options::copyFontToChart(state.titleFont, pie.CaptionFont());
+    options::copyFontToChart(state.legendFont, pie.LegendFont());
+    applyBackImage(platform(), *image_, state, pie);
+    pie.ShowValues(checked(pieOptions_->Check2));
+    // The bar chart's fonts follow along, so a switch of kind keeps them.
+    applyBarFonts(state, bar());
+}
+
+void OptionsPanel::applyToBars()
+{
+    vp::ChartState& state = this->state();
+    AxisChart& bar = this->bar();
+    applyTitles(*labels_, bar);
+    bar.ShowValues(checked(barOptions_->Check4));
+    applyLegend(*labels_, bar);
+    // Orientation is always written: vertical unless Horizontal is picked.
+    bar.setOrientation(barOptions_->grpOrientation->checkedId() == 1 ? 1 : 0);
+    // The stacking options, written as at start-up.
+    setStackingMode(bar, stackingChoice());
+    const int spacing = barOptions_->grpBarSpacing->checkedId();
+    if (spacing >= 0)
+        bar.setSeriesBarSpacing(spacing);
+    // One blank goes after each axis label at every Ok; the panel reads the
+    // labels back when it opens, so they grow by one blank per cycle.
+    bar.setUnitAxisLabel(labels_->Text2->text() + QLatin1Char(' '));
+    bar.setItemAxisLabel(labels_->Text3->text() + QLatin1Char(' '));
+
+    const int series =
+        std::min<int>({state.seriesCount, bar.Series().Count(), options::kLastCategory});
+    for (int i = 1; i <= series; ++i)
+        bar.Series().Item(i).setColor(state.itemColors[i]);
+    bar.setBackColor(state.chartBackColor);
+    bar.setBorderColor(state.chartBorderColor);
+    bar.setForeColor(state.chartForeColor);
+    applyBarFonts(state, bar);
+    bar.setBarOutlineColor(state.barOutlineColor);
+    bar.setValuesTextColor(state.valuesTextColor);
+    applyBackImage(platform(), *image_, state, bar);
 }
 
 // Every other tab's Ok runs the same pass.

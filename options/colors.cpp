@@ -2,9 +2,9 @@
 // colours. Choices are stored in the chart state and shown in a swatch; the
 // chart gets them at the next Ok. Only "Background" reaches the pie at once.
 #include "optionspanel.h"
-#include "ui_optionspanel.h"
 
 #include "optionshelpers.h"
+#include "optionspages.h"
 #include "piechart.h"
 
 #include <algorithm>
@@ -12,114 +12,124 @@
 namespace
 {
 
-// Category numbers index itemColors; reference lines refLineColors.
-constexpr int kLastCategory = 256;
-constexpr int kLastReferenceLine = 10;
+using options::kLastCategory;
+using options::kLastReferenceLine;
+
+// The entry of a table that a combo box's leading number picks, or null
+// when the number lies outside the table.
+template <std::size_t N>
+vp::Colour* numberedEntry(std::array<vp::Colour, N>& table, const QComboBox* combo, int last)
+{
+    int k = 0;
+    return options::leadingNumber(combo->currentText(), 0, last, k) ? &table[k] : nullptr;
+}
 
 } // namespace
 
-void OptionsPanel::CmdColor_Click()
+OptionsPanel::ColourTarget OptionsPanel::colourTarget(ColourButton button)
+{
+    vp::ChartState& state = this->state();
+    switch (button) {
+    case ColourButton::Category:
+        return {numberedEntry(state.itemColors, colorOptions_->Combo1, kLastCategory),
+                colorOptions_->Picture1};
+    case ColourButton::Background:
+        return {&state.chartBackColor, colorOptions_->Picture2};
+    case ColourButton::BarOutline:
+        return {&state.barOutlineColor, colorOptions_->Picture3};
+    case ColourButton::Border:
+        return {&state.chartBorderColor, colorOptions_->Picture4};
+    case ColourButton::Fore:
+        return {&state.chartForeColor, colorOptions_->Picture5};
+    case ColourButton::ValuesText:
+        return {&state.valuesTextColor, fonts_->Picture11};
+    case ColourButton::Line:
+        return {numberedEntry(state.refLineColors, barOptions_->Combo3, kLastReferenceLine),
+                barOptions_->Picture12};
+    }
+    return {nullptr, nullptr};
+}
+
+bool OptionsPanel::chooseColourFor(ColourButton button)
 {
     vp::Colour colour = 0;
     if (!options::chooseColour(platform(), DLGCOLOR, colour))
-        return;
-    // The category is read only now, after the dialog has closed.
-    int k = 0;
-    if (!options::leadingNumber(ui->Combo1->currentText(), 0, kLastCategory, k))
-        return;
-    state().itemColors[k] = colour;
-    setSwatch(ui->Picture1, colour);
+        return false;
+    // The target is looked up only now: a category or reference-line number
+    // is read after the dialog has closed.
+    const ColourTarget target = colourTarget(button);
+    if (!target.colour)
+        return false;
+    *target.colour = colour;
+    setSwatch(target.swatch, colour);
+    return true;
+}
+
+void OptionsPanel::CmdColor_Click()
+{
+    chooseColourFor(ColourButton::Category);
 }
 
 void OptionsPanel::Command2_Click()
 {
-    vp::Colour colour = 0;
-    if (!options::chooseColour(platform(), DLGCOLOR, colour))
-        return;
-    state().chartBackColor = colour;
-    setSwatch(ui->Picture2, colour);
-    pie().setBackColor(state().chartBackColor);
+    if (chooseColourFor(ColourButton::Background))
+        pie().setBackColor(state().chartBackColor);
 }
 
 void OptionsPanel::Command5_Click()
 {
-    vp::Colour colour = 0;
-    if (!options::chooseColour(platform(), DLGCOLOR, colour))
-        return;
-    state().barOutlineColor = colour;
-    setSwatch(ui->Picture3, colour);
+    chooseColourFor(ColourButton::BarOutline);
 }
 
 void OptionsPanel::Command6_Click()
 {
-    vp::Colour colour = 0;
-    if (!options::chooseColour(platform(), DLGCOLOR, colour))
-        return;
-    state().chartBorderColor = colour;
-    setSwatch(ui->Picture4, colour);
+    chooseColourFor(ColourButton::Border);
 }
 
 void OptionsPanel::Command11_Click()
 {
-    vp::Colour colour = 0;
-    if (!options::chooseColour(platform(), DLGCOLOR, colour))
-        return;
-    state().chartForeColor = colour;
-    setSwatch(ui->Picture5, colour);
+    chooseColourFor(ColourButton::Fore);
 }
 
 void OptionsPanel::Command37_Click()
 {
-    vp::Colour colour = 0;
-    if (!options::chooseColour(platform(), DLGCOLOR, colour))
-        return;
-    state().valuesTextColor = colour;
-    setSwatch(ui->Picture11, colour);
+    chooseColourFor(ColourButton::ValuesText);
 }
 
 void OptionsPanel::Command39_Click()
 {
-    vp::Colour colour = 0;
-    if (!options::chooseColour(platform(), DLGCOLOR, colour))
-        return;
-    int k = 0;
-    if (!options::leadingNumber(ui->Combo3->currentText(), 0, kLastReferenceLine, k))
-        return;
-    state().refLineColors[k] = colour;
-    setSwatch(ui->Picture12, colour);
+    chooseColourFor(ColourButton::Line);
 }
 
 void OptionsPanel::Combo1_Click()
 {
-    int k = 0;
-    if (options::leadingNumber(ui->Combo1->currentText(), 0, kLastCategory, k))
-        setSwatch(ui->Picture1, state().itemColors[k]);
+    if (const vp::Colour* colour =
+            numberedEntry(state().itemColors, colorOptions_->Combo1, kLastCategory))
+        setSwatch(colorOptions_->Picture1, *colour);
 }
 
 // The palettes cover rows 1..rowCount, also for bar charts: series numbered
-// above rowCount keep their colours. Picture1 shows the palette's entry 1.
+// above rowCount keep their colours. A palette one entry short (pastel)
+// leaves a row 256 as it is. Picture1 shows the palette's entry 1.
+void OptionsPanel::copyPalette(const vp::Colour* palette, std::size_t entries)
+{
+    const int rows = std::min<int>(state().rowCount, static_cast<int>(entries) - 1);
+    for (int i = 1; i <= rows; ++i)
+        state().itemColors[i] = palette[i];
+    setSwatch(colorOptions_->Picture1, palette[1]);
+}
+
 void OptionsPanel::Command7_Click()
 {
-    const int rows = std::min<int>(state().rowCount, kLastCategory);
-    for (int i = 1; i <= rows; ++i)
-        state().itemColors[i] = state().grayColors[i];
-    setSwatch(ui->Picture1, state().grayColors[1]);
+    copyPalette(state().grayColors.data(), state().grayColors.size());
 }
 
 void OptionsPanel::Command8_Click()
 {
-    // The pastel table ends one entry short: a row 256 keeps its colour.
-    const int last = static_cast<int>(state().pastelColors.size()) - 1;
-    const int rows = std::min<int>(state().rowCount, last);
-    for (int i = 1; i <= rows; ++i)
-        state().itemColors[i] = state().pastelColors[i];
-    setSwatch(ui->Picture1, state().pastelColors[1]);
+    copyPalette(state().pastelColors.data(), state().pastelColors.size());
 }
 
 void OptionsPanel::Command9_Click()
 {
-    const int rows = std::min<int>(state().rowCount, kLastCategory);
-    for (int i = 1; i <= rows; ++i)
-        state().itemColors[i] = state().brightColors[i];
-    setSwatch(ui->Picture1, state().brightColors[1]);
+    copyPalette(state().brightColors.data(), state().brightColors.size());
 }

@@ -1,8 +1,8 @@
 // Font options: each button stores the font dialog's choice in one of the
 // six font choices and shows its face name. The chart gets name and size at
 // the next Ok.
+#include "optionspages.h"
 #include "optionspanel.h"
-#include "ui_optionspanel.h"
 
 #include "linesplit.h"
 #include "optionshelpers.h"
@@ -40,36 +40,36 @@ void OptionsPanel::Command12_Click()
 {
     // A blank face name leaves the box showing the previous title font name;
     // the font choice itself still takes the blank name.
-    const QString previous = ui->Text5->text();
-    if (!chooseFont(platform(), Dlgfont, state().titleFont, ui->Text5, NameSource::Choice))
+    const QString previous = fonts_->Text5->text();
+    if (!chooseFont(platform(), Dlgfont, state().titleFont, fonts_->Text5, NameSource::Choice))
         return;
-    if (vp::trimBlanks(fromQ(ui->Text5->text())).empty())
-        ui->Text5->setText(previous);
+    if (vp::trimBlanks(fromQ(fonts_->Text5->text())).empty())
+        fonts_->Text5->setText(previous);
 }
 
 void OptionsPanel::Command13_Click()
 {
-    chooseFont(platform(), Dlgfont, state().itemAxisFont, ui->Text6, NameSource::Dialog);
+    chooseFont(platform(), Dlgfont, state().itemAxisFont, fonts_->Text6, NameSource::Dialog);
 }
 
 void OptionsPanel::Command14_Click()
 {
-    chooseFont(platform(), Dlgfont, state().unitAxisFont, ui->Text7, NameSource::Dialog);
+    chooseFont(platform(), Dlgfont, state().unitAxisFont, fonts_->Text7, NameSource::Dialog);
 }
 
 void OptionsPanel::Command15_Click()
 {
-    chooseFont(platform(), Dlgfont, state().valuesFont, ui->Text8, NameSource::Dialog);
+    chooseFont(platform(), Dlgfont, state().valuesFont, fonts_->Text8, NameSource::Dialog);
 }
 
 void OptionsPanel::Command16_Click()
 {
-    chooseFont(platform(), Dlgfont, state().legendFont, ui->Text9, NameSource::Dialog);
+    chooseFont(platform(), Dlgfont, state().legendFont, fonts_->Text9, NameSource::Dialog);
 }
 
 void OptionsPanel::Command38_Click()
 {
-    chooseFont(platform(), Dlgfont, state().itemFont, ui->Text20, NameSource::Dialog);
+    chooseFont(platform(), Dlgfont, state().itemFont, fonts_->Text20, NameSource::Dialog);
 }
 
 void OptionsPanel::Command17_Click()
@@ -88,8 +88,8 @@ void OptionsPanel::Command17_Click()
         target->strikethrough = title.strikethrough;
     }
     const QString name = toQ(title.name);
-    ui->Text6->setText(name);
-    ui->Text7->setText(name);
-    ui->Text8->setText(name);
-    ui->Text9->setText(name);
+    fonts_->Text6->setText(name);
+    fonts_->Text7->setText(name);
+    fonts_->Text8->setText(name);
+    fonts_->Text9->setText(name);
 }

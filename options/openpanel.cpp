@@ -1,7 +1,7 @@
 // "Option Menu": refreshes a few panel controls from the charts and shows
 // the options panel over the chart.
+#include "optionspages.h"
 #include "optionspanel.h"
-#include "ui_optionspanel.h"
 
 #include "axischart.h"
 #include "optionshelpers.h"
@@ -29,37 +29,38 @@ void OptionsPanel::mnuoptions_Click()
     PieChart& pie = this->pie();
 
     // Both axis labels come from the bar chart whatever the chart kind.
-    ui->Text2->setText(bar.UnitAxisLabel());
-    ui->Text3->setText(bar.ItemAxisLabel());
+    labels_->Text2->setText(bar.UnitAxisLabel());
+    labels_->Text3->setText(bar.ItemAxisLabel());
 
     // The legend position is always read from the pie; an unknown value
     // leaves the group as it was.
-    if (QAbstractButton* legend = ui->grpLegendPos->button(pie.LegendPos()))
+    if (QAbstractButton* legend = labels_->grpLegendPos->button(pie.LegendPos()))
         legend->setChecked(true);
-    if (QAbstractButton* labels = ui->grpPieLabels->button(pie.PieLabelMode()))
+    if (QAbstractButton* labels = pieOptions_->grpPieLabels->button(pie.PieLabelMode()))
         labels->setChecked(true);
 
     if (state.chartKind == vp::ChartKind::Bar) {
-        ui->Combo1->clear();
-        const int series = std::min<int>(state.seriesCount, 256);
+        colorOptions_->Combo1->clear();
+        const int series = std::min<int>(state.seriesCount, options::kLastCategory);
         for (int i = 1; i <= series; ++i)
-            ui->Combo1->addItem(categoryEntry(i, toQ(state.seriesNames[i])));
-        showFirstEntry(ui->Combo1, state.seriesNames[1]);
-        setSwatch(ui->Picture1, state.itemColors[1]);
+            colorOptions_->Combo1->addItem(categoryEntry(i, toQ(state.seriesNames[i])));
+        showFirstEntry(colorOptions_->Combo1, state.seriesNames[1]);
+        setSwatch(colorOptions_->Picture1, state.itemColors[1]);
     }
 
     if (state.chartKind == vp::ChartKind::Pie) {
-        ui->Combo1->clear();
+        colorOptions_->Combo1->clear();
         // Slice colours are read back from the pie, so the list stops at the
         // last slice the pie really has.
-        const int slices = std::min<int>({state.rowCount, pie.Items().Count(), 256});
+        const int slices =
+            std::min<int>({state.rowCount, pie.Items().Count(), options::kLastCategory});
         for (int i = 1; i <= slices; ++i) {
             state.brightColors[i] = pie.Items().Item(i).Color();
             state.itemColors[i] = state.brightColors[i];
-            ui->Combo1->addItem(categoryEntry(i, toQ(state.rowLabels[i - 1])));
+            colorOptions_->Combo1->addItem(categoryEntry(i, toQ(state.rowLabels[i - 1])));
         }
-        showFirstEntry(ui->Combo1, state.rowLabels[0]);
-        setSwatch(ui->Picture1, state.brightColors[1]);
+        showFirstEntry(colorOptions_->Combo1, state.rowLabels[0]);
+        setSwatch(colorOptions_->Picture1, state.brightColors[1]);
     }
 
     // The tab widget keeps the tab that was current when it was hidden.

@@ -44,9 +44,7 @@ bool chooseColour(Platform& platform, ColorDialogState& dialog, vp::Colour& chos
     if (outcome.error == kDialogCancelled)
         return false;
     if (outcome.error != kDialogOk) {
-        platform.MsgBox(QStringLiteral("Error ") + QString::number(outcome.error) +
-                        QStringLiteral(" selecting color.") + QStringLiteral("\r\n") +
-                        outcome.description);
+        platform.MsgBox(dialogErrorMessage(outcome, "color"));
         return false;
     }
     const QColor c = dialog.Color;

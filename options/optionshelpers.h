@@ -19,6 +19,11 @@ vp::Colour swatchColour(const QWidget* swatch);
 namespace options
 {
 
+// The last category number (itemColors) and reference-line number
+// (refLineColors and the other reference-line tables).
+constexpr int kLastCategory = 256;
+constexpr int kLastReferenceLine = 10;
+
 // Shows the colour dialog. True with the chosen colour in `chosen`; false
 // when the user cancelled (silently) or the dialog failed (after telling the
 // user "Error <n> selecting color." and the reason).

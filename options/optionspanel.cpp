@@ -1,17 +1,22 @@
-// The options panel's own set-up: the form, the option groups' values, the
-// connections of its buttons, and what start-up and the chart builds tell
-// it.
+// The options panel's own set-up: its pages in tab order, the option
+// groups' values, the connections of its buttons, and what start-up and the
+// chart build tell it.
 #include "optionspanel.h"
 
 #include "axischart.h"
 #include "optionshelpers.h"
+#include "optionspages.h"
 #include "qtext.h"
-#include "ui_optionspanel.h"
 
 #include <QApplication>
 
 namespace
 {
+
+// The tab the panel shows when it is opened for the first time: "Image".
+constexpr int kFirstShownTab = 4;
+// The tab that a pie chart makes unavailable: "Bar Chart Options".
+constexpr int kBarOptionsTab = 3;
 
 // Each option button's id in its group is the chart property value it
 // stands for.
@@ -24,14 +29,27 @@ void setIds(QButtonGroup* group, std::initializer_list<QAbstractButton*> buttons
 
 } // namespace
 
-OptionsPanel::OptionsPanel(QWidget* parent) : QTabWidget(parent), ui(new Ui::OptionsPanel)
+OptionsPanel::OptionsPanel(QWidget* parent) : QTabWidget(parent)
 {
-    ui->setupUi(this);
-    setIds(ui->grpLegendPos, {ui->OptLegRight, ui->optlegLeft, ui->OptLegTop, ui->OptLegBottom});
-    setIds(ui->grpPieLabels, {ui->optLabelsInside, ui->OptLabelsOutside});
-    setIds(ui->grpOrientation, {ui->optvert, ui->Opthoriz});
-    setIds(ui->grpStacking, {ui->OPTGROUPED, ui->OPTSTACKED, ui->OPT100PCT});
-    setIds(ui->grpBarSpacing, {ui->Option1_0, ui->Option1_1, ui->Option1_2, ui->Option1_3});
+    if (objectName().isEmpty())
+        setObjectName(QStringLiteral("SSTab1"));
+    setUsesScrollButtons(false);
+    labels_ = new LabelsPage(this, QStringLiteral("Labels "));
+    pieOptions_ = new PieOptionsPage(this, QStringLiteral("Pie Chart Options"));
+    colorOptions_ = new ColorOptionsPage(this, QStringLiteral("Color Options"));
+    barOptions_ = new BarOptionsPage(this, QStringLiteral("Bar Chart Options"));
+    image_ = new ImagePage(this, QStringLiteral("Image"));
+    fonts_ = new FontsPage(this, QStringLiteral("Fonts"));
+    setCurrentIndex(kFirstShownTab);
+
+    setIds(labels_->grpLegendPos,
+           {labels_->OptLegRight, labels_->optlegLeft, labels_->OptLegTop, labels_->OptLegBottom});
+    setIds(pieOptions_->grpPieLabels,
+           {pieOptions_->optLabelsInside, pieOptions_->OptLabelsOutside});
+    BarOptionsPage& bars = *barOptions_;
+    setIds(bars.grpOrientation, {bars.optvert, bars.Opthoriz});
+    setIds(bars.grpStacking, {bars.OPTGROUPED, bars.OPTSTACKED, bars.OPT100PCT});
+    setIds(bars.grpBarSpacing, {bars.Option1_0, bars.Option1_1, bars.Option1_2, bars.Option1_3});
     connectHandlers();
 }
 
@@ -50,42 +68,42 @@ void OptionsPanel::connectHandlers()
         void (OptionsPanel::*handler)();
     } buttons[] = {
         // Ok and Cancel of the six tabs.
-        {ui->TamCmd1, &OptionsPanel::TamCmd1_Click},
-        {ui->Command1, &OptionsPanel::Command1_Click},
-        {ui->Command19, &OptionsPanel::Command19_Click},
-        {ui->Command27, &OptionsPanel::Command27_Click},
-        {ui->Command20, &OptionsPanel::Command20_Click},
-        {ui->Command26, &OptionsPanel::Command26_Click},
-        {ui->Command18, &OptionsPanel::Command18_Click},
-        {ui->Command25, &OptionsPanel::Command25_Click},
-        {ui->Command21, &OptionsPanel::Command21_Click},
-        {ui->Command24, &OptionsPanel::Command24_Click},
-        {ui->Command22, &OptionsPanel::Command22_Click},
-        {ui->Command23, &OptionsPanel::Command23_Click},
+        {labels_->TamCmd1, &OptionsPanel::TamCmd1_Click},
+        {labels_->Command1, &OptionsPanel::Command1_Click},
+        {pieOptions_->Command19, &OptionsPanel::Command19_Click},
+        {pieOptions_->Command27, &OptionsPanel::Command27_Click},
+        {colorOptions_->Command20, &OptionsPanel::Command20_Click},
+        {colorOptions_->Command26, &OptionsPanel::Command26_Click},
+        {barOptions_->Command18, &OptionsPanel::Command18_Click},
+        {barOptions_->Command25, &OptionsPanel::Command25_Click},
+        {image_->Command21, &OptionsPanel::Command21_Click},
+        {image_->Command24, &OptionsPanel::Command24_Click},
+        {fonts_->Command22, &OptionsPanel::Command22_Click},
+        {fonts_->Command23, &OptionsPanel::Command23_Click},
         // Colours and palettes.
-        {ui->CmdColor, &OptionsPanel::CmdColor_Click},
-        {ui->Command2, &OptionsPanel::Command2_Click},
-        {ui->Command5, &OptionsPanel::Command5_Click},
-        {ui->Command6, &OptionsPanel::Command6_Click},
-        {ui->Command11, &OptionsPanel::Command11_Click},
-        {ui->Command37, &OptionsPanel::Command37_Click},
-        {ui->Command39, &OptionsPanel::Command39_Click},
-        {ui->Command7, &OptionsPanel::Command7_Click},
-        {ui->Command8, &OptionsPanel::Command8_Click},
-        {ui->Command9, &OptionsPanel::Command9_Click},
+        {colorOptions_->CmdColor, &OptionsPanel::CmdColor_Click},
+        {colorOptions_->Command2, &OptionsPanel::Command2_Click},
+        {colorOptions_->Command5, &OptionsPanel::Command5_Click},
+        {colorOptions_->Command6, &OptionsPanel::Command6_Click},
+        {colorOptions_->Command11, &OptionsPanel::Command11_Click},
+        {fonts_->Command37, &OptionsPanel::Command37_Click},
+        {barOptions_->Command39, &OptionsPanel::Command39_Click},
+        {colorOptions_->Command7, &OptionsPanel::Command7_Click},
+        {colorOptions_->Command8, &OptionsPanel::Command8_Click},
+        {colorOptions_->Command9, &OptionsPanel::Command9_Click},
         // Outside slices, background image, reference line.
-        {ui->Command3, &OptionsPanel::Command3_Click},
-        {ui->Command4, &OptionsPanel::Command4_Click},
-        {ui->Command10, &OptionsPanel::Command10_Click},
-        {ui->Command41, &OptionsPanel::Command41_Click},
+        {pieOptions_->Command3, &OptionsPanel::Command3_Click},
+        {pieOptions_->Command4, &OptionsPanel::Command4_Click},
+        {image_->Command10, &OptionsPanel::Command10_Click},
+        {barOptions_->Command41, &OptionsPanel::Command41_Click},
         // Fonts.
-        {ui->Command12, &OptionsPanel::Command12_Click},
-        {ui->Command13, &OptionsPanel::Command13_Click},
-        {ui->Command14, &OptionsPanel::Command14_Click},
-        {ui->Command15, &OptionsPanel::Command15_Click},
-        {ui->Command16, &OptionsPanel::Command16_Click},
-        {ui->Command17, &OptionsPanel::Command17_Click},
-        {ui->Command38, &OptionsPanel::Command38_Click},
+        {fonts_->Command12, &OptionsPanel::Command12_Click},
+        {fonts_->Command13, &OptionsPanel::Command13_Click},
+        {fonts_->Command14, &OptionsPanel::Command14_Click},
+        {fonts_->Command15, &OptionsPanel::Command15_Click},
+        {fonts_->Command16, &OptionsPanel::Command16_Click},
+        {fonts_->Command17, &OptionsPanel::Command17_Click},
+        {fonts_->Command38, &OptionsPanel::Command38_Click},
     };
     // Until it is given its parts the panel only shows its controls.
     for (const auto& entry : buttons) {
@@ -95,7 +113,7 @@ void OptionsPanel::connectHandlers()
                 (this->*handler)();
         });
     }
-    connect(ui->Combo1, &QComboBox::activated, this, [this] {
+    connect(colorOptions_->Combo1, &QComboBox::activated, this, [this] {
         if (ctx_)
             Combo1_Click();
     });
@@ -108,25 +126,26 @@ void OptionsPanel::hidePanel()
 
 void OptionsPanel::showCaption(const QString& caption)
 {
-    ui->txtCaption->setText(caption);
+    labels_->txtCaption->setText(caption);
 }
 
 void OptionsPanel::fillReferenceLines()
 {
-    ui->Combo3->clear();
+    QComboBox* lines = barOptions_->Combo3;
+    lines->clear();
     for (int i = 1; i <= 10; ++i)
-        ui->Combo3->addItem(QString::number(i));
-    ui->Combo3->setEditText(QStringLiteral("1"));
+        lines->addItem(QString::number(i));
+    lines->setEditText(QStringLiteral("1"));
 }
 
 void OptionsPanel::showStartColours()
 {
     const vp::ChartState& state = this->state();
-    setSwatch(ui->Picture2, state.chartBackColor);
-    setSwatch(ui->Picture3, state.barOutlineColor);
-    setSwatch(ui->Picture4, state.chartBorderColor);
-    setSwatch(ui->Picture12, vp::rgb(255, 0, 0));
-    setSwatch(ui->Picture11, bar().ValuesTextColor());
+    setSwatch(colorOptions_->Picture2, state.chartBackColor);
+    setSwatch(colorOptions_->Picture3, state.barOutlineColor);
+    setSwatch(colorOptions_->Picture4, state.chartBorderColor);
+    setSwatch(barOptions_->Picture12, vp::rgb(255, 0, 0));
+    setSwatch(fonts_->Picture11, bar().ValuesTextColor());
 }
 
 void OptionsPanel::showFontNames()
@@ -134,7 +153,8 @@ void OptionsPanel::showFontNames()
     // Font choices are made on first use with the default font.
     const QFont defaultFont = QApplication::font();
     vp::ChartState& state = this->state();
-    QLineEdit* boxes[] = {ui->Text5, ui->Text6, ui->Text7, ui->Text8, ui->Text9, ui->Text20};
+    QLineEdit* boxes[] = {fonts_->Text5, fonts_->Text6, fonts_->Text7,
+                          fonts_->Text8, fonts_->Text9, fonts_->Text20};
     vp::FontChoice* fonts[] = {&state.titleFont,  &state.itemAxisFont, &state.unitAxisFont,
                                &state.valuesFont, &state.legendFont,   &state.itemFont};
     for (int i = 0; i < 6; ++i) {
@@ -150,51 +170,52 @@ void OptionsPanel::showFontNames()
 
 void OptionsPanel::adaptToPie()
 {
-    ui->Label3->setEnabled(false);
-    ui->Label4->setEnabled(false);
-    ui->CmdColor->setText(QStringLiteral("Slice Clr"));
-    ui->Command13->setEnabled(false);
-    ui->Command14->setEnabled(false);
-    ui->Command38->setEnabled(false);
-    ui->optLabelsInside->setEnabled(true);
-    ui->OptLabelsOutside->setEnabled(true);
-    ui->Command3->setEnabled(true);
-    ui->Command4->setEnabled(true);
-    setTabEnabled(3, false);
+    labels_->Label3->setEnabled(false);
+    labels_->Label4->setEnabled(false);
+    colorOptions_->CmdColor->setText(QStringLiteral("Slice Clr"));
+    fonts_->Command13->setEnabled(false);
+    fonts_->Command14->setEnabled(false);
+    fonts_->Command38->setEnabled(false);
+    pieOptions_->optLabelsInside->setEnabled(true);
+    pieOptions_->OptLabelsOutside->setEnabled(true);
+    pieOptions_->Command3->setEnabled(true);
+    pieOptions_->Command4->setEnabled(true);
+    setTabEnabled(kBarOptionsTab, false);
 }
 
 void OptionsPanel::adaptToBars()
 {
-    ui->Check3->setVisible(false);
-    ui->optLabelsInside->setEnabled(false);
-    ui->OptLabelsOutside->setEnabled(false);
-    ui->Command3->setEnabled(false);
-    ui->Command4->setEnabled(false);
+    colorOptions_->Check3->setVisible(false);
+    pieOptions_->optLabelsInside->setEnabled(false);
+    pieOptions_->OptLabelsOutside->setEnabled(false);
+    pieOptions_->Command3->setEnabled(false);
+    pieOptions_->Command4->setEnabled(false);
 }
 
 void OptionsPanel::fill(const PanelFill& fill)
 {
-    if (fill.stackingShown)
-        ui->Frame3->setVisible(*fill.stackingShown);
-    if (fill.groupedChecked)
-        ui->OPTGROUPED->setChecked(true);
+    if (fill.stackingOffered)
+        barOptions_->Frame3->setVisible(*fill.stackingOffered);
+    if (fill.grouped)
+        barOptions_->OPTGROUPED->setChecked(true);
     if (fill.noLegend)
-        ui->chknolegend->setChecked(*fill.noLegend);
-    ui->optLabelsInside->setChecked(true);
+        labels_->chknolegend->setChecked(*fill.noLegend);
+    pieOptions_->optLabelsInside->setChecked(true);
     if (fill.caption)
-        ui->txtCaption->setText(*fill.caption);
+        labels_->txtCaption->setText(*fill.caption);
     if (fill.legendTitle)
-        ui->Text1->setText(*fill.legendTitle);
+        labels_->Text1->setText(*fill.legendTitle);
 
-    ui->List1->clear();
-    ui->List1->addItems(fill.labels);
-    ui->Combo1->clear();
-    ui->Combo1->addItems(fill.categoryEntries);
-    ui->Combo1->setEditText(fill.shownEntry);
-    setSwatch(ui->Picture1, fill.firstColour);
+    pieOptions_->List1->clear();
+    pieOptions_->List1->addItems(fill.labels);
+    QComboBox* categories = colorOptions_->Combo1;
+    categories->clear();
+    categories->addItems(fill.categoryEntries);
+    categories->setEditText(fill.shownEntry);
+    setSwatch(colorOptions_->Picture1, fill.firstColour);
 }
 
 int OptionsPanel::stackingChoice() const
 {
-    return ui->grpStacking->checkedId();
+    return barOptions_->grpStacking->checkedId();
 }

@@ -3,9 +3,11 @@
 // panel's controls; any tab's Ok carries all of them to the chart component
 // of the current kind (TamCmd1_Click), Cancel only hides the panel.
 //
-// The window's form places the panel; the window then hands it the parts it
-// works on with setContext(). The chart builds adapt it to a pie or to bars
-// through the ChartPanel interface.
+// Each tab is a page with a form of its own (optionspages.h); the panel puts
+// them together and runs every handler. The window's form places the panel;
+// the window then hands it the parts it works on with setContext(), and
+// after the chart build adapts it to a pie or to bars and fills it with what
+// the build returned.
 #pragma once
 
 #include "chartbuild.h"
@@ -13,14 +15,15 @@
 #include "platform.h"
 
 #include <QTabWidget>
-#include <memory>
 
-namespace Ui
-{
-class OptionsPanel;
-}
+class LabelsPage;
+class PieOptionsPage;
+class ColorOptionsPage;
+class BarOptionsPage;
+class ImagePage;
+class FontsPage;
 
-class OptionsPanel : public QTabWidget, public ChartPanel
+class OptionsPanel : public QTabWidget
 {
     Q_OBJECT
   public:
@@ -40,11 +43,14 @@ class OptionsPanel : public QTabWidget, public ChartPanel
     // Fills the reference-line number list 1..10.
     void fillReferenceLines();
 
-    // ChartPanel
-    void adaptToPie() override;
-    void adaptToBars() override;
-    void fill(const PanelFill& fill) override;
-    int stackingChoice() const override;
+    // Before the chart's data is read: the pie-only or bar-only controls on
+    // or off.
+    void adaptToPie();
+    void adaptToBars();
+    // After a build: labels inside, the lists, the selector and captions.
+    void fill(const PanelFill& fill);
+    // The stacking option picked: 0 grouped, 1 stacked, 2 100 %; -1 none.
+    int stackingChoice() const;
 
     // "Option Menu": refreshes a few controls from the charts and shows the
     // panel.
@@ -93,15 +99,38 @@ class OptionsPanel : public QTabWidget, public ChartPanel
     void Command38_Click();
 
   private:
+    // The seven buttons that choose a colour through the colour dialog.
+    enum class ColourButton { Category, Background, BarOutline, Border, Fore, ValuesText, Line };
+    // Where a colour button keeps its colour (null: nowhere, the number its
+    // combo box shows lies outside the table) and the swatch that shows it.
+    struct ColourTarget {
+        vp::Colour* colour;
+        QWidget* swatch;
+    };
+    ColourTarget colourTarget(ColourButton button);
+    // The colour dialog, then the choice stored and shown; false when
+    // nothing was stored.
+    bool chooseColourFor(ColourButton button);
+    // A palette of `entries` colours (entry 0 unused) to the categories.
+    void copyPalette(const vp::Colour* palette, std::size_t entries);
+
     void connectHandlers();
     void hidePanel();
+    void applyToPie();
+    void applyToBars();
     vp::ChartState& state() const { return ctx_->state; }
     Platform& platform() const { return ctx_->platform; }
     PieChart& pie() const { return ctx_->pie; }
     AxisChart& bar() const { return ctx_->bar; }
     FileDialogState& fileDialog() const { return ctx_->fileDialog; }
 
-    std::unique_ptr<Ui::OptionsPanel> ui;
+    // The pages, in tab order; the tab widget owns them.
+    LabelsPage* labels_;
+    PieOptionsPage* pieOptions_;
+    ColorOptionsPage* colorOptions_;
+    BarOptionsPage* barOptions_;
+    ImagePage* image_;
+    FontsPage* fonts_;
     const ChartContext* ctx_ = nullptr;
     // The colour and font dialogs keep their settings between uses.
     ColorDialogState DLGCOLOR;

@@ -1,7 +1,7 @@
 // Pie and bar options that only collect choices: the outside-slice list,
 // the background image file and the reference-line entries.
+#include "optionspages.h"
 #include "optionspanel.h"
-#include "ui_optionspanel.h"
 
 #include "optionshelpers.h"
 #include "qtext.h"
@@ -24,19 +24,19 @@ bool listHolds(const QListWidget* list, const QString& text)
 void OptionsPanel::Command3_Click()
 {
     // Selected labels go over in slice order, each at most once.
-    const int rows = std::min<int>(state().rowCount, ui->List1->count());
+    const int rows = std::min<int>(state().rowCount, pieOptions_->List1->count());
     for (int i = 1; i <= rows; ++i) {
-        const QListWidgetItem* entry = ui->List1->item(i - 1);
-        if (entry->isSelected() && !listHolds(ui->List2, entry->text()))
-            ui->List2->addItem(entry->text());
+        const QListWidgetItem* entry = pieOptions_->List1->item(i - 1);
+        if (entry->isSelected() && !listHolds(pieOptions_->List2, entry->text()))
+            pieOptions_->List2->addItem(entry->text());
     }
 }
 
 void OptionsPanel::Command4_Click()
 {
-    const int row = ui->List2->currentRow();
+    const int row = pieOptions_->List2->currentRow();
     if (row >= 0)
-        delete ui->List2->takeItem(row);
+        delete pieOptions_->List2->takeItem(row);
 }
 
 void OptionsPanel::Command10_Click()
@@ -53,24 +53,23 @@ void OptionsPanel::Command10_Click()
     if (outcome.error == kDialogCancelled)
         return;
     if (outcome.error != kDialogOk) {
-        platform().MsgBox(QStringLiteral("Error ") + QString::number(outcome.error) +
-                          QStringLiteral(" selecting file.") + QStringLiteral("\r\n") +
-                          outcome.description);
+        platform().MsgBox(dialogErrorMessage(outcome, "file"));
         return;
     }
     // The image is shown only once "Show Background Image" is checked and Ok
     // is pressed.
     state().backImagePath = fromQ(fileDialog().FileName);
-    ui->Text4->setText(fileDialog().FileName);
+    image_->Text4->setText(fileDialog().FileName);
 }
 
 void OptionsPanel::Command41_Click()
 {
     // A number outside the table stores nothing, as the Color button does.
     int k = 0;
-    if (!options::leadingNumber(ui->Combo3->currentText(), 0, 10, k))
+    if (!options::leadingNumber(barOptions_->Combo3->currentText(), 0, options::kLastReferenceLine,
+                                k))
         return;
-    state().refLineLabels[k] = fromQ(ui->Text22->text());
-    state().refLineValues[k] = fromQ(ui->Text21->text());
-    state().refLineColors[k] = swatchColour(ui->Picture12);
+    state().refLineLabels[k] = fromQ(barOptions_->Text22->text());
+    state().refLineValues[k] = fromQ(barOptions_->Text21->text());
+    state().refLineColors[k] = swatchColour(barOptions_->Picture12);
 }

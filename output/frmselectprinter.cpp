@@ -31,14 +31,6 @@ QStringList installedPrinterNames(const QList<QPrinterInfo>& printers)
     return names;
 }
 
-// (screen - dialog), rounded to whole twips, then halved with the remainder
-// dropped.
-long halfDifference(double screen, double dialog)
-{
-    const long difference = std::lrint(std::nearbyint(screen - dialog));
-    return difference / 2;
-}
-
 } // namespace
 
 // --- CurrentPrinter ---
@@ -127,8 +119,8 @@ void frmselectprinter::Form_Load()
 {
     const double tx = platform_.TwipsPerPixelX();
     const double ty = platform_.TwipsPerPixelY();
-    const long left = halfDifference(platform_.ScreenWidthTwips(), width() * tx);
-    const long top = halfDifference(platform_.ScreenHeightTwips(), height() * ty);
+    const long left = centringOffset(platform_.ScreenWidthTwips(), width() * tx);
+    const long top = centringOffset(platform_.ScreenHeightTwips(), height() * ty);
     move(qRound(left / tx), qRound(top / ty));
 
     const bool printMode = global_.printCopies == -1;

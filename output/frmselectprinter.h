@@ -3,11 +3,12 @@
 // to the print command through printCopies, printLandscape and printRequested.
 //
 // The dialog has three states: closed (not loaded), shown, and hidden but
-// loaded. The menu commands own it (printerDialog() loads it, which runs
-// Form_Load; closePrinterDialog() destroys it). Select, Cancel, Escape and
+// loaded. The main window owns it as its parent; the menu commands load it
+// (printerDialog(), which runs Form_Load) and close it
+// (closePrinterDialog() destroys it). Select, Cancel, Escape and
 // the window frame's close button do not destroy the dialog themselves: they
-// hide it and set closeRequested(), and the owner, once ShowModal has
-// returned, closes it when that flag is set. Print only hides it, so it stays
+// hide it and set closeRequested(), and the menu commands, once ShowModal has
+// returned, close it when that flag is set. Print only hides it, so it stays
 // loaded with its choices.
 #pragma once
 

@@ -19,14 +19,14 @@ frmselectprinter& MenuCommands::printerDialog()
 {
     // Loaded on first use: the printer list is not read at start-up.
     if (!printerDialog_)
-        printerDialog_ = std::make_unique<frmselectprinter>(ctx_.platform, ctx_.global,
-                                                            currentPrinter_, &window_);
+        printerDialog_ =
+            new frmselectprinter(ctx_.platform, ctx_.global, currentPrinter_, &window_);
     return *printerDialog_;
 }
 
 void MenuCommands::closePrinterDialog()
 {
-    printerDialog_.reset();
+    delete printerDialog_;
 }
 
 void MenuCommands::mnucopy_Click()

@@ -5,9 +5,10 @@
 
 #include "chartcontext.h"
 #include "frmselectprinter.h"
+#include "result.h"
 
 #include <QObject>
-#include <memory>
+#include <QPointer>
 
 class ChartComponent;
 class QPrinter;
@@ -39,18 +40,19 @@ class MenuCommands : public QObject
     void mnudataview_Click();
     void mnureturn_Click();
 
-    // The printer dialog, loaded on first use; closing destroys it.
+    // The printer dialog, loaded on first use; closing destroys it. The
+    // main window owns it as its parent.
     frmselectprinter& printerDialog();
     bool printerDialogLoaded() const { return printerDialog_ != nullptr; }
     void closePrinterDialog();
     CurrentPrinter& currentPrinter() { return currentPrinter_; }
 
   private:
-    QString printOneChart(ChartComponent& component, QPrinter& printer);
+    vp::Result printOneChart(ChartComponent& component, QPrinter& printer);
 
     const ChartContext& ctx_;
     QTextEdit& canvas_;
     QWidget& window_;
     CurrentPrinter currentPrinter_;
-    std::unique_ptr<frmselectprinter> printerDialog_;
+    QPointer<frmselectprinter> printerDialog_;
 };

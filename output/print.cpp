@@ -8,6 +8,7 @@
 #include "axischart.h"
 #include "menucommands.h"
 #include "piechart.h"
+#include "qtext.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QClipboard>
@@ -35,6 +36,9 @@ namespace
 constexpr int kTwipsPerInch = 1440;
 // Margins from each edge of the paper: a quarter inch.
 constexpr int kPrintMargin = 360;
+// While a copy prints, the canvas shows the chart at this share of the
+// screen's width and height.
+constexpr double kCanvasScreenShare = 0.7;
 
 double twipsToPixels(double twips, int resolution)
 {
@@ -133,8 +137,130 @@ TwipsRect printTargetRect(const PrintGeometry& geometry, int leftMargin, int top
     return target;
 }
 
-QString PrintRichText(QTextEdit& canvas, QPrinter& printer, int leftMargin, int topMargin,
-                      int rightMargin, int bottomMargin)
+namespace
+{
+
+// Where the canvas goes on the paper, in device pixels of the printer: the
+// canvas is laid out in its own screen pixels, so that pictures and text keep
+// their screen size on paper, and the painter scales to the printer's
+// resolution.
+struct PageFrame {
+    QSizeF page;    // one page of the canvas, in canvas pixels
+    QPointF origin; // the printable area's corner, from the paper's corner
+    QPointF target; // the target rectangle's corner, from the printable area's
+    QRectF clip;    // the target clipped to the printable area, likewise
+    double scaleX = 1.0;
+    double scaleY = 1.0;
+    bool fits() const { return !(page.width() < 1 || page.height() < 1) && !clip.isEmpty(); }
+};
+
+PageFrame pageFrame(const QTextEdit& canvas, const QPrinter& printer, int leftMargin, int topMargin,
+                    int rightMargin, int bottomMargin)
+{
+    const int resolution = printer.resolution();
+    const PrintGeometry geometry = printGeometry(printer);
+    const TwipsRect target =
+        printTargetRect(geometry, leftMargin, topMargin, rightMargin, bottomMargin);
+    // What can be drawn: the target clipped to the printable area.
+    const double clipLeft = std::max(target.left, 0);
+    const double clipTop = std::max(target.top, 0);
+    const double clipRight = std::min(target.right, geometry.printableWidth);
+    const double clipBottom = std::min(target.bottom, geometry.printableHeight);
+    const double canvasTwipsX = double(kTwipsPerInch) / canvas.logicalDpiX();
+    const double canvasTwipsY = double(kTwipsPerInch) / canvas.logicalDpiY();
+
+    PageFrame frame;
+    frame.page = QSizeF((target.right - target.left) / canvasTwipsX,
+                        (target.bottom - target.top) / canvasTwipsY);
+    frame.origin = QPointF(twipsToPixels(geometry.offsetX, resolution),
+                           twipsToPixels(geometry.offsetY, resolution));
+    frame.target =
+        QPointF(twipsToPixels(target.left, resolution), twipsToPixels(target.top, resolution));
+    if (clipRight > clipLeft && clipBottom > clipTop)
+        frame.clip = QRectF(twipsToPixels(clipLeft, resolution), twipsToPixels(clipTop, resolution),
+                            twipsToPixels(clipRight - clipLeft, resolution),
+                            twipsToPixels(clipBottom - clipTop, resolution));
+    frame.scaleX = canvasTwipsX * resolution / kTwipsPerInch;
+    frame.scaleY = canvasTwipsY * resolution / kTwipsPerInch;
+    return frame;
+}
+
+vp::Result printFailure(const QString& message)
+{
+    return vp::Result::failure(fromQ(message));
+}
+
+// A queue that is stopped would take the job without a word and never
+// print it: say so instead.
+vp::Result printerAcceptsJobs(const QPrinter& printer)
+{
+    if (printer.outputFormat() != QPrinter::NativeFormat)
+        return {};
+    const QPrinterInfo device = QPrinterInfo::printerInfo(printer.printerName());
+    if (device.isNull())
+        return printFailure(
+            QStringLiteral("%1 is no longer installed.").arg(printerLabel(printer)));
+    if (device.state() == QPrinter::Error || device.state() == QPrinter::Aborted)
+        return printFailure(
+            QStringLiteral("%1 is stopped and does not accept print jobs. Start it again, or "
+                           "choose another printer in the printer list of \"Print options...\" "
+                           "in the File menu.")
+                .arg(printerLabel(printer)));
+    return {};
+}
+
+// Draws page `index` of the laid-out document.
+void paintPage(QPainter& painter, QTextDocument& document, const PageFrame& frame, int index)
+{
+    painter.save();
+    painter.setClipRect(frame.clip);
+    painter.translate(frame.target);
+    painter.scale(frame.scaleX, frame.scaleY);
+    const QRectF view(0, index * frame.page.height(), frame.page.width(), frame.page.height());
+    painter.translate(0, -view.top());
+    QAbstractTextDocumentLayout::PaintContext context;
+    // The layout skips lines outside this clip; trimming half a unit at each
+    // end keeps the first line of the next page, which starts exactly at
+    // this page's bottom, off this page.
+    context.clip = view.adjusted(0, 0.5, 0, -0.5);
+    context.palette.setColor(QPalette::Text, Qt::black);
+    document.documentLayout()->draw(&painter, context);
+    painter.restore();
+}
+
+// One print document of every page. The layout breaks the content into
+// pages of the target's height; a line taller than a page gets a page of
+// its own, so the count is finite.
+vp::Result printPages(QTextDocument& document, QPrinter& printer, const PageFrame& frame)
+{
+    const int pages = document.pageCount();
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return printFailure(
+            QStringLiteral("%1 did not accept the print job.").arg(printerLabel(printer)));
+    // Device coordinates relative to the printable area's corner.
+    painter.translate(frame.origin);
+    QString error;
+    for (int index = 0; index < pages; ++index) {
+        if (index > 0 && !printer.newPage()) {
+            error = QStringLiteral("%1 did not accept page %2.")
+                        .arg(printerLabel(printer))
+                        .arg(index + 1);
+            break;
+        }
+        paintPage(painter, document, frame, index);
+    }
+    if (!painter.end() && error.isEmpty())
+        error = QStringLiteral("%1 did not accept the print job.").arg(printerLabel(printer));
+    if (error.isEmpty() && printer.printerState() == QPrinter::Error)
+        error = QStringLiteral("%1 reported an error while printing.").arg(printerLabel(printer));
+    return error.isEmpty() ? vp::Result() : printFailure(error);
+}
+
+} // namespace
+
+vp::Result PrintRichText(QTextEdit& canvas, QPrinter& printer, int leftMargin, int topMargin,
+                         int rightMargin, int bottomMargin)
 {
     // The canvas is empty after every run, printed or not.
     struct EmptyCanvas {
@@ -145,102 +271,29 @@ QString PrintRichText(QTextEdit& canvas, QPrinter& printer, int leftMargin, int 
     // The painter's origin is then the paper's corner, whatever margins the
     // printer carries.
     printer.setFullPage(true);
-    const int resolution = printer.resolution();
-    const PrintGeometry geometry = printGeometry(printer);
-    const TwipsRect target =
-        printTargetRect(geometry, leftMargin, topMargin, rightMargin, bottomMargin);
-    // What can be drawn: the target clipped to the printable area.
-    const double clipLeft = std::max(target.left, 0);
-    const double clipTop = std::max(target.top, 0);
-    const double clipRight = std::min(target.right, geometry.printableWidth);
-    const double clipBottom = std::min(target.bottom, geometry.printableHeight);
-
-    // The canvas is laid out in its own screen pixels, so that pictures and
-    // text keep their screen size on paper; the painter scales to the
-    // printer's resolution.
-    const double canvasTwipsX = double(kTwipsPerInch) / canvas.logicalDpiX();
-    const double canvasTwipsY = double(kTwipsPerInch) / canvas.logicalDpiY();
-    const QSizeF page((target.right - target.left) / canvasTwipsX,
-                      (target.bottom - target.top) / canvasTwipsY);
-    if (page.width() < 1 || page.height() < 1 || clipRight <= clipLeft || clipBottom <= clipTop)
-        return QStringLiteral("%1 has no room for the page inside its margins.")
-            .arg(printerLabel(printer));
-
-    // A queue that is stopped would take the job without a word and never
-    // print it: say so instead.
-    if (printer.outputFormat() == QPrinter::NativeFormat) {
-        const QPrinterInfo device = QPrinterInfo::printerInfo(printer.printerName());
-        if (device.isNull())
-            return QStringLiteral("%1 is no longer installed.").arg(printerLabel(printer));
-        if (device.state() == QPrinter::Error || device.state() == QPrinter::Aborted)
-            return QStringLiteral("%1 is stopped and does not accept print jobs. Start it again, "
-                                  "or choose another printer in the printer list of \"Print "
-                                  "options...\" in the File menu.")
-                .arg(printerLabel(printer));
-    }
+    const PageFrame frame =
+        pageFrame(canvas, printer, leftMargin, topMargin, rightMargin, bottomMargin);
+    if (!frame.fits())
+        return printFailure(QStringLiteral("%1 has no room for the page inside its margins.")
+                                .arg(printerLabel(printer)));
+    if (vp::Result ready = printerAcceptsJobs(printer); !ready)
+        return ready;
 
     std::unique_ptr<QTextDocument> document(canvas.document()->clone());
     document->setDocumentMargin(0);
-    fitPictures(*document, page);
-    document->setPageSize(page);
-    const int pages = document->pageCount();
-
-    QPainter painter;
-    if (!painter.begin(&printer))
-        return QStringLiteral("%1 did not accept the print job.").arg(printerLabel(printer));
-
-    // Device coordinates relative to the printable area's corner.
-    painter.translate(twipsToPixels(geometry.offsetX, resolution),
-                      twipsToPixels(geometry.offsetY, resolution));
-    const QRectF clip(twipsToPixels(clipLeft, resolution), twipsToPixels(clipTop, resolution),
-                      twipsToPixels(clipRight - clipLeft, resolution),
-                      twipsToPixels(clipBottom - clipTop, resolution));
-    const double scaleX = canvasTwipsX * resolution / kTwipsPerInch;
-    const double scaleY = canvasTwipsY * resolution / kTwipsPerInch;
-
-    QString error;
-    // The layout breaks the content into pages of the target's height; a line
-    // taller than a page gets a page of its own, so the count is finite.
-    for (int index = 0; index < pages; ++index) {
-        if (index > 0 && !printer.newPage()) {
-            error = QStringLiteral("%1 did not accept page %2.")
-                        .arg(printerLabel(printer))
-                        .arg(index + 1);
-            break;
-        }
-        painter.save();
-        painter.setClipRect(clip);
-        painter.translate(twipsToPixels(target.left, resolution),
-                          twipsToPixels(target.top, resolution));
-        painter.scale(scaleX, scaleY);
-        const QRectF view(0, index * page.height(), page.width(), page.height());
-        painter.translate(0, -view.top());
-        QAbstractTextDocumentLayout::PaintContext context;
-        // The layout skips lines outside this clip; trimming half a unit at
-        // each end keeps the first line of the next page, which starts
-        // exactly at this page's bottom, off this page.
-        context.clip = view.adjusted(0, 0.5, 0, -0.5);
-        context.palette.setColor(QPalette::Text, Qt::black);
-        document->documentLayout()->draw(&painter, context);
-        painter.restore();
-    }
-
-    if (!painter.end() && error.isEmpty())
-        error = QStringLiteral("%1 did not accept the print job.").arg(printerLabel(printer));
-    if (error.isEmpty() && printer.printerState() == QPrinter::Error)
-        error = QStringLiteral("%1 reported an error while printing.").arg(printerLabel(printer));
-    return error;
+    fitPictures(*document, frame.page);
+    document->setPageSize(frame.page);
+    return printPages(*document, printer, frame);
 }
 
 // Copies the component's picture, pastes it at the end of the canvas and
-// prints the canvas in place of the chart. Returns what went wrong, if
-// anything.
-QString MenuCommands::printOneChart(ChartComponent& component, QPrinter& printer)
+// prints the canvas in place of the chart.
+vp::Result MenuCommands::printOneChart(ChartComponent& component, QPrinter& printer)
 {
     QTextEdit& canvas = canvas_;
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (!component.CopyToClipboard() || !clipboard || clipboard->image().isNull())
-        return QStringLiteral("The chart picture could not be copied for printing.");
+        return printFailure(QStringLiteral("The chart picture could not be copied for printing."));
     const QImage picture = clipboard->image();
 
     component.hide();
@@ -250,14 +303,15 @@ QString MenuCommands::printOneChart(ChartComponent& component, QPrinter& printer
     cursor.insertImage(picture);
     canvas.show();
     Platform& platform = ctx_.platform;
-    canvas.resize(qRound(0.7 * platform.ScreenWidthTwips() / platform.TwipsPerPixelX()),
-                  qRound(0.7 * platform.ScreenHeightTwips() / platform.TwipsPerPixelY()));
+    canvas.resize(
+        qRound(kCanvasScreenShare * platform.ScreenWidthTwips() / platform.TwipsPerPixelX()),
+        qRound(kCanvasScreenShare * platform.ScreenHeightTwips() / platform.TwipsPerPixelY()));
 
-    const QString error =
+    const vp::Result printed =
         PrintRichText(canvas, printer, kPrintMargin, kPrintMargin, kPrintMargin, kPrintMargin);
     canvas.hide();
     component.show();
-    return error;
+    return printed;
 }
 
 void MenuCommands::mnuselectprinter_Click()
@@ -286,33 +340,35 @@ void MenuCommands::mnuprint_Click()
     const bool drawn = vp::isDrawnKind(ctx_.state.chartKind);
     QPrinter* printer = currentPrinter_.printer();
 
-    QString error;
+    vp::Result printed;
     if (copies >= 1 && drawn && !printer) {
-        error = QPrinterInfo::availablePrinters().isEmpty()
-                    ? QStringLiteral("No printer is installed. Install a printer, then choose it "
-                                     "in the printer list of \"Print options...\" in the File "
-                                     "menu, and print again.")
-                    : QStringLiteral("No printer is selected. Choose one in the printer list of "
-                                     "\"Print options...\" in the File menu, and print again.");
+        printed = printFailure(
+            QPrinterInfo::availablePrinters().isEmpty()
+                ? QStringLiteral("No printer is installed. Install a printer, then choose it in "
+                                 "the printer list of \"Print options...\" in the File menu, "
+                                 "and print again.")
+                : QStringLiteral("No printer is selected. Choose one in the printer list of "
+                                 "\"Print options...\" in the File menu, and print again."));
     }
-    for (int index = 1; error.isEmpty() && index <= copies; ++index) {
+    for (int index = 1; printed && index <= copies; ++index) {
         ctx_.state.printCopyIndex = static_cast<std::int16_t>(index);
         if (printer) {
             const auto orientation =
                 global.printLandscape == 1 ? QPageLayout::Landscape : QPageLayout::Portrait;
             if (!printer->setPageOrientation(orientation)) {
-                error = QStringLiteral("%1 cannot print in %2.")
-                            .arg(printerLabel(*printer),
-                                 orientation == QPageLayout::Landscape ? "landscape" : "portrait");
+                printed = printFailure(
+                    QStringLiteral("%1 cannot print in %2.")
+                        .arg(printerLabel(*printer),
+                             orientation == QPageLayout::Landscape ? "landscape" : "portrait"));
                 break;
             }
         }
         clearClipboard();
         if (drawn)
-            error = printOneChart(ctx_.currentChart(), *printer);
+            printed = printOneChart(ctx_.currentChart(), *printer);
     }
     clearClipboard();
     global.printCopies = 1;
-    if (!error.isEmpty())
-        ctx_.platform.MsgBox(error);
+    if (!printed)
+        ctx_.platform.MsgBox(toQ(printed.message()));
 }

@@ -3,7 +3,7 @@
 // the paper's edges, continued page by page until all of it is printed.
 #pragma once
 
-#include <QString>
+#include "result.h"
 
 class QPrinter;
 class QTextEdit;
@@ -39,6 +39,6 @@ TwipsRect printTargetRect(const PrintGeometry& geometry, int leftMargin, int top
 // Prints the canvas as one print document on the printer (orientation and
 // copy count as the printer has them), then empties the canvas. Pictures
 // print at their screen size, shrunk to fit the target rectangle when they
-// are larger. Returns an empty text on success, otherwise what went wrong.
-QString PrintRichText(QTextEdit& canvas, QPrinter& printer, int leftMargin, int topMargin,
-                      int rightMargin, int bottomMargin);
+// are larger. A failure says what went wrong.
+vp::Result PrintRichText(QTextEdit& canvas, QPrinter& printer, int leftMargin, int topMargin,
+                         int rightMargin, int bottomMargin);

@@ -60,8 +60,7 @@ void saveChartImage(const ChartContext& parts, const SaveFormat& format)
     fileName =
         shown.error == kDialogOk ? QFile::encodeName(dialog.FileName).toStdString() : std::string();
     if (shown.error != kDialogOk && shown.error != kDialogCancelled) {
-        parts.platform.MsgBox(
-            QStringLiteral("Error %1 selecting file.\n%2").arg(shown.error).arg(shown.description));
+        parts.platform.MsgBox(dialogErrorMessage(shown, "file"));
         return;
     }
 
