@@ -120,11 +120,15 @@ void TestBuild::renderCommandLine()
     QStringList args = expand(cell("args")).split(' ', Qt::SkipEmptyParts);
     args.replaceInStrings(QRegularExpression("^''$"), QString());
     QProcess render;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const QString& setup : cell("setup").split(" ; ", Qt::SkipEmptyParts))
         if (setup.startsWith("stdin="))
             render.setStandardInputFile(expand(setup.mid(6)));
+        else if (setup.startsWith("env="))
+            env.insert(setup.mid(4).section('=', 0, 0), setup.section('=', 2));
         else
             t.write("list", expand(setup.mid(5)).toUtf8());
+    render.setProcessEnvironment(env);
     const QString out = t.path("out");
     render.start(QStringLiteral(VELDRA_RENDER_PATH), args);
     QVERIFY(render.waitForFinished(60000));
@@ -151,7 +155,30 @@ void TestBuild::renderCommandLine()
                          qPrintable(part));
         else if (key == "page")
             QVERIFY(tool("pdfinfo", {copy}).contains("Page size:       " + value.toUtf8()));
-        else if (key == "files" || key == "nofiles")
+        else if (key == "info")
+            QVERIFY(tool("pdfinfo", {"-isodates", copy}).contains(value.toUtf8()));
+        else if (key == "xml")
+            QCOMPARE(QProcess::execute("xmllint", {"--noout", copy}), 0);
+        else if (key == "repeat") {
+            // As many runs again, all at once, half with Qt's fixed hash
+            // seed and half with a random one each: the same bytes.
+            std::vector<std::unique_ptr<QProcess>> runs;
+            QProcessEnvironment seeded = env, random = env;
+            seeded.insert("QT_HASH_SEED", "0");
+            random.remove("QT_HASH_SEED");
+            for (int i = 0; i < value.toInt(); ++i) {
+                QStringList again = args;
+                again[again.indexOf("-o") + 1] = out + QString::number(i);
+                runs.push_back(std::make_unique<QProcess>());
+                runs.back()->setProcessEnvironment(i % 2 ? seeded : random);
+                runs.back()->start(QStringLiteral(VELDRA_RENDER_PATH), again);
+            }
+            for (int i = 0; i < value.toInt(); ++i) {
+                QVERIFY(runs[i]->waitForFinished(60000) && runs[i]->exitCode() == 0);
+                QVERIFY2(readAll(out + QString::number(i)) == bytes,
+                         qPrintable(QString::number(i)));
+            }
+        } else if (key == "files" || key == "nofiles")
             for (const QString& name : value.split(','))
                 QVERIFY2(QFile::exists(t.path(name)) == (key == "files"), qPrintable(name));
         else if (key == "like-png") {
