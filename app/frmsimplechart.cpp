@@ -152,13 +152,16 @@ void frmsimplechart::Form_Load()
     // Paths stay bytes; only the messages show them as text.
     state.settingsPath = vp::trimBlanks(platform.CommandLine());
     const QString settings = toQ(state.settingsPath);
+    const bool noSettings = state.settingsPath.empty() && platform.SettingsOptional();
     struct stat settingsInfo = {};
-    if (state.settingsPath.empty() || ::stat(state.settingsPath.c_str(), &settingsInfo) != 0 ||
-        S_ISDIR(settingsInfo.st_mode)) {
+    if (!noSettings &&
+        (state.settingsPath.empty() || ::stat(state.settingsPath.c_str(), &settingsInfo) != 0 ||
+         S_ISDIR(settingsInfo.st_mode))) {
         platform.MsgBox(QStringLiteral("Error finding ini file, check your setup."));
         return;
     }
-    const vp::Result settingsRead = vp::readSettingsFile(state.settingsPath);
+    const vp::Result settingsRead =
+        noSettings ? vp::Result() : vp::readSettingsFile(state.settingsPath);
     if (!settingsRead) {
         failInput(settings, settingsRead);
         return;
