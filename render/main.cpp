@@ -101,8 +101,8 @@ int renderList(const render::Options& options, render::Run& run, const char* arg
     return bad == 0 && status == 0 ? 0 : render::kStatusFailed;
 }
 
-// What the single chart's picture must not replace: the files the run reads.
-std::string readFileAt(const render::Options& options, const render::Run& run)
+// The file the run reads that the single chart's picture would replace, if any.
+std::string replacedReadFile(const render::Options& options, const render::Run& run)
 {
     if (options.job.output.empty() || options.job.output == "-")
         return {};
@@ -151,7 +151,7 @@ int main(int argc, char* argv[])
     if (options.job.output == "-" && ::isatty(STDOUT_FILENO))
         return refuse("-o - would write the picture to a terminal: redirect standard output"
                       " (-o - > chart.png) or give -o FILE");
-    if (const std::string read = readFileAt(options, run); !read.empty())
+    if (const std::string read = replacedReadFile(options, run); !read.empty())
         return refuse("-o " + options.job.output + " is " + read +
                       ": the picture would replace it");
 
