@@ -142,15 +142,11 @@ const char kNoFontWarning[] = "no font is installed, so the chart is drawn witho
 
 bool anyFontInstalled()
 {
-    FcPattern* any = FcPatternCreate();
-    FcObjectSet* file = FcObjectSetBuild(FC_FILE, nullptr);
-    FcFontSet* fonts = FcFontList(nullptr, any, file);
-    const bool found = fonts && fonts->nfont > 0;
-    if (fonts)
-        FcFontSetDestroy(fonts);
-    FcObjectSetDestroy(file);
-    FcPatternDestroy(any);
-    return found;
+    // The fonts the configuration has loaded already (Qt loads them too):
+    // looked at, not listed again.
+    FcConfig* config = FcConfigGetCurrent();
+    const FcFontSet* fonts = config ? FcConfigGetFonts(config, FcSetSystem) : nullptr;
+    return fonts && fonts->nfont > 0;
 }
 
 } // namespace vp
