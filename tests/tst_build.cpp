@@ -12,6 +12,10 @@
 #include <QStyleFactory>
 #include <QtTest>
 
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
 class TestBuild : public QObject
 {
     Q_OBJECT
@@ -119,20 +123,59 @@ void TestBuild::renderCommandLine()
     };
     QStringList args = expand(cell("args")).split(' ', Qt::SkipEmptyParts);
     args.replaceInStrings(QRegularExpression("^''$"), QString());
-    QProcess render;
+    QProcess render, producer;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const QString& setup : cell("setup").split(" ; ", Qt::SkipEmptyParts))
-        if (setup.startsWith("stdin="))
-            render.setStandardInputFile(expand(setup.mid(6)));
-        else if (setup.startsWith("env="))
-            env.insert(setup.mid(4).section('=', 0, 0), setup.section('=', 2));
+    int signal = 0;
+    for (const QString& setup : cell("setup").split(" ; ", Qt::SkipEmptyParts)) {
+        const QString key = setup.section('=', 0, 0), value = expand(setup.section('=', 1, -1));
+        if (key == "stdin" && value.startsWith('|')) // an endless producer, say
+            producer.setStandardOutputProcess(&render), producer.start("sh", {"-c", value.mid(1)});
+        else if (key == "stdin")
+            render.setStandardInputFile(value);
+        else if (key == "signal")
+            signal = value.toInt();
+        else if (key == "fifo")
+            QCOMPARE(QProcess::execute("mkfifo", {t.path(value)}), 0);
+        else if (key.startsWith("env:"))
+            env.insert(key.mid(4), value);
+        else if (key == "tty") // standard output is a terminal
+            render.setChildProcessModifier([] {
+                const int pty = ::posix_openpt(O_RDWR | O_NOCTTY);
+                ::grantpt(pty), ::unlockpt(pty);
+                ::dup2(::open(::ptsname(pty), O_RDWR | O_NOCTTY), STDOUT_FILENO);
+            });
         else
-            t.write("list", expand(setup.mid(5)).toUtf8());
-    render.setProcessEnvironment(env);
+            t.write(key, value.toUtf8());
+    }
     const QString out = t.path("out");
+    render.setProcessEnvironment(env);
+    render.setWorkingDirectory(t.dir.path());
     render.start(QStringLiteral(VELDRA_RENDER_PATH), args);
-    QVERIFY(render.waitForFinished(60000));
+    if (signal) {
+        // Once a picture is there, the renderer alone is ended: its workers
+        // end with it, and nothing is written, nor left half-written, after.
+        QTRY_VERIFY_WITH_TIMEOUT(!QDir(t.dir.path()).entryList({"b*"}).isEmpty(), 30000);
+        const QByteArrayList workers =
+            readAll(QString("/proc/%1/task/%1/children").arg(render.processId())).split(' ');
+        ::kill(pid_t(render.processId()), signal);
+        QVERIFY(render.waitForFinished(10000));
+        const QStringList drawn = entries(t.dir.path());
+        QTest::qWait(1500);
+        QCOMPARE(entries(t.dir.path()), drawn);
+        for (const QString& name : drawn)
+            QVERIFY2(name == "list" || QImage(t.path(name)).size() == QSize(400, 300),
+                     qPrintable(name));
+        for (const QByteArray& worker : workers) {
+            const QByteArray stat = readAll("/proc/" + QString(worker.trimmed()) + "/stat");
+            QVERIFY2(worker.trimmed().isEmpty() || stat.isEmpty() || stat.contains(") Z "), stat);
+        }
+    }
+    QVERIFY(signal || render.waitForFinished(60000));
+    producer.close();
     const QString err = QString::fromLocal8Bit(render.readAllStandardError());
+    // Control characters from names and files are shown escaped.
+    QVERIFY2(std::none_of(err.begin(), err.end(), [](QChar c) { return c < ' ' && c != '\n'; }),
+             qPrintable(err));
     QVERIFY2(render.exitCode() == cell("exit").toInt(), qPrintable(err));
     for (const QString& text : expand(cell("stderr")).split(',', Qt::SkipEmptyParts))
         QVERIFY2(err.contains(text), qPrintable(err));
@@ -140,7 +183,7 @@ void TestBuild::renderCommandLine()
     const QByteArray bytes =
         checks.contains("stdout")
             ? render.readAllStandardOutput()
-            : readAll(args.contains("-o") ? args[args.indexOf("-o") + 1] : out);
+            : readAll(args.contains("-o") ? args.value(args.indexOf("-o") + 1, out) : out);
     const bool pdf = bytes.startsWith("%PDF");
     const QString vector = pdf ? "copy.pdf" : "copy.svg", copy = t.path(vector); // on a copy
     t.write(vector, bytes);
@@ -178,7 +221,9 @@ void TestBuild::renderCommandLine()
                 QVERIFY2(readAll(out + QString::number(i)) == bytes,
                          qPrintable(QString::number(i)));
             }
-        } else if (key == "files" || key == "nofiles")
+        } else if (key == "entries")
+            QCOMPARE(entries(t.dir.path()).join(','), value);
+        else if (key == "files" || key == "nofiles")
             for (const QString& name : value.split(','))
                 QVERIFY2(QFile::exists(t.path(name)) == (key == "files"), qPrintable(name));
         else if (key == "like-png") {
