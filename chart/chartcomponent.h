@@ -130,7 +130,8 @@ class ChartComponent : public QChartView
     // Colour i (0-based) of the palette that new slices and series take.
     static vp::Colour defaultColour(int index);
     // A data text made safe for Qt Charts, which draws every text as HTML:
-    // markup characters escaped, runs of blanks kept.
+    // markup characters escaped, runs of blanks kept, and the characters no
+    // picture format can carry replaced (imageio::pictureText).
     static QString chartText(const QString& text);
 
   protected:

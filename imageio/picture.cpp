@@ -56,8 +56,6 @@ QImage rasterize(const Picture& picture)
     QImage image(picture.size.expandedTo(QSize(1, 1)) * scale, QImage::Format_RGB32);
     if (image.isNull()) // not enough memory
         return image;
-    if (picture.prepare)
-        picture.prepare();
     prefault(image);
     if (scale > 1) {
         image.setDevicePixelRatio(scale);

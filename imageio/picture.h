@@ -1,8 +1,8 @@
 // What the encoders need of a picture, without knowing what it shows: its
 // size, how many device pixels per logical pixel, a title, and a function
 // that draws it onto any paint device (a raster image, an SVG or PDF
-// generator) in the device's logical pixels, with an optional one that
-// does the work before the drawing (a chart's layout).
+// generator) in the device's logical pixels, and optionally one that does
+// the work before the drawing (a chart's layout).
 #pragma once
 
 #include <QImage>
@@ -21,7 +21,7 @@ struct Picture {
     int scale = 1; // device pixels per logical pixel on a side, 1 to 4; pixel formats only
     QString title; // the SVG's and the PDF's title
     // Optional: makes the picture ready to draw at its size, so that paint
-    // then only draws. The encoders call it first.
+    // then only draws. The PDF encoder calls it first (see encodePdf).
     std::function<void()> prepare;
     std::function<void(QPaintDevice*)> paint;
 };

@@ -43,9 +43,16 @@ class FixedHashSeed
 {
   public:
     FixedHashSeed() { QHashSeed::setDeterministicGlobalSeed(); }
-    ~FixedHashSeed() { QHashSeed::resetRandomGlobalSeed(); }
+    ~FixedHashSeed()
+    {
+        if (!wasFixed_)
+            QHashSeed::resetRandomGlobalSeed();
+    }
     FixedHashSeed(const FixedHashSeed&) = delete;
     FixedHashSeed& operator=(const FixedHashSeed&) = delete;
+
+  private:
+    const bool wasFixed_ = size_t(QHashSeed::globalSeed()) == 0; // QT_HASH_SEED=0 stays
 };
 
 // The PDF's creation date as SOURCE_DATE_EPOCH gives it (seconds since
@@ -121,8 +128,6 @@ vp::Result encodeSvg(const Picture& picture, QByteArray* bytes)
     svg.setViewBox(QRect(QPoint(0, 0), size));
     svg.setTitle(pictureText(picture.title).toHtmlEscaped()); // the generator does not escape it
     svg.setDescription(QStringLiteral("Chart drawn by VELDRAPLOT"));
-    if (picture.prepare)
-        picture.prepare();
     picture.paint(&svg);
     // The generator states the size in millimetres, which a renderer may
     // round up to one more pixel; in pixels it is exact.
