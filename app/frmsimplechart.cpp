@@ -140,7 +140,7 @@ void frmsimplechart::followClientArea()
     OptionsPanel* panel = ui->SSTab1;
     panel->move(std::clamp(panelHome_.x(), 0, std::max(0, surface->width() - panel->width())),
                 std::clamp(panelHome_.y(), 0, std::max(0, surface->height() - panel->height())));
-    ChartComponent* chart = ui->PieChart1->Visible()  ? static_cast<ChartComponent*>(ui->PieChart1)
+    ChartComponent* chart = ui->PieChart1->Visible()   ? static_cast<ChartComponent*>(ui->PieChart1)
                             : ui->barchart1->Visible() ? ui->barchart1
                                                        : nullptr;
     if (!chart)

@@ -122,6 +122,7 @@ class AxisChart : public ChartComponent
     void ShowValues(bool show) override;
     QString toolTipAt(const QPointF& at, QRectF& area) const override;
     Table table() const override;
+    QString kindName() const override;
 
     // Called by the collections when data or a colour changed.
     void dataChanged();
@@ -141,7 +142,6 @@ class AxisChart : public ChartComponent
     QColor textColour() const override;
     QList<LegendEntry> legendEntries() const override;
     bool restyleAfterLayout() const override;
-    QString kindName() const override;
 
   private:
     // How the category axis is labelled at the present size: every step-th

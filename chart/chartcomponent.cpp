@@ -5,6 +5,7 @@
 #include "saveimage.h"
 
 #include <QAccessibleWidget>
+#include <QBuffer>
 #include <QChart>
 #include <QClipboard>
 #include <QCoreApplication>
@@ -96,12 +97,52 @@ QString plainText(const QString& text, int longest)
     return plain;
 }
 
-// Screen readers announce a chart component as a chart.
+// Screen readers announce a chart component as a chart, named by its kind
+// and described as it is when they ask.
+class ChartAccessible : public QAccessibleWidget
+{
+  public:
+    explicit ChartAccessible(ChartComponent* chart) : QAccessibleWidget(chart, QAccessible::Chart)
+    {
+    }
+    QString text(QAccessible::Text t) const override
+    {
+        const auto* chart = static_cast<const ChartComponent*>(widget());
+        return t == QAccessible::Name          ? chart->kindName()
+               : t == QAccessible::Description ? chart->description()
+                                               : QAccessibleWidget::text(t);
+    }
+};
+
 QAccessibleInterface* chartAccessible(const QString&, QObject* object)
 {
     auto* chart = qobject_cast<ChartComponent*>(object);
-    return chart ? new QAccessibleWidget(chart, QAccessible::Chart) : nullptr;
+    return chart ? new ChartAccessible(chart) : nullptr;
 }
+
+// The copied chart: its picture, offered as PNG before anything else (X11
+// programs see the formats in this order, and a paste takes the first one
+// it can use), and its numbers as text.
+class ChartMimeData : public QMimeData
+{
+  public:
+    QStringList formats() const override
+    {
+        return QStringList(QStringLiteral("image/png")) + QMimeData::formats();
+    }
+
+  protected:
+    QVariant retrieveData(const QString& mimeType, QMetaType type) const override
+    {
+        if (mimeType != QLatin1String("image/png"))
+            return QMimeData::retrieveData(mimeType, type);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        qvariant_cast<QImage>(imageData()).save(&buffer, "PNG");
+        return png;
+    }
+};
 
 } // namespace
 
@@ -444,7 +485,6 @@ void ChartComponent::applyPending()
         rebuild();
     restyle();
     applyCommonStyle();
-    describeForAccessibility();
     viewport()->update();
 }
 
@@ -756,8 +796,7 @@ vp::Result ChartComponent::SaveImage(const std::string& fileName, int format)
     return imageio::saveImage(picture(), format, fileName);
 }
 
-// The picture first, so that a paste that takes the first format offered
-// gets it; the numbers beside it, for a spreadsheet or a text.
+// The picture, and the numbers beside it for a spreadsheet or a text.
 bool ChartComponent::CopyToClipboard()
 {
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
@@ -765,7 +804,7 @@ bool ChartComponent::CopyToClipboard()
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (!clipboard)
         return false;
-    auto* data = new QMimeData;
+    auto* data = new ChartMimeData;
     data->setImageData(renderImage());
     if (const QString table = tableText(); !table.isEmpty())
         data->setText(table);
@@ -870,13 +909,4 @@ QString ChartComponent::description() const
     if (r < static_cast<std::size_t>(table.rows.size()))
         text += QStringLiteral(" %1 more categories.").arg(table.rows.size() - r);
     return text;
-}
-
-void ChartComponent::describeForAccessibility()
-{
-    if (accessibleName() != kindName())
-        setAccessibleName(kindName());
-    const QString text = description();
-    if (accessibleDescription() != text)
-        setAccessibleDescription(text);
 }

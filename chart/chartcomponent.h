@@ -123,8 +123,10 @@ class ChartComponent : public QChartView
     // column names; empty for a chart without values columns. A tab or line
     // break inside a text becomes a blank, so that it cannot split a cell.
     QString tableText() const;
+    // The chart's kind as the description and screen readers say it.
+    virtual QString kindName() const = 0;
     // What the chart is, its title and its numbers, in a few sentences that
-    // name at most kDescribedValues values.
+    // name at most kDescribedValues values: what screen readers describe.
     QString description() const;
     static constexpr int kDescribedValues = 60;
     // A value as the tooltips, the table and the description write it: the
@@ -166,8 +168,6 @@ class ChartComponent : public QChartView
   protected:
     void resizeEvent(QResizeEvent* event) override;
     bool viewportEvent(QEvent* event) override;
-    // The chart's kind as the description and the accessible name say it.
-    virtual QString kindName() const = 0;
     // A data text as tooltips and the description show it: on one line, a
     // long one shortened in the middle.
     static QString toldText(const QString& text);
@@ -212,7 +212,6 @@ class ChartComponent : public QChartView
 
   private:
     void applyPending();
-    void describeForAccessibility();
     void followViewSize();
     void applyCommonStyle();
     void updateDecorations();

@@ -335,7 +335,8 @@ QString PieChart::toolTipAt(const QPointF& at, QRectF&) const
         const QPointF d =
             at - plot.center() - QPointF(out * std::sin(middle), -out * std::cos(middle));
         // The point's angle, clockwise from twelve o'clock, within the slice.
-        const double angle = std::fmod(std::atan2(d.x(), -d.y()) / rad - slice.startAngle() + 720.0, 360.0);
+        const double angle =
+            std::fmod(std::atan2(d.x(), -d.y()) / rad - slice.startAngle() + 720.0, 360.0);
         if (std::hypot(d.x(), d.y()) > radius || angle >= slice.angleSpan())
             continue;
         const PieItem& item = *items_.items_[static_cast<std::size_t>(i)];

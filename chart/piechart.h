@@ -74,6 +74,7 @@ class PieChart : public ChartComponent
     void ShowValues(bool show) override;
     QString toolTipAt(const QPointF& at, QRectF& area) const override;
     Table table() const override;
+    QString kindName() const override;
 
     // Called by the slices when data or a look changed.
     void dataChanged();
@@ -83,7 +84,6 @@ class PieChart : public ChartComponent
     void restyle() override;
     QList<LegendEntry> legendEntries() const override;
     bool restyleAfterLayout() const override;
-    QString kindName() const override;
 
   private:
     // Whether a label of this size, centred half way out along the slice

@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QImageReader>
+#include <QMimeData>
 #include <QtTest>
 
 namespace
@@ -121,6 +122,13 @@ class TestOutput : public QObject
         const QImage copied =
             QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32);
         QCOMPARE(copied, picture);
+        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+        QCOMPARE(data->formats().value(0), "image/png"); // the picture first
+        QCOMPARE(QImage::fromData(data->data("image/png")).convertToFormat(QImage::Format_RGB32),
+                 picture);
+        QCOMPARE(data->text(), QString(f[5]));
+        QCOMPARE(QAccessible::queryAccessibleInterface(&expected)->text(QAccessible::Description),
+                 QString(f[6]));
         s.platform.answerSave(s.path("bykind.png"));
         ctl<QAction>(w, "mnusavePNG")->trigger();
         QCOMPARE(QImage(s.path("bykind.png")).convertToFormat(QImage::Format_RGB32), picture);
