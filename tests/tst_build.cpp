@@ -1,10 +1,6 @@
-// The chart builds after start-up, checked on the components and the options
-// panel, and the batch renderer's description of the same charts.
-#include "axischart.h"
+// The batch renderer's command line: formats, sizes, pipelines and batches,
+// checked on the files it writes; and the start-up shim for the style's icons.
 #include "deferrediconstyle.h"
-#include "optionshelpers.h"
-#include "piechart.h"
-#include "pixels.h"
 #include "testfiles.h"
 
 #include <QPainter>
@@ -16,21 +12,22 @@ class TestBuild : public QObject
 {
     Q_OBJECT
   private slots:
-    // Icons read on first use are the style's own: every standard icon, at
-    // several sizes and pixel ratios, as pixmaps, sizes and painted.
+    // Icons read on first use are the style's own: a handful of standard
+    // icons at two sizes and pixel ratios, as pixmaps, sizes and painted.
     void deferredIconsAreTheStyles()
     {
         std::unique_ptr<QStyle> plain(QStyleFactory::create("Fusion"));
         DeferredIconStyle deferred(QStyleFactory::create("Fusion"));
-        for (int i = 0; i <= int(QStyle::SP_LineEditClearButton); ++i) {
-            const auto which = QStyle::StandardPixmap(i);
-            const QIcon want = plain->standardIcon(which), got = deferred.standardIcon(which);
-            QCOMPARE(got.availableSizes(), want.availableSizes());
-            for (const int side : {8, 16, 22, 48})
+        for (const auto which : {QStyle::SP_TitleBarCloseButton, QStyle::SP_MessageBoxWarning,
+                                 QStyle::SP_DialogOkButton, QStyle::SP_ArrowBack})
+            for (const int side : {16, 48})
                 for (const qreal ratio : {1.0, 2.0}) {
-                    const QSize size(side, side);
-                    QCOMPARE(got.pixmap(size, ratio).toImage(), want.pixmap(size, ratio).toImage());
-                    QCOMPARE(got.actualSize(size), want.actualSize(size));
+                    const QIcon want = plain->standardIcon(which),
+                                got = deferred.standardIcon(which);
+                    QCOMPARE(got.availableSizes(), want.availableSizes());
+                    QCOMPARE(got.actualSize(QSize(side, side)), want.actualSize(QSize(side, side)));
+                    QCOMPARE(got.pixmap(QSize(side, side), ratio).toImage(),
+                             want.pixmap(QSize(side, side), ratio).toImage());
                     QImage painted[2];
                     for (int k = 0; k < 2; ++k) {
                         painted[k] = QImage(64, 64, QImage::Format_ARGB32_Premultiplied);
@@ -41,60 +38,7 @@ class TestBuild : public QObject
                     }
                     QCOMPARE(painted[1], painted[0]);
                 }
-        }
     }
-    void builds_data() { caseRows("tst_build-kinds"); }
-    // Each kind fills its component and adapts the panel; series or slices
-    // get the first N bright colours, also kept as their category colours.
-    void builds()
-    {
-        const QString designed = cell("designed"), frame = cell("frame"),
-                      noLegend = cell("noLegend");
-        const bool isPie = cell("colourButton") == "Slice Clr";
-        StartedWindow s;
-        frmsimplechart& w = s.start(cell("definition").toUtf8(), "a,b,1\n", [&](frmsimplechart& w) {
-            if (!designed.isEmpty()) // the designed state decides the mode
-                ctl<QRadioButton>(w, qPrintable(designed))->setChecked(true);
-        });
-        QVERIFY2(s.platform.messages.isEmpty(), qPrintable(s.platform.messages.join('|')));
-        PieChart& pie = w.context().pie;
-        AxisChart& bar = w.context().bar;
-        ChartComponent& shown = isPie ? static_cast<ChartComponent&>(pie) : bar;
-        QVERIFY(shown.Visible() && !(isPie ? static_cast<ChartComponent&>(bar) : pie).Visible());
-        QCOMPARE(bar.BarStackingMode(), cell("mode").toInt());
-        QCOMPARE(shown.Caption(), cell("caption"));
-        QCOMPARE(shown.LegendTitle(), cell("legend"));
-        auto* box = ctl<QComboBox>(w, "Combo1");
-        QStringList entries;
-        for (int i = 0; i < box->count(); ++i)
-            entries << box->itemText(i);
-        QCOMPARE(entries.join('|'), cell("combo"));
-        QCOMPARE(box->currentText(), entries.value(0));
-        const int n = int(entries.size());
-        QCOMPARE(isPie ? pie.Items().Count() : bar.Series().Count(), n);
-        QStringList shownColours;
-        for (int k = 1; k <= n; ++k) {
-            const vp::Colour c = isPie ? pie.Items().Item(k).Color() : bar.Series().Item(k).Color();
-            shownColours << qc(c).name();
-            QCOMPARE(w.context().state.itemColors[k], c);
-        }
-        QCOMPARE(shownColours.join('|'), cell("colours"));
-        QCOMPARE(swatchColour(ctl<QFrame>(w, "Picture1")), w.context().state.itemColors[1]);
-        QCOMPARE(ctl<QPushButton>(w, "CmdColor")->text(), cell("colourButton"));
-        QCOMPARE(ctl<QTabWidget>(w, "SSTab1")->isTabEnabled(3), !isPie);
-        QCOMPARE(ctl<QRadioButton>(w, "optLabelsInside")->isEnabled(), isPie);
-        QCOMPARE(ctl<QPushButton>(w, "Command3")->isEnabled(), isPie);
-        QCOMPARE(ctl<QCheckBox>(w, "Check3")->isHidden(), !isPie); // graduated colours: pie only
-        if (isPie)
-            return;
-        QCOMPARE(bar.ItemAxisLabel(), cell("itemAxis"));
-        QCOMPARE(bar.ShowLegend(), noLegend == "0");
-        QCOMPARE(ctl<QCheckBox>(w, "chknolegend")->isChecked(), noLegend == "1");
-        QCOMPARE(!ctl<QGroupBox>(w, "Frame3")->isHidden(), frame == "1");
-        // A simple bar chart with several series selects Grouped; the two-way table does not.
-        QCOMPARE(ctl<QRadioButton>(w, "OPTGROUPED")->isChecked(), frame == "1" && noLegend == "1");
-    }
-
     void renderCommandLine_data() { caseRows("tst_build-render"); }
     void renderCommandLine();
 };

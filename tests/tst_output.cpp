@@ -1,6 +1,5 @@
-// Saving the chart image, copying it, switching the chart kind, the right
-// mouse button and the folder routine.
-#include "changetofolder.h"
+// Saving the chart image, copying it, switching the chart kind and the right
+// mouse button.
 #include "pixels.h"
 #include "testfiles.h"
 
@@ -157,23 +156,6 @@ class TestOutput : public QObject
         QCOMPARE(ctl<QTabWidget>(w, "SSTab1")->isVisible() &&
                      ctl<QLineEdit>(w, "Text2")->text() != "typed",
                  opens);
-    }
-
-    void changeToFolder_data() { caseRows("output-folder"); }
-    void changeToFolder()
-    {
-        QFETCH(QByteArrayList, f);
-        QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkdir("sub"));
-        const QString root = QFileInfo(dir.path()).canonicalFilePath();
-        const QString path = QString(f[0]).replace("%T", root),
-                      current = QString(f[3]).replace("%T", root);
-        const QString before = QDir::currentPath();
-        vp::VplotGlobal global;
-        global.currentDrive = "Z:";
-        ChangeToFolder(global, path.toStdString(), f[1][0]);
-        QCOMPARE(QByteArray::fromStdString(global.currentDrive), f[2]);
-        QCOMPARE(QDir::currentPath(), current.isEmpty() ? before : current);
     }
 };
 
