@@ -3,6 +3,8 @@
 #include "deferrediconstyle.h"
 #include "testfiles.h"
 
+#include <QBuffer>
+#include <QImageReader>
 #include <QPainter>
 #include <QProcess>
 #include <QStyleFactory>
@@ -43,6 +45,17 @@ class TestBuild : public QObject
     void renderCommandLine();
 };
 
+// A picture's format as its content shows it.
+static QByteArray formatOf(const QByteArray& bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return bytes.startsWith("%PDF-")          ? "pdf"
+           : QImage::fromData(bytes).isNull() ? "none"
+                                              : QImageReader::imageFormat(&buffer);
+}
+
 // Runs a tool; its output, or nothing when it fails (status 1 is compare's "different").
 static QByteArray tool(const QString& program, const QStringList& args)
 {
@@ -64,14 +77,22 @@ void TestBuild::renderCommandLine()
     QStringList args = expand(cell("args")).split(' ', Qt::SkipEmptyParts);
     args.replaceInStrings(QRegularExpression("^''$"), QString());
     QProcess render;
+    QString program = QStringLiteral(VELDRA_RENDER_PATH);
     for (const QString& setup : cell("setup").split(" ; ", Qt::SkipEmptyParts))
         if (setup.startsWith("stdin="))
             render.setStandardInputFile(expand(setup.mid(6)));
-        else
+        else if (setup.startsWith("list="))
             t.write("list", expand(setup.mid(5)).toUtf8());
+        else if (setup == "pin") // one processor: one worker at a time
+            args.prepend(program), args.prepend("0"), args.prepend("-c"), program = "taskset";
+        else // the file system calls, process by process
+            args = QStringList{"-f", "--output=" + t.path("trace"), "-e",
+                               "trace=openat,fsync,rename", program} +
+                   args,
+            program = "strace";
     const QString out = t.path("out");
-    render.start(QStringLiteral(VELDRA_RENDER_PATH), args);
-    QVERIFY(render.waitForFinished(60000));
+    render.start(program, args);
+    QVERIFY(render.waitForFinished(120000));
     const QString err = QString::fromLocal8Bit(render.readAllStandardError());
     QVERIFY2(render.exitCode() == cell("exit").toInt(), qPrintable(err));
     for (const QString& text : expand(cell("stderr")).split(',', Qt::SkipEmptyParts))
@@ -95,7 +116,30 @@ void TestBuild::renderCommandLine()
                          qPrintable(part));
         else if (key == "page")
             QVERIFY(tool("pdfinfo", {copy}).contains("Page size:       " + value.toUtf8()));
-        else if (key == "files" || key == "nofiles")
+        else if (key == "format") // by content: NAME:FORMAT for a file in {t}
+            for (const QString& one : value.split(','))
+                QCOMPARE(
+                    formatOf(one.contains(':') ? readAll(t.path(one.section(':', 0, 0))) : bytes),
+                    one.section(':', -1).toUtf8());
+        else if (const QString trace = QString::fromUtf8(readAll(t.path("trace")));
+                 key == "synced") { // the written file is synced before it is renamed
+            const auto open = QRegularExpression("O_(TMPFILE|EXCL).*= (\\d+)").match(trace);
+            const qsizetype synced = trace.indexOf("fsync(" + open.captured(2) + ")");
+            QVERIFY2(open.hasMatch() && synced > open.capturedEnd() &&
+                         synced < trace.indexOf("rename("),
+                     qPrintable(trace.right(2000)));
+        } else if (key == "workers") { // the charts each worker process saved
+            QMap<QString, int> saved;
+            for (const QString& line : trace.split('\n'))
+                if (line.contains(" rename("))
+                    ++saved[line.section(' ', 0, 0)];
+            QList<int> counts = saved.values();
+            std::sort(counts.rbegin(), counts.rend());
+            QStringList shown;
+            for (const int n : counts)
+                shown << QString::number(n);
+            QCOMPARE(shown.join(','), value);
+        } else if (key == "files" || key == "nofiles")
             for (const QString& name : value.split(','))
                 QVERIFY2(QFile::exists(t.path(name)) == (key == "files"), qPrintable(name));
         else if (key == "like-png") {
