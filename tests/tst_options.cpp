@@ -4,8 +4,10 @@
 // controls, the two chart components and the program show. The colour tables
 // are checked entry by entry against tests/cases/options-palettes.tsv.
 #include "pixels.h"
+#include "qtext.h"
 #include "testfiles.h"
 
+#include <QClipboard>
 #include <QtTest>
 
 #include <functional>
@@ -41,7 +43,8 @@ struct Session : StartedWindow {
 
     // open | menu ACTION | click BUTTON | set CONTROL VALUE | pick COMBO INDEX |
     // kind KIND | colour/font/file/save ANSWER | meanwhile STEP (while the colour
-    // dialog is open) | picture NAME (a magenta BMP) | home [SUBFOLDER] | show
+    // dialog is open) | picture NAME (a magenta BMP) | home [SUBFOLDER] | show |
+    // switch
     void step(const QString& text)
     {
         const QString verb = text.section(' ', 0, 0), name = text.section(' ', 1, 1),
@@ -79,7 +82,7 @@ struct Session : StartedWindow {
                   f.value(2).contains('i'), f.value(2).contains('u'), f.value(2).contains('s')}});
         else if (verb == "file" || verb == "save")
             (verb == "file" ? platform.openAnswers : platform.saveAnswers)
-                .push_back({answer, path(value)});
+                .push_back({answer, value.isEmpty() ? value : path(value)});
         else if (verb == "meanwhile")
             platform.whileColorShown = [this, arg] { step(arg); };
         else if (QImage picture(40, 30, QImage::Format_RGB32); verb == "picture")
@@ -92,6 +95,8 @@ struct Session : StartedWindow {
             qputenv("HOME", QFile::encodeName(path("home"))), qunsetenv("XDG_CONFIG_HOME");
         } else if (verb == "show")
             w.show();
+        else if (verb == "switch") // the command of the switched-off menu item
+            w.menuCommands().mnuswitch_Click();
         else
             QFAIL(qPrintable("unknown step " + text));
     }
@@ -99,19 +104,33 @@ struct Session : StartedWindow {
     // pie.P / bar.P: a property of that chart component (Colors, Exploded and
     // FillMode for every slice or series, Color.i for one, drawn.#rrggbb:
     // whether the picture shows that colour); ended, status and messages of
-    // the program; savefolder: where the save dialog opens; else seenAs().
+    // the program; savefolder: where the save dialog opens; files: those in
+    // the program folder; kind: the chart kind; clipboard, picture.NAME:
+    // whose picture ("pie", "bar") the clipboard or a saved file holds; else
+    // seenAs().
     QString seen(const QString& target)
     {
         const ChartContext& parts = window->context();
+        AxisChart& bar = parts.bar;
+        const auto whose = [&](const QImage& picture) { // which component drew it
+            const QImage image = picture.convertToFormat(QImage::Format_RGB32);
+            return image.isNull()                                                           ? "none"
+                   : image == parts.pie.renderImage().convertToFormat(QImage::Format_RGB32) ? "pie"
+                   : image == bar.renderImage().convertToFormat(QImage::Format_RGB32)       ? "bar"
+                                                                                      : "other";
+        };
         const bool isPie = target.startsWith("pie.");
         if (!isPie && !target.startsWith("bar."))
-            return target == "ended"        ? QString::number(platform.ended)
-                   : target == "status"     ? QString::number(platform.exitStatus)
-                   : target == "messages"   ? platform.messages.join('|')
-                   : target == "savefolder" ? platform.lastSave.InitDir
-                                            : seenAs(*window, target);
+            return target == "ended"               ? QString::number(platform.ended)
+                   : target == "status"            ? QString::number(platform.exitStatus)
+                   : target == "messages"          ? platform.messages.join('|')
+                   : target == "savefolder"        ? platform.lastSave.InitDir
+                   : target == "files"             ? entries(dir.path()).join('|')
+                   : target == "kind"              ? toQ(vp::chartKindName(parts.state.chartKind))
+                   : target == "clipboard"         ? whose(QGuiApplication::clipboard()->image())
+                   : target.startsWith("picture.") ? whose(QImage(path(target.mid(8))))
+                                                   : seenAs(*window, target);
         ChartComponent& c = isPie ? static_cast<ChartComponent&>(parts.pie) : parts.bar;
-        AxisChart& bar = parts.bar;
         const QString p = target.section('.', 1, 1), arg = target.section('.', 2);
         const auto colour = [&](int i) {
             return qc(isPie ? parts.pie.Items().Item(i).Color() : bar.Series().Item(i).Color())
