@@ -44,7 +44,7 @@ struct Session : StartedWindow {
     // open | menu ACTION | click BUTTON | set CONTROL VALUE | pick COMBO INDEX |
     // kind KIND | colour/font/file/save ANSWER | meanwhile STEP (while the colour
     // dialog is open) | picture NAME (a magenta BMP) | home [SUBFOLDER] | show |
-    // switch
+    // switch | move WIDGET X,Y | press WIDGET BUTTON (near its top left corner)
     void step(const QString& text)
     {
         const QString verb = text.section(' ', 0, 0), name = text.section(' ', 1, 1),
@@ -93,8 +93,14 @@ struct Session : StartedWindow {
                 qputenv("HOME", home), qputenv("XDG_CONFIG_HOME", config);
             };
             qputenv("HOME", QFile::encodeName(path("home"))), qunsetenv("XDG_CONFIG_HOME");
-        } else if (verb == "show")
+        } else if (verb == "show") {
             w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+        } else if (auto* at = qobject_cast<QWidget*>(control); verb == "move")
+            at->move(rest.section(',', 0, 0).toInt(), rest.section(',', 1).toInt());
+        else if (QWidget* hit = at && at->childAt(2, 2) ? at->childAt(2, 2) : at; verb == "press")
+            QTest::mousePress(hit, Qt::MouseButton(rest.toInt()), {},
+                              hit->mapFrom(at, QPoint(2, 2)));
         else if (verb == "switch") // the command of the switched-off menu item
             w.menuCommands().mnuswitch_Click();
         else
@@ -163,6 +169,7 @@ struct Session : StartedWindow {
             {"BarStackingMode", [&] { return bar.BarStackingMode(); }},
             {"SeriesBarSpacing", [&] { return bar.SeriesBarSpacing(); }},
             {"Orientation", [&] { return bar.Orientation(); }},
+            {"ShowUnitAxisGridLines", [&] { return int(bar.ShowUnitAxisGridLines()); }},
             {"UnitAxisLabel", [&] { return bar.UnitAxisLabel(); }},
             {"ItemAxisLabel", [&] { return bar.ItemAxisLabel(); }},
             {"BorderColor", [&] { return qc(bar.BorderColor()).name(); }},

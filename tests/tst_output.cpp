@@ -1,5 +1,5 @@
-// Saving the chart image in each format and the right mouse button. (What
-// save and copy take for each chart kind: tst_options.)
+// Saving the chart image in each format. (What save and copy take for each
+// chart kind: tst_options.)
 #include "pixels.h"
 #include "testfiles.h"
 
@@ -70,32 +70,6 @@ class TestOutput : public QObject
                                       &st.pdfFileName};
         for (int i = 0; i < 7; ++i)
             QCOMPARE(QString::fromStdString(*names[i]), i == kept ? target : QString());
-    }
-
-    void rightPress_data() { caseRows("output-rightpress"); }
-    // Opening the panel refills it, so a press that opens nothing keeps an
-    // unapplied axis label.
-    void rightPress()
-    {
-        QFETCH(QByteArrayList, f);
-        const QString where = f[0];
-        const bool opens = f[2] == "1";
-        StartedWindow s;
-        frmsimplechart& w = s.start(kPieDefinition);
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        if (where.startsWith("tab") || where.startsWith("Label"))
-            w.optionsPanel().mnuoptions_Click(), ctl<QTabWidget>(w, "SSTab1")->move(0, 0);
-        ctl<QLineEdit>(w, "Text2")->setText("typed");
-        QWidget* surface = ctl<QWidget>(w, "centralSurface");
-        QWidget* target = where.isEmpty() ? surface : w.findChild<QWidget*>(where);
-        const QPoint at(2, 2);
-        QWidget* hit = target->childAt(at) ? target->childAt(at) : target; // under the pointer
-        QVERIFY(surface->rect().contains(target->mapTo(surface, at)));
-        QTest::mousePress(hit, Qt::MouseButton(f[1].toInt()), {}, hit->mapFrom(target, at));
-        QCOMPARE(ctl<QTabWidget>(w, "SSTab1")->isVisible() &&
-                     ctl<QLineEdit>(w, "Text2")->text() != "typed",
-                 opens);
     }
 };
 
