@@ -72,7 +72,8 @@ void TestBuild::renderCommandLine()
     auto expand = [&](QString text) {
         return text.replace("{ex}", EXAMPLES_DIR)
             .replace("{t}", t.dir.path())
-            .replace("{s}", EXAMPLES_DIR "/settings.ini");
+            .replace("{s}", EXAMPLES_DIR "/settings.ini")
+            .replace("{app}", QFileInfo(VELDRA_RENDER_PATH).path());
     };
     QStringList args = expand(cell("args")).split(' ', Qt::SkipEmptyParts);
     args.replaceInStrings(QRegularExpression("^''$"), QString());
@@ -83,6 +84,9 @@ void TestBuild::renderCommandLine()
             render.setStandardInputFile(expand(setup.mid(6)));
         else if (setup.startsWith("list="))
             t.write("list", expand(setup.mid(5)).toUtf8());
+        else if (setup.startsWith("argv0=")) // started under another name
+            args = QStringList{"-c", "exec -a " + setup.mid(6) + " \"$0\" \"$@\"", program} + args,
+            program = "bash";
         else if (setup == "pin") // one processor: one worker at a time
             args.prepend(program), args.prepend("0"), args.prepend("-c"), program = "taskset";
         else // the file system calls, process by process

@@ -109,7 +109,8 @@ struct Session : StartedWindow {
 
     // pie.P / bar.P: a property of that chart component (Colors, Exploded and
     // FillMode for every slice or series, Color.i for one, drawn.#rrggbb:
-    // whether the picture shows that colour); ended, status and messages of
+    // whether the picture shows that colour, picture.NAME: whether it is the
+    // picture kept as NAME); ended, status and messages of
     // the program; savefolder: where the save dialog opens; files: those in
     // the program folder; kind: the chart kind; clipboard, picture.NAME:
     // whose picture ("pie", "bar") the clipboard or a saved file holds; else
@@ -181,6 +182,14 @@ struct Session : StartedWindow {
             {"ValuesFont", [&] { return font(bar.ValuesFont()); }},
             {"ItemFont", [&] { return font(bar.ItemFont()); }},
             {"Color", [&] { return colour(arg.toInt()); }},
+            {"picture",
+             [&] { // against tests/cases/pictures/ARG.png
+                 const QImage image = c.renderImage(QSize(400, 300));
+                 const QString file = QStringLiteral(VELDRA_CASES_DIR "/pictures/") + arg + ".png";
+                 if (qEnvironmentVariableIsSet("VELDRA_NEW_PICTURES")) // after a wanted change
+                     image.save(file);
+                 return QImage(file).convertToFormat(image.format()) == image ? "same" : "changed";
+             }},
             {"drawn", [&] {
                  return int(px::area(c.renderImage(QSize(480, 360)), QColor(arg)).count > 1000);
              }}};
