@@ -2,9 +2,9 @@
 // Qt reads those icons from PNG files through QImageReader, which first
 // loads every image format plugin (and libtiff, libjpeg, libwebp ...) to
 // ask each whether it reads the file: the menu bar alone asks for its
-// overflow arrow when it is made, and that cost the viewer about a tenth of
-// its start. The icons stay the same; only the reading waits until an icon
-// is drawn or measured.
+// overflow arrow when it is made, a sizeable part of the viewer's start.
+// The icons stay the same; only the reading waits until an icon is drawn or
+// measured.
 #pragma once
 
 #include <QProxyStyle>

@@ -97,9 +97,10 @@ void frmsimplechart::connectMenuCommands()
     connect(ui->mnuoptions, &QAction::triggered, ui->SSTab1, &OptionsPanel::mnuoptions_Click);
 }
 
-bool frmsimplechart::failInput(const QString& file, const QString& problem)
+bool frmsimplechart::failInput(const QString& file, const vp::Result& read)
 {
-    platform.MsgBox(QStringLiteral("Cannot use the file \"%1\":\n%2").arg(file, problem));
+    platform.MsgBox(
+        QStringLiteral("Cannot use the file \"%1\":\n%2").arg(file, toQ(read.message())));
     platform.EndProgram(kExitBadInput);
     return false;
 }
@@ -157,16 +158,16 @@ void frmsimplechart::Form_Load()
         platform.MsgBox(QStringLiteral("Error finding ini file, check your setup."));
         return;
     }
-    const vp::ReadResult settingsRead = vp::readSettingsFile(state.settingsPath);
-    if (!settingsRead.ok()) {
-        failInput(settings, toQ(settingsRead.problem));
+    const vp::Result settingsRead = vp::readSettingsFile(state.settingsPath);
+    if (!settingsRead) {
+        failInput(settings, settingsRead);
         return;
     }
 
     std::string caption;
-    const vp::ReadResult first = vp::firstReading(state, caption, '/');
-    if (!first.ok()) {
-        failInput(toQ(vp::definitionPath(state)), toQ(first.problem));
+    const vp::Result first = vp::firstReading(state, caption, '/');
+    if (!first) {
+        failInput(toQ(vp::definitionPath(state)), first);
         return;
     }
     OptionsPanel& panel = *ui->SSTab1;
@@ -203,15 +204,15 @@ void frmsimplechart::Form_Load()
 
 bool frmsimplechart::readChartData(bool stacked, vp::ChartData& data)
 {
-    const vp::ReadResult read =
+    const vp::Result read =
         stacked ? vp::readStackedKind(state, VPLOTGLOBAL, data) : vp::readSimpleKind(state, data);
-    if (read.status == vp::ReadStatus::CategoryLimit) {
-        platform.MsgBox(toQ(read.problem));
+    if (read.code() == vp::kCategoryLimit) {
+        platform.MsgBox(toQ(read.message()));
         platform.EndProgram(kExitCategoryLimit);
         return false;
     }
-    if (!read.ok())
-        return failInput(toQ(vp::definitionPath(state)), toQ(read.problem));
+    if (!read)
+        return failInput(toQ(vp::definitionPath(state)), read);
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include "chartcontext.h"
 #include "chartstate.h"
 #include "platform.h"
+#include "result.h"
 
 #include <QMainWindow>
 #include <memory>
@@ -47,7 +48,8 @@ class frmsimplechart : public QMainWindow
     void connectMenuCommands();
     void placeWindowAndPanel();
     void fillScreenUnlessMaximized();
-    bool failInput(const QString& file, const QString& problem);
+    // Shows why the file cannot be used and ends the program; false.
+    bool failInput(const QString& file, const vp::Result& read);
     // Kind-specific reading; false (program ended) on failure.
     bool readChartData(bool stacked, vp::ChartData& data);
 

@@ -1,5 +1,6 @@
 // VELDRAPLOT: the chart viewer a host application starts with the path of
 // its settings file as the whole command line.
+#include "bundledexample.h"
 #include "deferrediconstyle.h"
 #include "frmsimplechart.h"
 #include "hostprocess.h"
@@ -8,6 +9,7 @@
 #include "axischart.h"
 #include "chartcomponent.h"
 #include "piechart.h"
+#include "qtext.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -45,28 +47,62 @@ class ExitAfterFirstPaint : public QObject
     }
 };
 
-} // namespace
+const char kUsage[] = "Usage: veldraplot SETTINGS_FILE\n"
+                      "Shows the chart described by ~VGRAPH.TMP in the program's folder.\n"
+                      "The whole command line, trimmed of blanks, is the settings file's path.\n"
+                      "  --example   open the bundled example chart (the desktop menu's command)\n"
+                      "  --version   print the version and exit\n"
+                      "  --help      print this help and exit\n";
 
-static const char kUsage[] =
-    "Usage: veldraplot SETTINGS_FILE\n"
-    "Shows the chart described by ~VGRAPH.TMP in the program's folder.\n"
-    "The whole command line, trimmed of blanks, is the settings file's path.\n"
-    "  --version   print the version and exit\n"
-    "  --help      print this help and exit\n";
-
-int main(int argc, char* argv[])
+// --example, --version and --help are options only when they are the whole
+// command line; anything else is a settings path. True when one was answered.
+bool answeredAlone(int argc, char* argv[])
 {
-    // --version and --help answer only when they are the whole command line;
-    // anything else is a settings path.
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
         std::printf("veldraplot %s\n", VELDRAPLOT_VERSION);
-        return 0;
+        return true;
     }
     if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
         std::fputs(kUsage, stdout);
-        return 0;
+        return true;
     }
+    return false;
+}
 
+void exitAfterFirstPaintIfAsked(frmsimplechart& window)
+{
+    if (qEnvironmentVariable("VELDRAPLOT_EXIT_AFTER_FIRST_PAINT") != QLatin1String("1"))
+        return;
+    ChartComponent& pie = window.context().pie;
+    ChartComponent& bar = window.context().bar;
+    ChartComponent* shown = pie.Visible() ? &pie : bar.Visible() ? &bar : nullptr;
+    if (shown)
+        shown->viewport()->installEventFilter(new ExitAfterFirstPaint(&window));
+}
+
+// --example starts the viewer as a host would, on the bundled pie: its
+// folder stands for the program's folder, its settings file for the path.
+// False, after saying how a host starts VELDRAPLOT, when there is none.
+bool startOnExample(std::string& folder, std::string& commandLine)
+{
+    const std::string examples = vp::bundledExamples(folder);
+    if (examples.empty()) {
+        const std::string message = vp::noExampleMessage(folder);
+        std::fprintf(stderr, "VELDRAPLOT: %s\n", message.c_str());
+        QtPlatform(folder, commandLine).MsgBox(toQ(message));
+        return false;
+    }
+    folder = examples + "/pie";
+    commandLine = examples + "/settings.ini";
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (answeredAlone(argc, argv))
+        return 0;
     vp::occupyClosedStandardStreams();
     vp::noSessionBusLaunch();
     // Qt is handed the program name only: every word of the command line
@@ -78,22 +114,16 @@ int main(int argc, char* argv[])
     vp::takeBackRuntimeFolder(runtimeFolder);
     QApplication::setApplicationName(QStringLiteral("VELDRAPLOT"));
     QApplication::setStyle(new DeferredIconStyle);
-    QtPlatform platform(vp::programFolder(argv[0]), vp::joinedArguments(argc, argv));
+    std::string folder = vp::programFolder(argv[0]);
+    std::string commandLine = vp::joinedArguments(argc, argv);
+    if (argc == 2 && std::strcmp(argv[1], "--example") == 0 && !startOnExample(folder, commandLine))
+        return 1;
+    QtPlatform platform(folder, commandLine);
     frmsimplechart window(platform);
     window.Form_Load();
     if (platform.HasEnded())
         return platform.exitStatus();
-    if (qEnvironmentVariable("VELDRAPLOT_EXIT_AFTER_FIRST_PAINT") == QLatin1String("1")) {
-        ChartComponent* shown = nullptr;
-        ChartComponent& pie = window.context().pie;
-        ChartComponent& bar = window.context().bar;
-        if (pie.Visible())
-            shown = &pie;
-        else if (bar.Visible())
-            shown = &bar;
-        if (shown)
-            shown->viewport()->installEventFilter(new ExitAfterFirstPaint(&window));
-    }
+    exitAfterFirstPaintIfAsked(window);
     window.showMaximized();
     return QApplication::exec();
 }

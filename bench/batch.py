@@ -22,11 +22,11 @@ COLOURS = ["red", "yellow", "blue"]  # the first three bright colours
 def pie_chart(i, rnd):
     """A P3-like pie: three slices with changing values."""
     values = [rnd.randint(1, 40) for _ in range(3)]
-    labels = ["Red", "Blue", "Green"]
-    text = 'VGRAPH,SIMPLEPIECHART,1,"Favourite colour %d",1,"Categories"\n' % i
+    labels = ["Strawberry", "Banana", "Blueberry"]
+    text = 'VGRAPH,SIMPLEPIECHART,1,"Favourite fruit %d",1,"Categories"\n' % i
     text += "".join("%d, %s\n" % (v, l) for v, l in zip(values, labels))
     total = float(sum(values))
-    gp = ['set output "%s"' % "{out}", 'set title "{/:Bold Favourite colour %d}" font ",12"' % i,
+    gp = ['set output "%s"' % "{out}", 'set title "{/:Bold Favourite fruit %d}" font ",12"' % i,
           "unset border", "unset tics", "set size ratio -1", "set xrange [-1.6:1.6]",
           "set yrange [-1.08:1.08]",
           'set key right center Left reverse samplen 1 title "{/:Bold Categories}"',

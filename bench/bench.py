@@ -304,6 +304,12 @@ def write_readme(path, report):
         f.write(text)
 
 
+def render_exe(build):
+    """The renderer of a build folder: render/ now, app/ in earlier commits."""
+    path = os.path.join(build, "render", "veldraplot-render")
+    return path if os.path.exists(path) else os.path.join(build, "app", "veldraplot-render")
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("build")
@@ -320,7 +326,7 @@ def main():
 
     build = os.path.abspath(args.build)
     work = os.path.abspath(args.work)
-    render = os.path.join(build, "app", "veldraplot-render")
+    render = render_exe(build)
     viewer = os.path.join(build, "app", "veldraplot")
     settings = os.path.join(ROOT, "examples", "settings.ini")
     subprocess.run([sys.executable, os.path.join(HERE, "gen_data.py"), work], check=True)
@@ -343,7 +349,7 @@ def main():
         for i, (tag, b) in enumerate(builds):
             out = os.path.join(png, tag.replace(" ", "-") + name + ".png")
             cases.append(Case(tag + "render " + name,
-                              [os.path.join(b, "app", "veldraplot-render"), "--folder",
+                              [render_exe(b), "--folder",
                                os.path.join(work, folder), "--format", "png",
                                "--size", "1280x864", "-o", out, settings],
                               env=base_env, check=out, follows=i > 0))

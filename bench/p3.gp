@@ -1,9 +1,9 @@
-# The P3 pie ("Favourite colour": Red 12, Blue 30, Green 8) drawn by gnuplot,
+# The P3 pie ("Favourite fruit": Strawberry 12, Banana 30, Blueberry 8) drawn by gnuplot,
 # for comparison with veldraplot-render. Call: gnuplot -e "outfile='x.png'" p3.gp
 if (!exists("outfile")) outfile = "gnuplot-p3.png"
 set terminal pngcairo size 1280,864 font "DejaVu Sans,9"
 set output outfile
-set title "{/:Bold Favourite colour}" font ",12"
+set title "{/:Bold Favourite fruit}" font ",12"
 unset border
 unset tics
 set size ratio -1
@@ -21,11 +21,11 @@ set object 2 circle at 0,0 size 1 arc [a2:a1] fc rgb "yellow" fs solid 1.0 borde
 set object 3 circle at 0,0 size 1 arc [a3:a2] fc rgb "blue" fs solid 1.0 border rgb "white"
 r = 0.5
 m(a, b) = (a + b) / 2.0 * pi / 180.0
-set label 1 "Red" at r*cos(m(a0,a1)), r*sin(m(a0,a1)) center tc rgb "white"
-set label 2 "Blue" at r*cos(m(a1,a2)), r*sin(m(a1,a2)) center tc rgb "black"
-set label 3 "Green" at r*cos(m(a2,a3)), r*sin(m(a2,a3)) center tc rgb "white"
+set label 1 "Strawberry" at r*cos(m(a0,a1)), r*sin(m(a0,a1)) center tc rgb "white"
+set label 2 "Banana" at r*cos(m(a1,a2)), r*sin(m(a1,a2)) center tc rgb "black"
+set label 3 "Blueberry" at r*cos(m(a2,a3)), r*sin(m(a2,a3)) center tc rgb "white"
 set style fill solid 1.0 border rgb "black"
 plot NaN notitle, \
-     keyentry with boxes fc rgb "red" title "Red", \
-     keyentry with boxes fc rgb "yellow" title "Blue", \
-     keyentry with boxes fc rgb "blue" title "Green"
+     keyentry with boxes fc rgb "red" title "Strawberry", \
+     keyentry with boxes fc rgb "yellow" title "Banana", \
+     keyentry with boxes fc rgb "blue" title "Blueberry"

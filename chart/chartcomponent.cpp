@@ -1,8 +1,7 @@
 #include "chartcomponent.h"
 #include "chartstyle.h"
 
-#include "atomicwrite.h"
-#include "imagesave.h"
+#include "saveimage.h"
 
 #include <QChart>
 #include <QClipboard>
@@ -22,10 +21,6 @@
 #include <QTimer>
 
 #include <cmath>
-#include <cstdint>
-
-#include <sys/mman.h>
-#include <unistd.h>
 
 namespace
 {
@@ -692,76 +687,25 @@ void ChartComponent::renderTo(QPaintDevice* device, QSize size)
     }
 }
 
-namespace
+imageio::Picture ChartComponent::picture(QSize size, int scale)
 {
-// Maps the picture's memory in one call. Painting would otherwise fault its
-// pages in one at a time (some 1,100 for a 1280x864 chart), and on virtual
-// machines every such fault is a costly trap.
-void prefault(QImage& image)
-{
-#ifdef MADV_POPULATE_WRITE
-    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-    auto begin = reinterpret_cast<std::uintptr_t>(image.bits());
-    auto end = begin + static_cast<std::uintptr_t>(image.sizeInBytes());
-    begin = (begin + page - 1) & ~(page - 1);
-    end &= ~(page - 1);
-    if (end > begin) // older kernels refuse the advice: the pages then fault in as before
-        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
-#else
-    Q_UNUSED(image);
-#endif
+    imageio::Picture picture;
+    picture.size =
+        (!size.isValid() || size.isEmpty() ? this->size() : size).expandedTo(QSize(1, 1));
+    picture.scale = scale;
+    picture.title = Caption();
+    picture.paint = [this, size](QPaintDevice* device) { renderTo(device, size); };
+    return picture;
 }
-} // namespace
 
 QImage ChartComponent::renderImage(QSize size, int scale)
 {
-    const QSize logical =
-        (!size.isValid() || size.isEmpty() ? this->size() : size).expandedTo(QSize(1, 1));
-    scale = qBound(1, scale, 4);
-    // The same layout on scale x scale device pixels per chart pixel; the
-    // stated density grows alike, so the printed size stays.
-    QImage image(logical * scale, QImage::Format_RGB32);
-    if (image.isNull()) // not enough memory
-        return image;
-    prefault(image);
-    if (scale > 1) {
-        image.setDevicePixelRatio(scale);
-        image.setDotsPerMeterX(image.dotsPerMeterX() * scale);
-        image.setDotsPerMeterY(image.dotsPerMeterY() * scale);
-    }
-    renderTo(&image, size);
-    image.setDevicePixelRatio(1);
-    return image;
+    return imageio::rasterize(picture(size, scale));
 }
 
-SaveResult ChartComponent::encodePicture(int format, QByteArray* bytes, int scale)
+vp::Result ChartComponent::SaveImage(const std::string& fileName, int format)
 {
-    QString error;
-    if (format == FormatSVG || format == FormatPDF) {
-        const bool ok = imagesave::encodeVector(
-            format == FormatSVG ? imagesave::Vector::Svg : imagesave::Vector::Pdf, size(),
-            Caption(), [this](QPaintDevice* device) { renderTo(device, QSize()); }, bytes, &error);
-        return ok ? SaveResult{} : SaveResult{false, error};
-    }
-    const QImage picture = renderImage(QSize(), scale);
-    if (picture.isNull())
-        return SaveResult{false, QStringLiteral("not enough memory for a picture of %1 x %2 pixels")
-                                     .arg(width() * scale)
-                                     .arg(height() * scale)};
-    if (!imagesave::encodeImage(picture, format, bytes, &error))
-        return SaveResult{false, error};
-    return SaveResult{};
-}
-
-SaveResult ChartComponent::SaveImage(const std::string& fileName, int format)
-{
-    QByteArray bytes;
-    SaveResult result = encodePicture(format, &bytes);
-    std::string why;
-    if (result.ok && !vp::writeFileAtomically(fileName, bytes.constData(),
-                                              static_cast<std::size_t>(bytes.size()), &why))
-        result = SaveResult{false, QString::fromLocal8Bit(why.c_str())};
-    return result;
+    return imageio::saveImage(picture(), format, fileName);
 }
 
 bool ChartComponent::CopyToClipboard()

@@ -9,7 +9,9 @@
 #pragma once
 
 #include "chartstate.h"
-#include "imagesave.h"
+#include "imageformat.h"
+#include "picture.h"
+#include "result.h"
 
 #include <QChartView>
 #include <QColor>
@@ -47,12 +49,6 @@ class ChartFont
   private:
     QFont font_;
     std::function<void(const QFont&)> apply_;
-};
-
-// Outcome of SaveImage: empty error when the file was written.
-struct SaveResult {
-    bool ok = true;
-    QString error;
 };
 
 class ChartComponent : public QChartView
@@ -105,8 +101,9 @@ class ChartComponent : public QChartView
 
     // Writes exactly the picture shown, encoded as the format code says, to
     // fileName (bytes, as the file system takes them). The file is replaced
-    // only when the picture is complete.
-    SaveResult SaveImage(const std::string& fileName, int format);
+    // only when the picture is complete. A failure's message says why; the
+    // caller names the file.
+    vp::Result SaveImage(const std::string& fileName, int format);
     // Puts the same picture on the system clipboard.
     bool CopyToClipboard();
     // Draws the chart anew.
@@ -119,9 +116,10 @@ class ChartComponent : public QChartView
     // PDF generator), laid out at the component's size (or the given size)
     // in the device's logical pixels.
     void renderTo(QPaintDevice* device, QSize size = QSize());
-    // The picture encoded in memory as the format code says (SaveImage's
-    // codes, 5 SVG and 6 PDF too); scale applies to pixel formats.
-    SaveResult encodePicture(int format, QByteArray* bytes, int scale = 1);
+    // The picture shown as the encoders take it: at the component's size
+    // (or the given size), scale x scale pixels per chart pixel for the
+    // pixel formats, titled with the caption.
+    imageio::Picture picture(QSize size = QSize(), int scale = 1);
 
     // Applies every pending change to the Qt Charts objects now. The view
     // does this by itself before it next paints; rendering does it too.

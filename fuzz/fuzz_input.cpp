@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     writeFile(dir + "settings.ini", data, size);
 
     vp::SettingsValues settings;
-    vp::readSettingsFile(dir + "settings.ini", settings);
+    (void)vp::readSettingsFile(dir + "settings.ini", settings);
 
     vp::ChartState state;
     state.categoryLimit = 200;
@@ -47,9 +47,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         vp::ChartData chart;
         vp::VplotGlobal global;
         if (state.chartKind == vp::ChartKind::StackedBar)
-            vp::readStackedKind(state, global, chart);
+            (void)vp::readStackedKind(state, global, chart);
         else
-            vp::readSimpleKind(state, chart);
+            (void)vp::readSimpleKind(state, chart);
         // Every stored value must be reachable through the accessors.
         for (int r = 1; r <= chart.rows; ++r)
             for (int s = 1; s <= chart.columns; ++s)

@@ -62,35 +62,37 @@ Parsed parseRadix(std::string_view t, std::size_t i, int radix)
     return p;
 }
 
-// The leading number of a text, value-of-text style. Only the first 40
-// significant digits are kept (more cannot change a double); the rest only
-// move the decimal exponent, so any length of text is read in linear time.
-Parsed parseNumber(std::string_view t)
+// Where the text's number starts: past blanks, and the radix of an &H or &O
+// prefix (0 when there is none; -1 for an & followed by anything else).
+std::size_t numberStart(std::string_view t, int& radix)
 {
     std::size_t i = 0;
-    auto skip = [&] {
-        while (i < t.size() && isSkipped(t[i]))
-            ++i;
-    };
-    skip();
-    if (i + 1 < t.size() && t[i] == '&') {
-        std::size_t j = i + 1;
-        while (j < t.size() && isSkipped(t[j]))
-            ++j;
-        if (j < t.size() && (t[j] == 'H' || t[j] == 'h'))
-            return parseRadix(t, j + 1, 16);
-        if (j < t.size() && (t[j] == 'O' || t[j] == 'o'))
-            return parseRadix(t, j + 1, 8);
-        return {};
-    }
-    bool negative = false;
-    if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
-        negative = t[i] == '-';
+    while (i < t.size() && isSkipped(t[i]))
         ++i;
-    }
+    radix = 0;
+    if (i + 1 >= t.size() || t[i] != '&')
+        return i;
+    std::size_t j = i + 1;
+    while (j < t.size() && isSkipped(t[j]))
+        ++j;
+    const char prefix = j < t.size() ? t[j] : '\0';
+    radix = prefix == 'H' || prefix == 'h' ? 16 : prefix == 'O' || prefix == 'o' ? 8 : -1;
+    return j + 1;
+}
+
+// The significant digits of a decimal number and the power of ten that
+// applies to them. Only the first 40 significant digits are kept (more
+// cannot change a double); the rest only move the decimal exponent.
+struct Mantissa {
     std::string digits;
-    long scale = 0; // power of ten applied to `digits`
-    bool found = false;
+    long scale = 0;
+    bool found = false; // at least one digit was read
+};
+
+Mantissa readMantissa(std::string_view t, std::size_t& i)
+{
+    constexpr std::size_t kKeptDigits = 40;
+    Mantissa m;
     bool point = false;
     for (; i < t.size(); ++i) {
         const char c = t[i];
@@ -102,49 +104,56 @@ Parsed parseNumber(std::string_view t)
         }
         if (c < '0' || c > '9')
             break;
-        found = true;
-        if (digits.empty() && c == '0') {
+        m.found = true;
+        if (m.digits.empty() && c == '0') {
             if (point)
-                --scale;
-        } else if (digits.size() < 40) {
-            digits.push_back(c);
+                --m.scale;
+        } else if (m.digits.size() < kKeptDigits) {
+            m.digits.push_back(c);
             if (point)
-                --scale;
+                --m.scale;
         } else if (!point) {
-            ++scale;
+            ++m.scale;
         }
     }
-    Parsed p;
-    p.found = found;
-    if (!found || digits.empty())
-        return p;
-    if (i < t.size() && (t[i] == 'E' || t[i] == 'e' || t[i] == 'D' || t[i] == 'd')) {
+    return m;
+}
+
+// An E or D exponent with optional sign, when the text has one at i.
+long readExponent(std::string_view t, std::size_t i)
+{
+    if (i >= t.size() || (t[i] != 'E' && t[i] != 'e' && t[i] != 'D' && t[i] != 'd'))
+        return 0;
+    ++i;
+    while (i < t.size() && isSkipped(t[i]))
         ++i;
-        skip();
-        bool expNegative = false;
-        if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
-            expNegative = t[i] == '-';
-            ++i;
-        }
-        long exp = 0;
-        for (; i < t.size(); ++i) {
-            if (isSkipped(t[i]))
-                continue;
-            if (t[i] < '0' || t[i] > '9')
-                break;
-            if (exp < 100000000)
-                exp = exp * 10 + (t[i] - '0');
-        }
-        scale += expNegative ? -exp : exp;
+    bool negative = false;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
+        negative = t[i] == '-';
+        ++i;
     }
-    // Far outside the double range either way: settle without parsing.
+    long exp = 0;
+    for (; i < t.size(); ++i) {
+        if (isSkipped(t[i]))
+            continue;
+        if (t[i] < '0' || t[i] > '9')
+            break;
+        if (exp < 100000000)
+            exp = exp * 10 + (t[i] - '0');
+    }
+    return negative ? -exp : exp;
+}
+
+// (-)digits x 10^scale as a double; beyond the double range the largest one,
+// far below it 0.
+double decimalValue(const std::string& digits, long scale, bool negative)
+{
+    constexpr long kFarOutside = 400; // decimal digits: far outside the double range either way
     const long magnitude = scale + static_cast<long>(digits.size());
-    if (magnitude > 400) {
-        p.value = negative ? -DBL_MAX : DBL_MAX;
-        return p;
-    }
-    if (magnitude < -400)
-        return p;
+    if (magnitude > kFarOutside)
+        return negative ? -DBL_MAX : DBL_MAX;
+    if (magnitude < -kFarOutside)
+        return 0.0;
     const std::string text = digits + "e" + std::to_string(scale);
     double v = 0.0;
     const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
@@ -154,7 +163,31 @@ Parsed parseNumber(std::string_view t)
         v = 0.0;
     if (!std::isfinite(v))
         v = DBL_MAX;
-    p.value = negative ? -v : v;
+    return negative ? -v : v;
+}
+
+// The leading number of a text, value-of-text style, read in linear time
+// whatever its length.
+Parsed parseNumber(std::string_view t)
+{
+    int radix = 0;
+    std::size_t i = numberStart(t, radix);
+    if (radix > 0)
+        return parseRadix(t, i, radix);
+    if (radix < 0)
+        return {};
+    bool negative = false;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
+        negative = t[i] == '-';
+        ++i;
+    }
+    Mantissa m = readMantissa(t, i);
+    Parsed p;
+    p.found = m.found;
+    if (!m.found || m.digits.empty())
+        return p;
+    m.scale += readExponent(t, i);
+    p.value = decimalValue(m.digits, m.scale, negative);
     return p;
 }
 

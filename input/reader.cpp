@@ -16,28 +16,33 @@ constexpr const char* kContinuousMessage =
     "One variable appears to be continuous rather than categorical. Perhaps you meant to "
     "display a histogram (See Graph menu).";
 
-ReadResult failed(std::string problem)
+Result failed(std::string problem)
 {
-    return {ReadStatus::Failed, std::move(problem)};
+    return Result::failure(std::move(problem), kReadFailed);
+}
+
+Result categoryLimit()
+{
+    return Result::failure(kContinuousMessage, kCategoryLimit);
 }
 
 // Wraps a SeqFile so that each read names, on failure, what it was reading.
 class Reader
 {
   public:
-    bool open(const std::string& path, ReadResult& result)
+    bool open(const std::string& path, Result& result)
     {
         if (file_.open(path))
             return true;
-        result = failed(file_.errorText());
-        result.fileMissing = file_.error() == SeqError::Missing;
+        result = Result::failure(file_.errorText(),
+                                 file_.error() == SeqError::Missing ? kFileMissing : kReadFailed);
         return false;
     }
 
     SeqFile& file() { return file_; }
 
     // `where` completes "the file ends ...".
-    bool field(std::string& out, const std::string& where, ReadResult& result)
+    bool field(std::string& out, const std::string& where, Result& result)
     {
         if (file_.readField(out))
             return true;
@@ -45,7 +50,7 @@ class Reader
         return false;
     }
 
-    bool line(std::string& out, const std::string& where, ReadResult& result)
+    bool line(std::string& out, const std::string& where, Result& result)
     {
         if (file_.readLine(out))
             return true;
@@ -54,8 +59,7 @@ class Reader
     }
 
     // A non-negative whole number; `what` names it in the problem text.
-    bool count(std::int16_t& out, const std::string& what, const std::string& where,
-               ReadResult& result)
+    bool count(std::int16_t& out, const std::string& what, const std::string& where, Result& result)
     {
         if (!file_.readWholeNumber(out)) {
             result = failed(problem(where, what));
@@ -86,7 +90,7 @@ class Reader
 };
 
 // The kind field: kept as written and parsed once into chartKind.
-bool kindField(Reader& in, ChartState& state, ReadResult& r)
+bool kindField(Reader& in, ChartState& state, Result& r)
 {
     if (!in.field(state.chartKindText, "inside its header, before the chart kind", r))
         return false;
@@ -95,7 +99,7 @@ bool kindField(Reader& in, ChartState& state, ReadResult& r)
 }
 
 // Header fields 1 to 5 of the simple kinds: header, kind, unused, title, N.
-bool readSimpleHeader(Reader& in, ChartState& state, ReadResult& r)
+bool readSimpleHeader(Reader& in, ChartState& state, Result& r)
 {
     std::string text;
     return in.field(text, "before its header", r) && kindField(in, state, r) &&
@@ -105,7 +109,7 @@ bool readSimpleHeader(Reader& in, ChartState& state, ReadResult& r)
                     "inside its header, before the number of series", r);
 }
 
-bool checkSeriesCount(const ChartState& state, ReadResult& r)
+bool checkSeriesCount(const ChartState& state, Result& r)
 {
     if (state.seriesCount <= kMaxSeries)
         return true;
@@ -114,7 +118,7 @@ bool checkSeriesCount(const ChartState& state, ReadResult& r)
     return false;
 }
 
-bool readNames(Reader& in, std::string* names, int count, const std::string& what, ReadResult& r)
+bool readNames(Reader& in, std::string* names, int count, const std::string& what, Result& r)
 {
     for (int i = 1; i <= count; ++i) {
         const std::string where = "inside the list of " + what + " (after " +
@@ -164,6 +168,84 @@ void buildLists(const ChartState& state, ChartData& data)
     }
 }
 
+// The variable line "A,B,C": series variable A, item variable B, note C; the
+// caption "Count by A & B (C)" when A is not blank.
+void takeVariableLine(std::string rest, ChartState& state)
+{
+    state.seriesVariable.clear();
+    state.itemVariable.clear();
+    state.captionNote.clear();
+    std::size_t comma = rest.find(',');
+    if (comma != std::string::npos) {
+        state.seriesVariable = rest.substr(0, comma);
+        rest.erase(0, comma + 1);
+        comma = rest.find(',');
+        if (comma != std::string::npos) {
+            state.itemVariable = rest.substr(0, comma);
+            state.captionNote = rest.substr(comma + 1);
+        }
+    }
+    state.chartCaption = trimBlanks(state.seriesVariable).empty()
+                             ? std::string()
+                             : "Count by " + state.seriesVariable + " & " + state.itemVariable +
+                                   " (" + trimBlanks(state.captionNote) + ")";
+}
+
+// The number of series with their names, and the number of item categories.
+// More series than the series tables hold (also a count beyond 16 bits) get
+// the category advice at once, whatever else is wrong with the file. Up to
+// that, the category limit is checked after each data line, so a table of
+// 201 to 254 series without data lines is read and shown empty.
+bool readStackedCounts(Reader& in, ChartState& state, VplotGlobal& global, Result& r)
+{
+    const bool counted = in.count(state.seriesCount, "the number of series",
+                                  "inside its header, before the number of series", r);
+    const SeqFile& file = in.file();
+    if (counted ? state.seriesCount > kMaxSeries
+                : file.error() == SeqError::OutOfRange && file.badField().front() != '-') {
+        r = categoryLimit();
+        return false;
+    }
+    if (!counted || !checkSeriesCount(state, r) ||
+        !readNames(in, state.seriesNames.data(), state.seriesCount, "series names", r) ||
+        !in.count(global.itemCategoryCount, "the number of item categories",
+                  "before the number of item categories", r))
+        return false;
+    if (global.itemCategoryCount <= kMaxStackedRows)
+        return true;
+    r = failed("the number of item categories is " + std::to_string(global.itemCategoryCount) +
+               "; at most " + std::to_string(kMaxStackedRows) + " are supported");
+    return false;
+}
+
+// The data lines of a two-way table, each labelled with its item category.
+Result readStackedRows(Reader& in, ChartState& state, const VplotGlobal& global, ChartData& data)
+{
+    Result r;
+    while (!in.file().atEnd()) {
+        ++state.rowCount;
+        if (!in.line(state.dataLine, "inside a data line", r))
+            return r;
+        splitInto(state);
+        if (state.seriesCount > state.categoryLimit || state.rowCount > state.categoryLimit)
+            return categoryLimit();
+        // Rows past the category table are only counted (the limit above
+        // still applies to them); the file is refused after the loop.
+        if (state.rowCount > kMaxTableRows)
+            break;
+        if (state.rowCount <= kMaxStackedRows) {
+            storeRow(state, data);
+            state.rowLabels[static_cast<std::size_t>(state.rowCount)] =
+                global.itemCategoryNames[static_cast<std::size_t>(state.rowCount)];
+        }
+    }
+    if (state.rowCount > kMaxStackedRows)
+        return failed("the file has more than " + std::to_string(kMaxStackedRows) +
+                      " data lines; a two-way table holds at most " +
+                      std::to_string(kMaxStackedRows) + " categories");
+    return r;
+}
+
 } // namespace
 
 std::string applyFolderRule(std::string folder, char separator)
@@ -180,15 +262,15 @@ std::string definitionPath(const ChartState& state)
     return applyFolderRule(trimTrailingBlanks(state.appFolder), '/') + kDefinitionFileName;
 }
 
-ReadResult readSettingsFile(const std::string& path)
+Result readSettingsFile(const std::string& path)
 {
     SettingsValues ignored;
     return readSettingsFile(path, ignored);
 }
 
-ReadResult readSettingsFile(const std::string& path, SettingsValues& out, char separator)
+Result readSettingsFile(const std::string& path, SettingsValues& out, char separator)
 {
-    ReadResult r;
+    Result r;
     Reader in;
     if (!in.open(path, r))
         return r;
@@ -210,10 +292,10 @@ ReadResult readSettingsFile(const std::string& path, SettingsValues& out, char s
     return r;
 }
 
-ReadResult firstReading(ChartState& state, std::string& captionText, char separator)
+Result firstReading(ChartState& state, std::string& captionText, char separator)
 {
     state.appFolder = applyFolderRule(trimTrailingBlanks(state.appFolder), separator);
-    ReadResult r;
+    Result r;
     Reader in;
     if (!in.open(definitionPath(state), r))
         return r;
@@ -227,9 +309,9 @@ ReadResult firstReading(ChartState& state, std::string& captionText, char separa
     return r;
 }
 
-ReadResult readSimpleKind(ChartState& state, ChartData& data)
+Result readSimpleKind(ChartState& state, ChartData& data)
 {
-    ReadResult r;
+    Result r;
     Reader in;
     if (!in.open(definitionPath(state), r) || !readSimpleHeader(in, state, r) ||
         !checkSeriesCount(state, r) ||
@@ -255,86 +337,28 @@ ReadResult readSimpleKind(ChartState& state, ChartData& data)
     return r;
 }
 
-ReadResult readStackedKind(ChartState& state, VplotGlobal& global, ChartData& data)
+Result readStackedKind(ChartState& state, VplotGlobal& global, ChartData& data)
 {
-    ReadResult r;
+    Result r;
     Reader in;
     std::string header;
-    std::string rest;
+    std::string variables;
     if (!in.open(definitionPath(state), r) || !in.field(header, "before its header", r) ||
         !kindField(in, state, r) ||
-        !in.line(rest, "inside its header, before the variable line", r))
+        !in.line(variables, "inside its header, before the variable line", r))
         return r;
-
-    // The variable line: "A,B,C" gives series variable A, item variable B, note C.
-    state.seriesVariable.clear();
-    state.itemVariable.clear();
-    state.captionNote.clear();
-    std::size_t comma = rest.find(',');
-    if (comma != std::string::npos) {
-        state.seriesVariable = rest.substr(0, comma);
-        rest.erase(0, comma + 1);
-        comma = rest.find(',');
-        if (comma != std::string::npos) {
-            state.itemVariable = rest.substr(0, comma);
-            state.captionNote = rest.substr(comma + 1);
-        }
-    }
-    state.chartCaption = trimBlanks(state.seriesVariable).empty()
-                             ? std::string()
-                             : "Count by " + state.seriesVariable + " & " + state.itemVariable +
-                                   " (" + trimBlanks(state.captionNote) + ")";
-
+    takeVariableLine(variables, state);
     global.itemCategoryNames.fill(std::string());
     global.itemCategoryCount = 0;
-    if (!in.field(state.chartTitle, "inside its header, before the chart title", r))
-        return r;
-    // More series than the series tables hold (also a count beyond 16 bits)
-    // get the category advice at once, whatever else is wrong with the file.
-    // Up to that, the category limit is checked after each data line, so a
-    // table of 201 to 254 series without data lines is read and shown empty.
-    const bool counted = in.count(state.seriesCount, "the number of series",
-                                  "inside its header, before the number of series", r);
-    const SeqFile& file = in.file();
-    if (counted ? state.seriesCount > kMaxSeries
-                : file.error() == SeqError::OutOfRange && file.badField().front() != '-')
-        return {ReadStatus::CategoryLimit, kContinuousMessage};
-    if (!counted || !checkSeriesCount(state, r) ||
-        !readNames(in, state.seriesNames.data(), state.seriesCount, "series names", r) ||
-        !in.count(global.itemCategoryCount, "the number of item categories",
-                  "before the number of item categories", r))
-        return r;
-    if (global.itemCategoryCount > kMaxStackedRows)
-        return failed("the number of item categories is " +
-                      std::to_string(global.itemCategoryCount) + "; at most " +
-                      std::to_string(kMaxStackedRows) + " are supported");
-    if (!readNames(in, global.itemCategoryNames.data(), global.itemCategoryCount, "item categories",
+    if (!in.field(state.chartTitle, "inside its header, before the chart title", r) ||
+        !readStackedCounts(in, state, global, r) ||
+        !readNames(in, global.itemCategoryNames.data(), global.itemCategoryCount, "item categories",
                    r))
         return r;
-
     startData(state, data);
-    while (!in.file().atEnd()) {
-        ++state.rowCount;
-        if (!in.line(state.dataLine, "inside a data line", r))
-            return r;
-        splitInto(state);
-        if (state.seriesCount > state.categoryLimit || state.rowCount > state.categoryLimit)
-            return {ReadStatus::CategoryLimit, kContinuousMessage};
-        // Rows past the category table are only counted (the limit above
-        // still applies to them); the file is refused after the loop.
-        if (state.rowCount > kMaxTableRows)
-            break;
-        if (state.rowCount <= kMaxStackedRows) {
-            storeRow(state, data);
-            state.rowLabels[static_cast<std::size_t>(state.rowCount)] =
-                global.itemCategoryNames[static_cast<std::size_t>(state.rowCount)];
-        }
-    }
-    if (state.rowCount > kMaxStackedRows)
-        return failed("the file has more than " + std::to_string(kMaxStackedRows) +
-                      " data lines; a two-way table holds at most " +
-                      std::to_string(kMaxStackedRows) + " categories");
-    buildLists(state, data);
+    r = readStackedRows(in, state, global, data);
+    if (r)
+        buildLists(state, data);
     return r;
 }
 

@@ -75,12 +75,12 @@ void saveChartImage(const ChartContext& parts, const SaveFormat& format)
         return;
 
     ChartComponent& chart = parts.currentChart();
-    const SaveResult saved = chart.SaveImage(fileName, format.code);
+    const vp::Result saved = chart.SaveImage(fileName, format.code);
     // The component replaces the file only once the picture is complete, so
     // a failed save leaves any earlier file as it was.
-    if (!saved.ok)
+    if (!saved)
         parts.platform.MsgBox(QStringLiteral("The chart could not be saved as \"%1\".\n%2")
-                                  .arg(toQ(fileName), saved.error));
+                                  .arg(toQ(fileName), QString::fromStdString(saved.message())));
 }
 
 } // namespace

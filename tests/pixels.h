@@ -2,6 +2,8 @@
 // they are, and how they run along a line.
 #pragma once
 
+#include "chartstate.h"
+
 #include <QColor>
 #include <QImage>
 #include <QList>
@@ -10,6 +12,12 @@
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
+
+// A chart colour as a QColor.
+inline QColor qc(vp::Colour c)
+{
+    return QColor(vp::redOf(c), vp::greenOf(c), vp::blueOf(c));
+}
 
 namespace px
 {

@@ -1,10 +1,11 @@
 // The chart component, checked through the pictures it renders and the
 // files it writes: never-shown components on the offscreen platform.
 #include "axischart.h"
-#include "imagesave.h"
+#include "caserows.h"
 #include "piechart.h"
 #include "pixels.h"
-#include "testfiles.h"
+#include "pngencoder.h"
+#include "saveimage.h"
 
 #include <QtCharts>
 #include <QtTest>
@@ -47,7 +48,6 @@ QPieSeries* pieSeries(PieChart& pie)
 class TestChart : public QObject
 {
     Q_OBJECT
-    QTemporaryDir dir_;
 
   private slots:
     // Labels reach the chart escaped (markup, doubled and outer blanks); with
@@ -297,9 +297,10 @@ class TestChart : public QObject
                 for (int x = 0; x < 300; ++x)
                     image.setPixel(x, y,
                                    tolerance ? qRgb(x * 255 / 299, y * 2, 128) : qRgb(201, 7, 99));
-            const QString path = dir_.filePath(QStringLiteral("out.gif"));
-            QVERIFY(imagesave::writeImageFile(image, path.toStdString(), FormatGIF, nullptr));
-            const QImage back = QImage(path).convertToFormat(QImage::Format_RGB32);
+            QByteArray bytes;
+            QVERIFY(imageio::encodeImage(image, FormatGIF, &bytes));
+            const QImage back =
+                QImage::fromData(bytes, "GIF").convertToFormat(QImage::Format_RGB32);
             QCOMPARE(back.size(), image.size());
             for (int y = 0; y < 200; ++y)
                 for (int x = 0; x < 300; ++x)
@@ -321,16 +322,15 @@ class TestChart : public QObject
                 for (int x = 0; x < size.width(); ++x)
                     image.setPixel(x, y, random() | 0xff000000u);
             for (const int threads : {1, 3, 4}) {
-                imagesave::setEncoderThreads(threads);
+                imageio::setEncoderThreads(threads);
                 QByteArray bytes;
-                QString error;
-                QVERIFY2(imagesave::encodeImage(image, FormatPNG, &bytes, &error),
-                         qPrintable(error));
+                const vp::Result encoded = imageio::encodeImage(image, FormatPNG, &bytes);
+                QVERIFY2(encoded, encoded.message().c_str());
                 QCOMPARE(QImage::fromData(bytes, "PNG").convertToFormat(QImage::Format_RGB32),
                          image);
             }
         }
-        imagesave::setEncoderThreads(0);
+        imageio::setEncoderThreads(0);
     }
 };
 

@@ -1,9 +1,9 @@
 // The chart input: numeric values, the line splitter and the reading of the
 // settings file. Definitions, good and bad, are read where the user sees
 // them, through the window's start-up in tst_hostile.
+#include "caserows.h"
 #include "linesplit.h"
 #include "reader.h"
-#include "testfiles.h"
 
 using namespace vp;
 
@@ -66,8 +66,8 @@ class TestInput : public QObject
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(f[0]) == f[0].size());
         file.close();
         SettingsValues v;
-        const ReadResult r = readSettingsFile(path.toStdString(), v, '\\');
-        QVERIFY2(r.ok() && r.problem.empty(), r.problem.c_str());
+        const Result r = readSettingsFile(path.toStdString(), v, '\\');
+        QVERIFY2(r.ok(), r.message().c_str());
         QCOMPARE(bytes(v.folder), f[1]);
         QCOMPARE(v.blanks, std::string(f[2].toUInt(), ' '));
     }

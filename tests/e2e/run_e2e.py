@@ -270,23 +270,42 @@ def too_many_series_refused(c):
     c.ends(None)
 
 
+def example_from_the_menu(c):
+    # The menu's `veldraplot --example`. A program without examples says how
+    # a host starts it and ends with 1 (a main window would keep it running).
+    # Installed beside share/veldraplot/examples/, it shows the example pie.
+    c.key(c.start(argv=["--example"]).window("^VELDRAPLOT$"), "Return")
+    c.ends(1)
+    said = open(c.log.name, "rb").read()
+    check(b"VELDRAPLOT: The example chart was not found" in said and b"settings file" in said, "said %r" % said)
+    shutil.copytree(ARGS.examples, os.path.join(c.dir, "usr", "share", "veldraplot", "examples"))
+    os.makedirs(lib := os.path.join(c.dir, "usr", "lib", "veldraplot"))
+    c.exe = shutil.copy2(c.exe, lib)
+    win, screen = c.start(argv=["--example"]).maximized()
+    check_pie(screen)
+    c.key(win, "ctrl+q")
+    c.ends(0)
+
+
 def version_and_help(c):
     # --version and --help answer alone, without a display; with more words
-    # they are a settings path.
+    # they, and --example, are a settings path.
     env = {k: v for k, v in ENV.items() if k != "DISPLAY"}
     for arg, expect in (("--version", rb"^veldraplot \d+\.\d+\.\d+\n$"),
                         ("--help", rb"^Usage: veldraplot SETTINGS_FILE\n(.|\n)*--version")):
         out = subprocess.run([c.exe, arg], env=env, capture_output=True, timeout=20)
         check(out.returncode == 0 and re.search(expect, out.stdout), "%s printed %r" % (arg, out.stdout))
-    c.start("pie", argv=["--version", "extra"])
-    c.key(c.window("^VELDRAPLOT$"), "Return")
-    c.key(c.window(), "ctrl+q")
-    c.ends(0)
+    for option in ("--version", "--example"):
+        c.start("pie", argv=[option, "extra"])
+        c.key(c.window("^VELDRAPLOT$"), "Return")
+        c.key(c.window(), "ctrl+q")
+        c.ends(0)
     check(b"veldraplot 1" not in open(c.log.name, "rb").read(), "--version answered although not alone")
 
 
 CASES = [pie_panel_pastel, bar_saves_png_and_returns, stacked_data_view_ends, bar_starts_again_and_again,
-         copy_to_clipboard, missing_settings_file, too_many_series_refused, version_and_help]
+         copy_to_clipboard, missing_settings_file, too_many_series_refused, example_from_the_menu,
+         version_and_help]
 
 
 def start_xvfb(workdir):

@@ -78,88 +78,118 @@ bool nameBeside(int fd, const std::string& target, std::string& name)
     return false;
 }
 
-bool failed(std::string* error, const std::string& why)
+Result failed(int code, const std::string& why)
 {
-    *error = why;
-    return false;
+    return Result::failure(why, code);
 }
 
-bool failedErrno(std::string* error)
+Result failedErrno()
 {
-    return failed(error, std::strerror(errno));
+    const int code = errno;
+    return failed(code, std::strerror(code));
 }
 
-} // namespace
-
-bool writeFileAtomically(const std::string& path, const char* data, std::size_t size,
-                         std::string* error)
+// The file that is replaced: the path itself, or what a link points to;
+// exists tells whether there is one (old then holds its status).
+Result findTarget(const std::string& path, std::string& target, struct stat& old, bool& exists)
 {
-    if (path.empty())
-        return failed(error, std::strerror(ENOENT));
-
-    // The file that is replaced: the path itself, or what a link points to.
-    std::string target = path;
-    struct stat old = {};
-    bool exists = ::lstat(path.c_str(), &old) == 0;
+    target = path;
+    exists = ::lstat(path.c_str(), &old) == 0;
     if (!exists && errno != ENOENT)
-        return failedErrno(error);
+        return failedErrno();
     if (exists && S_ISLNK(old.st_mode)) {
         char* resolved = ::realpath(path.c_str(), nullptr);
         if (!resolved)
             return errno == ENOENT
-                       ? failed(error, "it is a symbolic link to a file that does not exist")
-                       : failedErrno(error);
+                       ? failed(ENOENT, "it is a symbolic link to a file that does not exist")
+                       : failedErrno();
         target = resolved;
         std::free(resolved);
         if (::stat(target.c_str(), &old) != 0)
-            return failedErrno(error);
+            return failedErrno();
     }
     if (exists && S_ISDIR(old.st_mode))
-        return failed(error, std::strerror(EISDIR));
+        return failed(EISDIR, std::strerror(EISDIR));
     if (exists && !S_ISREG(old.st_mode))
-        return failed(error, "it is not a regular file");
+        return failed(EINVAL, "it is not a regular file");
+    return {};
+}
 
-    TempFile temp;
+// A new file in target's folder; file systems (and kernels) without
+// O_TMPFILE get a named one.
+Result createTemporary(const std::string& target, TempFile& temp)
+{
     temp.fd = ::open(folderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-    // File systems (and kernels) without O_TMPFILE get a named file.
     if (temp.fd < 0)
         temp.fd = createBeside(target, temp.name);
-    if (temp.fd < 0)
-        return failedErrno(error);
+    return temp.fd < 0 ? failedErrno() : Result();
+}
 
-    // Owner first: changing it may clear permission bits.
-    if (exists) {
-        if (::fchown(temp.fd, old.st_uid, old.st_gid) != 0)
-            (void)!::fchown(temp.fd, static_cast<uid_t>(-1), old.st_gid);
-        if (::fchmod(temp.fd, old.st_mode & 0777) != 0)
-            return failedErrno(error);
-    }
+// The replaced file's owner, group and permission bits; owner first, as
+// changing it may clear permission bits.
+Result keepOwnerAndMode(int fd, const struct stat& old)
+{
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0)
+        (void)!::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+    return ::fchmod(fd, old.st_mode & 0777) != 0 ? failedErrno() : Result();
+}
+
+Result writeAll(int fd, const char* data, std::size_t size)
+{
     for (std::size_t done = 0; done < size;) {
-        const ssize_t n = ::write(temp.fd, data + done, size - done);
+        const ssize_t n = ::write(fd, data + done, size - done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
             if (n == 0)
                 errno = ENOSPC;
-            return failedErrno(error);
+            return failedErrno();
         }
         done += static_cast<std::size_t>(n);
     }
-    if (::fsync(temp.fd) != 0)
-        return failedErrno(error);
-    if (temp.name.empty() && !nameBeside(temp.fd, target, temp.name))
-        return failedErrno(error);
-    if (::rename(temp.name.c_str(), target.c_str()) != 0)
-        return failedErrno(error);
-    temp.name.clear(); // it is the target now
+    return {};
+}
 
+// Syncs the complete temporary file, names it if it has no name yet, and
+// renames it over the target.
+Result commit(TempFile& temp, const std::string& target)
+{
+    if (::fsync(temp.fd) != 0)
+        return failedErrno();
+    if (temp.name.empty() && !nameBeside(temp.fd, target, temp.name))
+        return failedErrno();
+    if (::rename(temp.name.c_str(), target.c_str()) != 0)
+        return failedErrno();
+    temp.name.clear(); // it is the target now
     // Make the rename itself durable; a failure here loses nothing written.
     const int folder = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder >= 0) {
         ::fsync(folder);
         ::close(folder);
     }
-    return true;
+    return {};
+}
+
+} // namespace
+
+Result writeFileAtomically(const std::string& path, const char* data, std::size_t size)
+{
+    if (path.empty())
+        return failed(ENOENT, std::strerror(ENOENT));
+    std::string target;
+    struct stat old = {};
+    bool exists = false;
+    TempFile temp;
+    Result step = findTarget(path, target, old, exists);
+    if (step)
+        step = createTemporary(target, temp);
+    if (step && exists)
+        step = keepOwnerAndMode(temp.fd, old);
+    if (step)
+        step = writeAll(temp.fd, data, size);
+    if (step)
+        step = commit(temp, target);
+    return step;
 }
 
 std::string folderOf(const std::string& path)

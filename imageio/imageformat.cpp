@@ -1,0 +1,40 @@
+#include "imageformat.h"
+
+#include <cctype>
+
+namespace imageio
+{
+
+int formatFromName(const std::string& name)
+{
+    static const char* const names[] = {"bmp", "png", "jpg", "tif", "gif", "svg", "pdf"};
+    for (int i = 0; i <= FormatPDF; ++i)
+        if (name == names[i])
+            return i;
+    if (name == "jpeg")
+        return FormatJPG;
+    if (name == "tiff")
+        return FormatTIF;
+    return -1;
+}
+
+std::string lowerSuffix(const std::string& path)
+{
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos || path.find('/', dot) != std::string::npos)
+        return {};
+    std::string suffix = path.substr(dot + 1);
+    for (char& c : suffix)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return suffix;
+}
+
+int formatForFile(int given, const std::string& path)
+{
+    if (given >= 0)
+        return given;
+    const int guessed = formatFromName(lowerSuffix(path));
+    return guessed >= 0 ? guessed : FormatPNG;
+}
+
+} // namespace imageio

@@ -1,0 +1,52 @@
+#include "picture.h"
+
+#include <QtGlobal>
+
+#include <cstdint>
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace imageio
+{
+namespace
+{
+
+// Maps the picture's memory in one call. Painting would otherwise fault its
+// pages in one at a time, and on virtual machines every such fault is a
+// costly trap.
+void prefault(QImage& image)
+{
+#ifdef MADV_POPULATE_WRITE
+    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    auto begin = reinterpret_cast<std::uintptr_t>(image.bits());
+    auto end = begin + static_cast<std::uintptr_t>(image.sizeInBytes());
+    begin = (begin + page - 1) & ~(page - 1);
+    end &= ~(page - 1);
+    if (end > begin) // older kernels refuse the advice: the pages then fault in as before
+        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
+#else
+    Q_UNUSED(image);
+#endif
+}
+
+} // namespace
+
+QImage rasterize(const Picture& picture)
+{
+    const int scale = qBound(1, picture.scale, 4);
+    QImage image(picture.size.expandedTo(QSize(1, 1)) * scale, QImage::Format_RGB32);
+    if (image.isNull()) // not enough memory
+        return image;
+    prefault(image);
+    if (scale > 1) {
+        image.setDevicePixelRatio(scale);
+        image.setDotsPerMeterX(image.dotsPerMeterX() * scale);
+        image.setDotsPerMeterY(image.dotsPerMeterY() * scale);
+    }
+    picture.paint(&image);
+    image.setDevicePixelRatio(1);
+    return image;
+}
+
+} // namespace imageio

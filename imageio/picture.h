@@ -1,0 +1,30 @@
+// What the encoders need of a picture, without knowing what it shows: its
+// size, how many device pixels per logical pixel, a title, and a function
+// that draws it onto any paint device (a raster image, an SVG or PDF
+// generator) in the device's logical pixels.
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+#include <functional>
+
+class QPaintDevice;
+
+namespace imageio
+{
+
+struct Picture {
+    QSize size;    // logical pixels
+    int scale = 1; // device pixels per logical pixel on a side, 1 to 4; pixel formats only
+    QString title; // the SVG's and the PDF's title
+    std::function<void(QPaintDevice*)> paint;
+};
+
+// The picture drawn on size x scale device pixels (the stated density
+// multiplied alike, so that it prints at the same size). A null image when
+// there is not enough memory for it.
+QImage rasterize(const Picture& picture);
+
+} // namespace imageio
