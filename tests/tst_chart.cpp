@@ -293,10 +293,12 @@ class TestChart : public QObject
         QImage image(300, 200, QImage::Format_RGB32);
         image.fill(Qt::white);
         for (const int tolerance : {0, 16}) {
-            for (int y = 0; y < 100; ++y)
+            for (int y = 0; y < 150; ++y) // below the red-green plane, a blue ramp
                 for (int x = 0; x < 300; ++x)
                     image.setPixel(x, y,
-                                   tolerance ? qRgb(x * 255 / 299, y * 2, 128) : qRgb(201, 7, 99));
+                                   !tolerance ? qRgb(201, 7, 99)
+                                   : y < 100  ? qRgb(x * 255 / 299, y * 2, 128)
+                                              : qRgb(128, 128, x * 255 / 299));
             QByteArray bytes;
             QVERIFY(imageio::encodeImage(image, FormatGIF, &bytes));
             const QImage back =
