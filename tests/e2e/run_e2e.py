@@ -293,7 +293,7 @@ def version_and_help(c):
     env = {k: v for k, v in ENV.items() if k != "DISPLAY"}
     for arg, expect in (("--version", rb"^veldraplot \d+\.\d+\.\d+\n$"),
                         ("--help", rb"^Usage: veldraplot SETTINGS_FILE\n(.|\n)*--version")):
-        out = subprocess.run([c.exe, arg], env=env, capture_output=True, timeout=20)
+        out = subprocess.run([c.exe, arg], env=env, capture_output=True, timeout=90)
         check(out.returncode == 0 and re.search(expect, out.stdout), "%s printed %r" % (arg, out.stdout))
     for option in ("--version", "--example"):
         c.start("pie", argv=[option, "extra"])
