@@ -195,9 +195,11 @@ void frmsimplechart::Form_Load()
 
     // Paths stay bytes; only the messages show them as text.
     state.settingsPath = vp::trimBlanks(platform.CommandLine());
+    const bool noSettings = state.settingsPath.empty() && platform.SettingsOptional();
     struct stat settingsInfo = {};
-    if (state.settingsPath.empty() || ::stat(state.settingsPath.c_str(), &settingsInfo) != 0 ||
-        S_ISDIR(settingsInfo.st_mode)) {
+    if (!noSettings &&
+        (state.settingsPath.empty() || ::stat(state.settingsPath.c_str(), &settingsInfo) != 0 ||
+         S_ISDIR(settingsInfo.st_mode))) {
         // The window stays, without a chart.
         platform.MsgBox(QStringLiteral("Error finding ini file, check your setup."));
         return;
@@ -213,7 +215,10 @@ void frmsimplechart::Form_Load()
 
 vp::Result frmsimplechart::loadChart()
 {
-    const vp::Result settingsRead = vp::readSettingsFile(state.settingsPath);
+    // The batch renderer may run without a settings file: nothing to read.
+    const vp::Result settingsRead = state.settingsPath.empty() && platform.SettingsOptional()
+                                        ? vp::Result()
+                                        : vp::readSettingsFile(state.settingsPath);
     if (!settingsRead.ok())
         return inputFailure(toQ(state.settingsPath), toQ(settingsRead.message()));
 

@@ -28,6 +28,19 @@ std::string resolved(const std::string& path)
     return out;
 }
 
+// XDG_RUNTIME_DIR when Qt can use it as it is: an absolute path to a folder
+// of the user's that nobody else may enter; null otherwise (unset, relative,
+// missing, shared or someone else's), and Qt would create or complain.
+const char* usableRuntimeFolder()
+{
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    struct stat st = {};
+    if (runtime && runtime[0] == '/' && ::stat(runtime, &st) == 0 && S_ISDIR(st.st_mode) &&
+        st.st_uid == ::getuid() && (st.st_mode & 0777) == 0700)
+        return runtime;
+    return nullptr;
+}
+
 } // namespace
 
 std::string programFolder(const char* argv0)
@@ -86,8 +99,7 @@ void occupyClosedStandardStreams()
 
 std::string lendRuntimeFolder()
 {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime && *runtime)
+    if (usableRuntimeFolder())
         return {};
     const char* tmp = std::getenv("TMPDIR");
     struct stat st = {};
@@ -111,7 +123,7 @@ void noSessionBusLaunch()
 {
     if (const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS"); address && *address)
         return;
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
+    if (const char* runtime = usableRuntimeFolder()) {
         struct stat bus;
         if (::stat((std::string(runtime) + "/bus").c_str(), &bus) == 0 && S_ISSOCK(bus.st_mode) &&
             bus.st_uid == ::getuid())
@@ -123,6 +135,18 @@ void noSessionBusLaunch()
 void loadFontConfiguration()
 {
     FcInit();
+}
+
+const char kNoFontWarning[] = "no font is installed, so the chart is drawn without its text:"
+                              " install one, such as the package fonts-dejavu-core";
+
+bool anyFontInstalled()
+{
+    // The fonts the configuration has loaded already (Qt loads them too):
+    // looked at, not listed again.
+    FcConfig* config = FcConfigGetCurrent();
+    const FcFontSet* fonts = config ? FcConfigGetFonts(config, FcSetSystem) : nullptr;
+    return fonts && fonts->nfont > 0;
 }
 
 } // namespace vp

@@ -20,11 +20,13 @@ std::string joinedArguments(int argc, char* argv[]);
 void occupyClosedStandardStreams();
 
 // Qt looks for a sandbox marker in the runtime folder while it starts, and
-// creates that folder (under /tmp, or even /) when XDG_RUNTIME_DIR is unset.
-// Called before Qt starts, this points an unset XDG_RUNTIME_DIR at a new
-// private empty folder and returns its name ("" when nothing was lent);
+// creates that folder (under /tmp, or even /) when XDG_RUNTIME_DIR is unset,
+// or creates or complains about the one it names when that is no private
+// folder of the user's. Called before Qt starts, this points such an
+// XDG_RUNTIME_DIR (unset, relative, missing, shared or someone else's) at a
+// new private empty folder and returns its name ("" when nothing was lent);
 // takeBackRuntimeFolder, called once Qt has started, removes it and unsets
-// the variable again.
+// the variable.
 std::string lendRuntimeFolder();
 void takeBackRuntimeFolder(const std::string& folder);
 
@@ -41,5 +43,12 @@ void noSessionBusLaunch();
 // for every process forked from this one to inherit. Only while the process
 // has a single thread: fontconfig reads the environment as it goes.
 void loadFontConfiguration();
+
+// Whether the font configuration knows of any font at all: without one,
+// charts are drawn without their text.
+bool anyFontInstalled();
+
+// The warning for anyFontInstalled() == false, naming the package to install.
+extern const char kNoFontWarning[];
 
 } // namespace vp

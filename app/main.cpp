@@ -112,6 +112,8 @@ int main(int argc, char* argv[])
     static char* qtArgv[] = {argv[0], nullptr};
     QApplication app(qtArgc, qtArgv);
     vp::takeBackRuntimeFolder(runtimeFolder);
+    if (!vp::anyFontInstalled())
+        std::fprintf(stderr, "VELDRAPLOT: %s\n", vp::kNoFontWarning);
     QApplication::setApplicationName(QStringLiteral("VELDRAPLOT"));
     QApplication::setStyle(new DeferredIconStyle);
     std::string folder = vp::programFolder(argv[0]);

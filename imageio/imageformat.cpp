@@ -20,8 +20,10 @@ int formatFromName(const std::string& name)
 
 std::string lowerSuffix(const std::string& path)
 {
+    // The dot that starts a hidden file's name starts no extension.
     const std::size_t dot = path.rfind('.');
-    if (dot == std::string::npos || path.find('/', dot) != std::string::npos)
+    if (dot == std::string::npos || dot == 0 || path[dot - 1] == '/' ||
+        path.find('/', dot) != std::string::npos)
         return {};
     std::string suffix = path.substr(dot + 1);
     for (char& c : suffix)
@@ -33,8 +35,8 @@ int formatForFile(int given, const std::string& path)
 {
     if (given >= 0)
         return given;
-    const int guessed = formatFromName(lowerSuffix(path));
-    return guessed >= 0 ? guessed : FormatPNG;
+    const std::string suffix = lowerSuffix(path);
+    return suffix.empty() ? FormatPNG : formatFromName(suffix);
 }
 
 } // namespace imageio

@@ -28,11 +28,12 @@ inline bool isVectorFormat(int format)
 // -1 for any other name.
 int formatFromName(const std::string& name);
 
-// A file name's extension in lower case ("" for none).
+// A file name's extension in lower case ("" for none; a leading dot starts
+// a hidden file's name, not an extension).
 std::string lowerSuffix(const std::string& path);
 
 // The format given (when not -1), else the one the file's extension names,
-// else PNG.
+// PNG for a name without one, and -1 for an extension that names none.
 int formatForFile(int given, const std::string& path);
 
 } // namespace imageio

@@ -5,7 +5,10 @@
 #include <cerrno>
 #include <cstring>
 
+#include <algorithm>
+
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +18,66 @@ namespace vp
 namespace
 {
 constexpr std::size_t kBufferSize = 64 * 1024;
+
+// Standard input as far as it has been read, for readStandardInputAs.
+struct StandardInputSpool {
+    std::string name; // the path that reads it; empty: none
+    int kept = -1;    // an anonymous file holding what was read
+    long long size = 0;
+    bool ended = false;
+};
+
+StandardInputSpool& spool()
+{
+    static StandardInputSpool kept;
+    return kept;
+}
+
+// Up to `size` bytes of standard input from `at` on: what was kept, else
+// read now and kept. 0 at the end, -1 on failure.
+ssize_t readSpool(long long at, char* data, std::size_t size)
+{
+    StandardInputSpool& s = spool();
+    if (at < s.size)
+        return ::pread(s.kept, data, std::min<std::size_t>(size, std::size_t(s.size - at)), at);
+    ssize_t got = 0;
+    while (!s.ended && (got = ::read(STDIN_FILENO, data, size)) < 0 && errno == EINTR) {
+    }
+    s.ended = s.ended || got == 0;
+    for (ssize_t put = 0, n = 0; put < got; put += n)
+        if ((n = ::pwrite(s.kept, data + put, std::size_t(got - put), s.size + put)) < 0)
+            return -1;
+    s.size += std::max<ssize_t>(got, 0);
+    return got;
+}
+
+} // namespace
+
+int openRegularFile(const std::string& path, SeqError& error, int& osError)
+{
+    // O_NONBLOCK keeps the open of a pipe from waiting for a writer;
+    // checking the descriptor afterwards leaves nothing to swap in between.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    osError = errno;
+    struct stat st = {};
+    if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+        return fd;
+    }
+    error = fd >= 0                                   ? SeqError::NotAFile
+            : osError == ENOENT || osError == ENOTDIR ? SeqError::Missing
+                                                      : SeqError::Unreadable;
+    if (fd >= 0)
+        ::close(fd);
+    return -1;
+}
+
+void SeqFile::readStandardInputAs(const std::string& name)
+{
+    StandardInputSpool& s = spool();
+    s.name = name;
+    if (s.kept < 0)
+        s.kept = ::memfd_create("standard input", MFD_CLOEXEC);
 }
 
 SeqFile::~SeqFile()
@@ -27,21 +90,15 @@ bool SeqFile::open(const std::string& path)
 {
     if (path.empty())
         return fail(SeqError::Missing);
-    // Opened first and checked after, so that nothing can swap the file for
-    // a pipe in between. O_NONBLOCK keeps the open of a pipe from waiting
-    // for a writer; folders, devices and pipes are then refused.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        errno_ = errno;
-        return fail(errno_ == ENOENT || errno_ == ENOTDIR ? SeqError::Missing
-                                                          : SeqError::Unreadable);
+    if (path == spool().name) {
+        errno_ = EIO;
+        spooled_ = spool().kept >= 0;
+        return spooled_ || fail(SeqError::Unreadable);
     }
-    struct stat st = {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return fail(SeqError::NotAFile);
-    }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    SeqError error = SeqError::None;
+    const int fd = openRegularFile(path, error, errno_);
+    if (fd < 0)
+        return fail(error);
     file_ = ::fdopen(fd, "rb");
     if (!file_) {
         errno_ = errno;
@@ -60,6 +117,16 @@ bool SeqFile::fail(SeqError e)
 
 bool SeqFile::refill()
 {
+    if (spooled_) {
+        buf_.resize(kBufferSize);
+        const ssize_t n = readSpool(spoolAt_, buf_.data(), buf_.size());
+        errno_ = errno;
+        buf_.resize(std::size_t(std::max<ssize_t>(n, 0)));
+        pos_ = 0;
+        spoolAt_ += std::max<ssize_t>(n, 0);
+        spooled_ = n > 0;
+        return n > 0 || (n < 0 && fail(SeqError::Unreadable));
+    }
     if (!file_)
         return false;
     buf_.resize(kBufferSize);

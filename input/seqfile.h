@@ -29,6 +29,12 @@ enum class SeqError {
     Unreadable,  // open or read failed
 };
 
+// Opens a path for reading without waiting (a pipe without a writer would
+// block an ordinary open) and only then checks what it opened: the
+// descriptor of a regular file, or -1 with error Missing, NotAFile or
+// Unreadable (and errno kept in osError).
+int openRegularFile(const std::string& path, SeqError& error, int& osError);
+
 class SeqFile
 {
   public:
@@ -42,6 +48,12 @@ class SeqFile
     // Opens a file for reading; false (with error()) when it is missing, a
     // folder or cannot be opened.
     bool open(const std::string& path);
+
+    // From now on, opening `name` reads standard input, each time from its
+    // start: what the reads take is kept (in an anonymous file) as it
+    // arrives, and nothing beyond what they ask for is read, so the limits
+    // stop an endless stream as they stop a file.
+    static void readStandardInputAs(const std::string& name);
 
     // True when nothing is left. A final line end leaves nothing.
     bool atEnd();
@@ -69,6 +81,8 @@ class SeqFile
     bool refill();
 
     std::FILE* file_ = nullptr;
+    bool spooled_ = false; // reading standard input (readStandardInputAs)
+    long long spoolAt_ = 0;
     std::string buf_;
     std::size_t pos_ = 0;
     SeqError error_ = SeqError::None;

@@ -107,6 +107,9 @@ class Platform
     // them, so that any file name reaches the file system unchanged.
     virtual std::string ProgramFolder() const = 0;
     virtual std::string CommandLine() const = 0;
+    // True when an empty command line means "no settings file" rather than
+    // a missing one: start-up then reads none.
+    virtual bool SettingsOptional() const { return false; }
 
     // Ends the program with an exit status. Callers return right after it.
     virtual void EndProgram(int status) = 0;

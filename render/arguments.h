@@ -15,28 +15,24 @@ namespace render
 extern const char kUsage[];
 
 struct Options {
-    Job job;              // the chart's input, output, format, size, scale, --describe
-    std::string folder;   // as given; empty: the program's folder
-    std::string settings; // the settings file
-    std::string batch;    // the --batch list
+    Job job;                       // the chart's input, output, format, size, scale, --describe
+    std::string folder;            // as given; empty: the program's folder
+    std::string settings;          // the settings file; empty: none
+    std::string batch;             // the --batch list
+    int timeout = kDefaultTimeout; // seconds a chart may take; 0: no limit
     bool batchGiven = false;
     bool help = false;    // --help: nothing else was looked at
+    bool version = false; // --version: nothing else was looked at
     std::string format;   // --format as given
     int givenFormat = -1; // its code, -1 when not given
     bool folderGiven = false;
     bool inputGiven = false;
     bool outputGiven = false;
-    bool settingsGiven = false;
 };
-
-// Codes of a refused command line. The message is what follows
-// "veldraplot-render: "; with kRefusedWithUsage the usage text follows it
-// (an empty message: only the usage text).
-enum ArgumentFailure : int { kRefused = 1, kRefusedWithUsage = 2 };
 
 struct ParsedArguments {
     Options options;
-    vp::Result result;
+    vp::Result result; // a refusal's message follows "veldraplot-render: "
 };
 
 // The arguments after the program name, as the bytes given.

@@ -1,5 +1,6 @@
 #include "batch.h"
 
+#include "hostprocess.h"
 #include "pngencoder.h"
 #include "workerpool.h"
 
@@ -12,6 +13,7 @@
 #include <exception>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace render
 {
@@ -30,7 +32,7 @@ int drawInWorker(const Job& job, const Run& run)
     try {
         status = renderChart(job, run, false);
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "VELDRAPLOT: %s:%d: %s\n", run.list.c_str(), job.line, e.what());
+        printMessage("VELDRAPLOT", run.list + ":" + std::to_string(job.line) + ": " + e.what());
     }
     // Qt Charts drops some of its objects only through deleteLater().
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -39,17 +41,22 @@ int drawInWorker(const Job& job, const Run& run)
 
 void reportLost(const Job& job, const Run& run, int waitStatus)
 {
-    if (WIFSIGNALED(waitStatus))
-        std::fprintf(stderr,
-                     "VELDRAPLOT: %s:%d: the worker drawing this chart was ended by"
-                     " signal %d (%s); the run goes on\n",
-                     run.list.c_str(), job.line, WTERMSIG(waitStatus),
-                     strsignal(WTERMSIG(waitStatus)));
-    else
-        std::fprintf(stderr,
-                     "VELDRAPLOT: %s:%d: the worker drawing this chart ended with"
-                     " status %d; the run goes on\n",
-                     run.list.c_str(), job.line, WEXITSTATUS(waitStatus));
+    const std::string end = WIFSIGNALED(waitStatus)
+                                ? "was ended by signal " + std::to_string(WTERMSIG(waitStatus)) +
+                                      " (" + strsignal(WTERMSIG(waitStatus)) + ")"
+                                : "ended with status " + std::to_string(WEXITSTATUS(waitStatus));
+    printMessage("VELDRAPLOT", run.list + ":" + std::to_string(job.line) +
+                                   ": the worker drawing this chart " + end + "; the run goes on");
+}
+
+// The runtime folder lent to the workers' Qt for the whole run: removed at
+// its end, also when a signal ends it.
+std::string lentRuntimeFolder;
+
+void removeLentRuntimeFolder()
+{
+    if (!lentRuntimeFolder.empty())
+        ::rmdir(lentRuntimeFolder.c_str());
 }
 
 } // namespace
@@ -68,17 +75,26 @@ int runBatch(const std::vector<Job>& jobs, const Run& run, const char* argv0)
         reportLost(jobs[std::size_t(index)], run, waitStatus);
     };
     tasks.startFailed = [](int error) {
-        std::fprintf(stderr, "VELDRAPLOT: Cannot start a worker process: %s\n",
-                     std::strerror(error));
+        printMessage("VELDRAPLOT",
+                     std::string("Cannot start a worker process: ") + std::strerror(error));
     };
-    tasks.unassigned = [&](int index) {
-        std::fprintf(stderr, "VELDRAPLOT: %s:%d: no worker was left to draw this chart\n",
-                     run.list.c_str(), jobs[std::size_t(index)].line);
+    auto say = [&](int index, const std::string& text) {
+        printMessage("VELDRAPLOT",
+                     run.list + ":" + std::to_string(jobs[std::size_t(index)].line) + ": " + text);
     };
-    WorkerPool pool(workers, kChartsPerWorker, tasks);
+    tasks.unassigned = [say](int index) { say(index, "no worker was left to draw this chart"); };
+    tasks.timedOut = [say, &run](int index) {
+        say(index, "the chart took longer than " + std::to_string(run.timeout) +
+                       " s (--timeout): its worker was stopped; the run goes on");
+    };
+    tasks.endingBySignal = removeLentRuntimeFolder;
+    lentRuntimeFolder = vp::lendRuntimeFolder();
+    WorkerPool pool(workers, kChartsPerWorker, tasks, run.timeout * 1000);
     const vp::Result done = pool.runAll(count);
+    vp::takeBackRuntimeFolder(lentRuntimeFolder);
+    lentRuntimeFolder.clear();
     if (!done) {
-        std::fprintf(stderr, "VELDRAPLOT: %s\n", done.message().c_str());
+        printMessage("VELDRAPLOT", done.message());
         return kStatusFailed;
     }
     return pool.failed() == 0 ? 0 : kStatusFailed;

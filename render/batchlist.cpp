@@ -2,9 +2,7 @@
 
 #include "imageformat.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
+#include <sstream>
 
 namespace render
 {
@@ -18,7 +16,7 @@ bool isBlank(char c)
 
 // Splits a list line into fields at blanks and tabs; a field in double
 // quotes may hold blanks. False for an unterminated quote.
-bool splitFields(const std::string& line, std::vector<std::string>& fields)
+bool splitFields(const std::string& line, std::vector<std::string>& fields, bool& firstQuoted)
 {
     std::size_t i = 0;
     for (;;) {
@@ -27,6 +25,8 @@ bool splitFields(const std::string& line, std::vector<std::string>& fields)
         if (i >= line.size())
             return true;
         std::string field;
+        if (fields.empty())
+            firstQuoted = line[i] == '"';
         if (line[i] == '"') {
             const std::size_t end = line.find('"', i + 1);
             if (end == std::string::npos)
@@ -68,9 +68,12 @@ std::size_t takeOptionalFields(const std::vector<std::string>& fields, Job& job,
 ListLine parseListLine(const std::string& line, int number, const Job& defaults, int givenFormat)
 {
     std::vector<std::string> fields;
-    if (!splitFields(line, fields))
+    bool quoted = false;
+    if (line.find('\0') != std::string::npos)
+        return refusedLine("the line holds a NUL byte");
+    if (!splitFields(line, fields, quoted))
         return refusedLine("a double quote is not closed");
-    if (fields.empty() || fields[0][0] == '#')
+    if (fields.empty() || (!quoted && fields[0][0] == '#'))
         return {};
     if (fields.size() < 2 || fields.size() > 4)
         return refusedLine("give INPUT OUTPUT [FORMAT] [WxH]");
@@ -82,15 +85,20 @@ ListLine parseListLine(const std::string& line, int number, const Job& defaults,
     int format = givenFormat;
     const std::size_t bad = takeOptionalFields(fields, job, format);
     if (bad > 0)
-        return refusedLine("\"" + fields[bad] +
-                           "\" is neither a format (jpg, bmp, tif, gif, png, svg, pdf) nor a size"
-                           " WxH with each side from " +
+        return refusedLine("\"" + fields[bad] + "\" is neither a format (" + kFormatNames +
+                           ") nor a size WxH with"
+                           " each side from " +
                            std::to_string(kMinSide) + " to " + std::to_string(kMaxSide));
     if (job.input == "-" || job.output == "-")
         return refusedLine("standard input and output cannot be used in a batch list");
-    if (job.output.empty())
-        return refusedLine("the output file name is empty");
+    if (job.input.empty() || job.output.empty())
+        return refusedLine(std::string("the ") + (job.input.empty() ? "input" : "output") +
+                           " file name is empty");
     job.format = imageio::formatForFile(format, job.output);
+    if (job.format < 0)
+        return refusedLine("cannot tell the format of " + job.output + ": ." +
+                           imageio::lowerSuffix(job.output) + " is none of " + kFormatNames +
+                           "; give it on the line or with --format");
     if (imageio::isVectorFormat(job.format))
         job.scale = 1; // vectors have no pixels to multiply
     else if (!job.fitsScaled())
@@ -99,24 +107,38 @@ ListLine parseListLine(const std::string& line, int number, const Job& defaults,
     return chart;
 }
 
-vp::Result readList(std::istream& in, const std::string& listName, const Job& defaults,
-                    int givenFormat, std::vector<Job>& jobs, int& bad)
+void readList(const std::string& text, const std::string& listName, const Job& defaults,
+              int givenFormat, ReadFiles reads, std::vector<Job>& jobs, int& bad)
 {
+    auto refuse = [&](int number, const std::string& problem) {
+        printMessage("VELDRAPLOT", listName + ":" + std::to_string(number) + ": " + problem);
+        ++bad;
+    };
+    std::vector<Job> charts;
+    std::istringstream in(text);
     std::string line;
     for (int number = 1; std::getline(in, line); ++number) {
         const ListLine read = parseListLine(line, number, defaults, givenFormat);
-        if (read.kind == ListLine::Chart)
-            jobs.push_back(read.job);
-        if (read.kind != ListLine::Refused)
+        if (read.kind == ListLine::Refused)
+            refuse(number, read.problem);
+        if (read.kind != ListLine::Chart)
             continue;
-        std::fprintf(stderr, "VELDRAPLOT: %s:%d: %s\n", listName.c_str(), number,
-                     read.problem.c_str());
-        ++bad;
+        charts.push_back(read.job);
+        reads.emplace(fileIdentity(read.job.input), "the input of line " + std::to_string(number));
     }
-    if (in.bad())
-        return vp::Result::failure("Cannot read the list " + listName + ": " +
-                                   std::strerror(errno));
-    return {};
+    std::map<std::string, int> written; // the line writing each output
+    for (const Job& job : charts) {
+        const std::string output = fileIdentity(job.output);
+        const auto read = reads.find(output);
+        const std::string named = "the output \"" + job.output + "\" ";
+        if (read != reads.end()) {
+            refuse(job.line, named + "is " + read->second);
+        } else if (const auto writer = written.emplace(output, job.line); !writer.second) {
+            refuse(job.line, named + "is written by line " + std::to_string(writer.first->second));
+        } else {
+            jobs.push_back(job);
+        }
+    }
 }
 
 } // namespace render

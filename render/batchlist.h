@@ -1,12 +1,12 @@
 // The --batch list: one chart a line, "INPUT OUTPUT [FORMAT] [WxH]", fields
 // separated by blanks, a field with blanks in double quotes; empty lines and
-// lines starting with # are skipped.
+// lines whose first field is an unquoted #... are skipped.
 #pragma once
 
 #include "job.h"
 #include "result.h"
 
-#include <istream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -24,10 +24,14 @@ struct ListLine {
 // (size, scale) and givenFormat (-1: from OUTPUT's extension, else PNG).
 ListLine parseListLine(const std::string& line, int number, const Job& defaults, int givenFormat);
 
-// Reads the whole list into jobs. A line that cannot be used is reported on
-// standard error, naming the list and line, and counted in bad. Fails when
-// the list cannot be read.
-vp::Result readList(std::istream& in, const std::string& listName, const Job& defaults,
-                    int givenFormat, std::vector<Job>& jobs, int& bad);
+// Files a run reads, by fileIdentity, with what each is ("the settings file").
+using ReadFiles = std::map<std::string, std::string>;
+
+// Reads the whole list (its text) into jobs. A line that cannot be used is
+// reported on standard error, naming the list and line, and counted in bad;
+// so is, before anything is drawn, a line whose output another line writes
+// already or that is one of `reads` or an input of the list.
+void readList(const std::string& text, const std::string& listName, const Job& defaults,
+              int givenFormat, ReadFiles reads, std::vector<Job>& jobs, int& bad);
 
 } // namespace render

@@ -1,6 +1,6 @@
 #include "batchplatform.h"
 
-#include <cstdio>
+#include "job.h"
 
 BatchPlatform::BatchPlatform(std::string folder, std::string commandLine, double screenWidthPx,
                              double screenHeightPx)
@@ -15,9 +15,9 @@ void BatchPlatform::MsgBox(const QString& text)
     QString shown = text;
     if (!standardInputPath.isEmpty())
         shown.replace('"' + standardInputPath + '"', QStringLiteral("standard input"));
-    // One write per message: the workers of a batch share standard error.
-    const QByteArray line = "VELDRAPLOT: " + (messagePrefix + shown).toLocal8Bit() + '\n';
-    std::fwrite(line.constData(), 1, line.size(), stderr);
+    // A message box's "file:\nproblem" is one line on standard error.
+    shown.replace(QLatin1String(":\n"), QLatin1String(": "));
+    render::printMessage("VELDRAPLOT", (messagePrefix + shown).toStdString());
 }
 
 void BatchPlatform::EndProgram(int status)

@@ -1,5 +1,6 @@
 // Platform for the batch renderer: no window is shown, message boxes go to
-// standard error, every dialog answers Cancel.
+// standard error (one line each, control characters escaped), every dialog
+// answers Cancel.
 #pragma once
 
 #include "platform.h"
@@ -23,6 +24,8 @@ class BatchPlatform : public Platform
     double TwipsPerPixelY() const override { return 15.0; }
     std::string ProgramFolder() const override { return folder_; }
     std::string CommandLine() const override { return commandLine_; }
+    // The renderer draws as with a valid settings file when none is given.
+    bool SettingsOptional() const override { return true; }
 
     void EndProgram(int status) override;
     bool HasEnded() const override { return ended_; }

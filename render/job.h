@@ -7,8 +7,18 @@
 namespace render
 {
 
-// Exit statuses of the renderer.
-enum : int { kStatusFailed = 1, kStatusUsage = 64 };
+// Exit statuses of the renderer: a picture or text not written, a file
+// that cannot be used (the viewer's own status), a command line that
+// cannot be used.
+enum : int { kStatusFailed = 1, kStatusBadInput = 2, kStatusUsage = 64 };
+
+// Seconds a chart may take before it is given up: ten times the largest
+// charts the limits accept on a busy machine.
+constexpr int kDefaultTimeout = 120;
+constexpr int kMaxTimeout = 1000000;
+
+// The formats' names, for messages.
+extern const char kFormatNames[];
 
 // A picture's sides, in pixels: given sizes from kMinSide to kMaxSide, and
 // no more than kMaxSide device pixels after --scale.
@@ -37,11 +47,26 @@ struct Job {
     bool fitsScaled() const { return width * scale <= kMaxSide && height * scale <= kMaxSide; }
 };
 
+// Text from files and command lines as it may be shown on a terminal: every
+// control character (C0, DEL and C1, also a line end) and every byte that is
+// not UTF-8 is written as \xHH, so that a file cannot drive the terminal.
+std::string shownText(const std::string& text);
+
+// Writes "PROGRAM: TEXT" and a line end to standard error in one write (a
+// batch's workers share it), the text shown with shownText.
+void printMessage(const char* program, const std::string& text);
+
+// What tells two names of one file apart from names of different files:
+// the device and inode of an existing file (links followed), else the path
+// made absolute and normalised, with the links of its existing part followed.
+std::string fileIdentity(const std::string& path);
+
 // What every chart of a run shares.
 struct Run {
-    std::string folder;   // absolute, for charts without an input
-    std::string settings; // the settings file, as the viewer's command line
-    std::string list;     // the batch list as named in messages
+    std::string folder;            // absolute, for charts without an input
+    std::string settings;          // the settings file, as the viewer's command line; may be empty
+    std::string list;              // the batch list as named in messages
+    int timeout = kDefaultTimeout; // seconds a chart may take; 0: no limit
 };
 
 } // namespace render

@@ -7,7 +7,9 @@
 #include "frmsimplechart.h"
 #include "hostprocess.h"
 #include "qtext.h"
+#include "reader.h"
 #include "saveimage.h"
+#include "seqfile.h"
 
 #include <QApplication>
 #include <QJsonDocument>
@@ -16,9 +18,6 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-
-#include <sys/mman.h>
-#include <unistd.h>
 
 namespace render
 {
@@ -34,41 +33,15 @@ constexpr double kChartPerScreenHeight = 0.8;
 bool writeStandardOutput(const char* data, std::size_t size)
 {
     if (std::fwrite(data, 1, size, stdout) != size || std::fflush(stdout) != 0) {
-        std::fprintf(stderr, "VELDRAPLOT: Cannot write to standard output: %s\n",
-                     std::strerror(errno));
+        printMessage("VELDRAPLOT",
+                     std::string("Cannot write to standard output: ") + std::strerror(errno));
         return false;
     }
     return true;
 }
 
-// Standard input kept in an anonymous file that the reader can open by
-// name and read from the start again for every pass; -1 on failure.
-int keepStandardInput()
-{
-    const int fd = ::memfd_create("standard input", MFD_CLOEXEC);
-    if (fd < 0)
-        return -1;
-    char buffer[1 << 16];
-    for (;;) {
-        const ssize_t got = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (got == 0)
-            return fd;
-        if (got < 0 && errno == EINTR)
-            continue;
-        for (ssize_t done = 0; got > 0 && done < got;) {
-            const ssize_t put = ::write(fd, buffer + done, static_cast<std::size_t>(got - done));
-            if (put < 0) {
-                ::close(fd);
-                return -1;
-            }
-            done += put;
-        }
-        if (got < 0) {
-            ::close(fd);
-            return -1;
-        }
-    }
-}
+// The path standard input is read by (see SeqFile::readStandardInputAs).
+const char kStandardInputPath[] = "/dev/stdin";
 
 // The window a chart is built in, with its platform. With keep both are
 // left alive at the end: the process ends right after.
@@ -98,26 +71,36 @@ struct ChartWindow {
     ChartWindow& operator=(const ChartWindow&) = delete;
 };
 
-// Runs the start-up on the job's definition (standard input kept in memory
-// first); false when standard input cannot be read.
-bool loadChart(ChartWindow& w, const Job& job)
+// Runs the start-up on the job's definition.
+void loadChart(ChartWindow& w, const Job& job)
 {
     vp::ChartState& state = w.window->context().state;
-    if (job.input != "-") {
-        state.definitionFile = job.input;
-        w.window->Form_Load();
-        return true;
+    state.definitionFile = job.input;
+    if (job.input == "-") {
+        vp::SeqFile::readStandardInputAs(kStandardInputPath);
+        state.definitionFile = kStandardInputPath;
+        w.platform->standardInputPath = QString::fromLatin1(kStandardInputPath);
     }
-    const int kept = keepStandardInput();
-    if (kept < 0) {
-        std::fprintf(stderr, "VELDRAPLOT: Cannot read standard input: %s\n", std::strerror(errno));
-        return false;
-    }
-    state.definitionFile = "/proc/self/fd/" + std::to_string(kept);
-    w.platform->standardInputPath = toQ(state.definitionFile);
     w.window->Form_Load();
-    ::close(kept);
-    return true;
+}
+
+// A definition whose kind is none of the three drawn builds no chart: no
+// picture is made of it.
+bool builtAChart(ChartWindow& w)
+{
+    const vp::ChartState& state = w.window->context().state;
+    if (vp::isDrawnKind(state.chartKind))
+        return true;
+    const std::string& kind = state.chartKindText;
+    w.platform->MsgBox(
+        QStringLiteral("Cannot use the file \"%1\": its chart kind \"%2\" is none of %3, %4 and "
+                       "%5, so it holds no chart to draw")
+            .arg(toQ(vp::definitionPath(state)),
+                 toQ(kind.size() > 40 ? kind.substr(0, 40) + "..." : kind),
+                 toQ(vp::chartKindName(vp::ChartKind::SimplePie)),
+                 toQ(vp::chartKindName(vp::ChartKind::SimpleBar)),
+                 toQ(vp::chartKindName(vp::ChartKind::StackedBar))));
+    return false;
 }
 
 // Exactly the requested size, whatever rounding the twips gave; false (and
@@ -127,11 +110,11 @@ bool fitChart(ChartComponent& chart, const Job& job, const QByteArray& prefix)
     chart.resize(job.width, job.height);
     if (chart.size() == QSize(job.width, job.height))
         return true;
-    std::fprintf(stderr,
-                 "%s: %sthe chart cannot be drawn at %dx%d; %dx%d is the"
-                 " smallest it takes\n",
-                 job.line > 0 ? "VELDRAPLOT" : "veldraplot-render", prefix.constData(), job.width,
-                 job.height, chart.width(), chart.height());
+    printMessage(job.line > 0 ? "VELDRAPLOT" : "veldraplot-render",
+                 prefix.toStdString() + "the chart cannot be drawn at " +
+                     std::to_string(job.width) + "x" + std::to_string(job.height) + "; " +
+                     std::to_string(chart.width()) + "x" + std::to_string(chart.height()) +
+                     " is the smallest it takes");
     return false;
 }
 
@@ -144,9 +127,8 @@ bool writePicture(ChartComponent& chart, const Job& job, const QByteArray& prefi
     const vp::Result done = toStdout ? imageio::encode(picture, job.format, &bytes)
                                      : imageio::saveImage(picture, job.format, job.output);
     if (!done) {
-        std::fprintf(stderr, "VELDRAPLOT: %sCannot save the chart to \"%s\":\n%s\n",
-                     prefix.constData(), toStdout ? "-" : job.output.c_str(),
-                     done.message().c_str());
+        printMessage("VELDRAPLOT", prefix.toStdString() + "Cannot save the chart to \"" +
+                                       (toStdout ? "-" : job.output) + "\": " + done.message());
         return false;
     }
     return !toStdout || writeStandardOutput(bytes.constData(), std::size_t(bytes.size()));
@@ -179,12 +161,13 @@ void startQt(const char* argv0)
 int renderChart(const Job& job, const Run& run, bool keep)
 {
     ChartWindow w(job, run, keep);
-    if (!loadChart(w, job))
-        return kStatusFailed;
+    loadChart(w, job);
     if (w.platform->HasEnded())
         return w.platform->exitStatus() ? w.platform->exitStatus() : kStatusFailed;
     if (w.platform->messageCount() > 0)
         return kStatusFailed;
+    if (!job.output.empty() && !builtAChart(w))
+        return kStatusBadInput;
     ChartComponent& chart = w.window->context().currentChart();
     const QByteArray prefix = w.platform->messagePrefix.toLocal8Bit();
     if (!fitChart(chart, job, prefix))

@@ -2,15 +2,18 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include <fcntl.h>
 #include <poll.h>
 #include <sched.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -64,6 +67,42 @@ void closeIfOpen(int& fd)
     fd = -1;
 }
 
+using Clock = std::chrono::steady_clock;
+
+// The signals that end the parent after its workers.
+constexpr int kEndingSignals[] = {SIGTERM, SIGINT, SIGHUP};
+
+// The ending signals are held while a worker's process id is recorded or
+// reaped, so that the handler never meets one half done.
+sigset_t holdEndingSignals()
+{
+    sigset_t ending, before;
+    sigemptyset(&ending);
+    for (const int signal : kEndingSignals)
+        sigaddset(&ending, signal);
+    ::sigprocmask(SIG_BLOCK, &ending, &before);
+    return before;
+}
+
+void release(const sigset_t& before)
+{
+    ::sigprocmask(SIG_SETMASK, &before, nullptr);
+}
+
+// The pool whose workers end with this process.
+WorkerPool* runningPool = nullptr;
+void (*endingBySignal)() = nullptr;
+
+void endWithWorkers(int signal)
+{
+    if (runningPool)
+        runningPool->endWorkers();
+    if (endingBySignal)
+        endingBySignal();
+    std::signal(signal, SIG_DFL);
+    std::raise(signal); // delivered with its usual effect once the handler returns
+}
+
 } // namespace
 
 struct WorkerPool::Worker {
@@ -72,15 +111,32 @@ struct WorkerPool::Worker {
     int fromWorker = -1; // a Reply for each task done
     int current = -1;    // the task it is running
     bool retiring = false;
+    bool late = false; // killed for running past the time limit
+    Clock::time_point deadline;
 };
 
-WorkerPool::WorkerPool(int workers, int tasksPerWorker, Tasks tasks)
+WorkerPool::WorkerPool(int workers, int tasksPerWorker, Tasks tasks, int timeLimitMs)
     : maxWorkers_(std::max(1, workers)), tasksPerWorker_(std::max(1, tasksPerWorker)),
-      tasks_(std::move(tasks))
+      tasks_(std::move(tasks)), timeLimitMs_(std::max(0, timeLimitMs))
 {
 }
 
-WorkerPool::~WorkerPool() = default;
+WorkerPool::~WorkerPool()
+{
+    endWorkers();
+}
+
+void WorkerPool::endWorkers()
+{
+    for (const Worker& w : workers_)
+        if (w.pid > 0)
+            ::kill(w.pid, SIGKILL);
+    for (Worker& w : workers_)
+        while (w.pid > 0 && ::waitpid(w.pid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    for (Worker& w : workers_)
+        w.pid = -1;
+}
 
 void WorkerPool::workerMain(int in, int out)
 {
@@ -108,25 +164,38 @@ bool WorkerPool::start(Worker& worker)
     }
     std::fflush(stdout);
     std::fflush(stderr);
+    const pid_t parent = ::getpid();
+    const sigset_t before = holdEndingSignals();
     const pid_t pid = ::fork();
     if (pid == 0) {
         for (Worker& other : workers_) {
             closeIfOpen(other.toWorker);
             closeIfOpen(other.fromWorker);
+            other.pid = -1;
         }
         ::close(down[1]);
         ::close(up[0]);
+        for (const int signal : kEndingSignals)
+            std::signal(signal, SIG_DFL);
         std::signal(SIGPIPE, SIG_DFL);
+        // Killed by the kernel when the parent ends, also by SIGKILL; a
+        // parent gone before this call shows as another parent process.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parent)
+            std::_Exit(1);
+        release(before);
         workerMain(down[0], up[1]);
     }
     ::close(down[0]);
     ::close(up[1]);
     if (pid < 0) {
+        release(before);
         ::close(down[1]);
         ::close(up[0]);
         return false;
     }
-    worker = Worker{pid, down[1], up[0], -1, false};
+    worker = Worker{pid, down[1], up[0], -1, false, false, {}};
+    release(before);
     return true;
 }
 
@@ -138,6 +207,7 @@ void WorkerPool::dispatch(Worker& w)
         // reply pipe and reported for this task.
         const std::int32_t index = next_++;
         w.current = index;
+        w.deadline = Clock::now() + std::chrono::milliseconds(timeLimitMs_);
         writeAll(w.toWorker, &index, sizeof index);
         return;
     }
@@ -156,42 +226,78 @@ void WorkerPool::handleReply(Worker& w)
         ++failed_;
     w.current = -1;
     w.retiring = reply.last != 0;
-    if (!w.retiring)
+    // A worker killed as its reply came is replaced once its end is seen.
+    if (!w.retiring && !w.late)
         dispatch(w);
 }
 
 // The worker ended: normally after its pipe was closed or its last task,
-// else while running a task, which is reported. A new worker then takes the
-// tasks that are left.
+// else while running a task, which is reported (killed for running late or
+// lost). A new worker then takes the tasks that are left.
 void WorkerPool::workerEnded(Worker& w)
 {
     closeIfOpen(w.fromWorker);
     closeIfOpen(w.toWorker);
     int status = 0;
+    const sigset_t before = holdEndingSignals();
     while (::waitpid(w.pid, &status, 0) < 0 && errno == EINTR) {
     }
-    const int lost = w.current;
-    const bool retired = w.retiring;
+    const Worker ended = w;
     w = Worker{};
-    if (retired && next_ < count_ && start(w))
+    release(before);
+    if (ended.current >= 0) {
+        ++failed_;
+        if (ended.late && tasks_.timedOut)
+            tasks_.timedOut(ended.current);
+        else if (!ended.late && tasks_.lost)
+            tasks_.lost(ended.current, status);
+    }
+    if ((ended.retiring || ended.late || ended.current >= 0) && next_ < count_ && start(w))
         dispatch(w);
-    if (lost < 0)
-        return;
-    ++failed_;
-    if (tasks_.lost)
-        tasks_.lost(lost, status);
-    if (next_ < count_ && start(w))
-        dispatch(w);
+}
+
+// Kills the workers whose task ran past the time limit; their end is then
+// seen on their reply pipes.
+void WorkerPool::killLate()
+{
+    const Clock::time_point now = Clock::now();
+    for (Worker& w : workers_)
+        if (timeLimitMs_ > 0 && w.current >= 0 && !w.late && now >= w.deadline) {
+            ::kill(w.pid, SIGKILL);
+            w.late = true;
+        }
+}
+
+// How long poll may wait before the next time limit runs out; -1: no limit.
+int WorkerPool::msToNextDeadline() const
+{
+    long long wait = -1;
+    for (const Worker& w : workers_)
+        if (timeLimitMs_ > 0 && w.current >= 0 && !w.late) {
+            const long long left =
+                std::chrono::ceil<std::chrono::milliseconds>(w.deadline - Clock::now()).count();
+            wait = std::max(0LL, wait < 0 ? left : std::min(wait, left));
+        }
+    return static_cast<int>(wait);
 }
 
 vp::Result WorkerPool::runAll(int count)
 {
     // A worker that died must not take the whole run with it.
     std::signal(SIGPIPE, SIG_IGN);
+    workers_.assign(static_cast<std::size_t>(std::min(maxWorkers_, count)), Worker{});
+    runningPool = this;
+    endingBySignal = tasks_.endingBySignal;
+    struct sigaction ending = {};
+    ending.sa_handler = endWithWorkers;
+    sigemptyset(&ending.sa_mask);
+    struct sigaction before[std::size(kEndingSignals)];
+    for (std::size_t k = 0; k < std::size(kEndingSignals); ++k)
+        ::sigaction(kEndingSignals[k], &ending, &before[k]);
     count_ = count;
     next_ = 0;
     failed_ = 0;
-    workers_.assign(static_cast<std::size_t>(std::min(maxWorkers_, count)), Worker{});
+    vp::Result done;
     for (Worker& w : workers_) {
         if (start(w)) {
             dispatch(w);
@@ -209,16 +315,22 @@ vp::Result WorkerPool::runAll(int count)
             }
         if (watched.empty())
             break;
-        if (::poll(watched.data(), watched.size(), -1) < 0) {
-            if (errno == EINTR)
-                continue;
-            return vp::Result::failure(std::string("Cannot wait for the workers: ") +
+        if (::poll(watched.data(), watched.size(), msToNextDeadline()) < 0 && errno != EINTR) {
+            done = vp::Result::failure(std::string("Cannot wait for the workers: ") +
                                        std::strerror(errno));
+            break;
         }
         for (std::size_t k = 0; k < watched.size(); ++k)
             if (watched[k].revents != 0)
                 handleReply(*owners[k]);
+        killLate();
     }
+    endWorkers();
+    for (std::size_t k = 0; k < std::size(kEndingSignals); ++k)
+        ::sigaction(kEndingSignals[k], &before[k], nullptr);
+    runningPool = nullptr;
+    if (!done)
+        return done;
     // Tasks no worker could take (workers that could not be started).
     for (; next_ < count_; ++next_, ++failed_)
         if (tasks_.unassigned)

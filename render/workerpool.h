@@ -3,7 +3,10 @@
 // the one before, so a slow task does not hold up the others. A worker
 // hands over to a fresh one after a given number of tasks (whatever a task
 // leaves behind in a process then cannot add up), and a worker that dies
-// costs only the task it was running: it is reported and replaced.
+// costs only the task it was running: it is reported and replaced, as is
+// one whose task runs past the time limit. The workers end with the parent,
+// whatever ends it: SIGTERM, SIGINT and SIGHUP end them first, and a worker
+// whose parent is gone is killed by the kernel.
 // Must be used before the process starts any thread.
 #pragma once
 
@@ -30,11 +33,17 @@ class WorkerPool
         std::function<void(int error)> startFailed;
         // In the parent: no worker was left to run `index`.
         std::function<void(int index)> unassigned;
+        // In the parent: task `index` ran past the time limit; its worker
+        // was killed.
+        std::function<void(int index)> timedOut;
+        // In the parent, when a signal ends it, once the workers are gone:
+        // async-signal-safe calls only.
+        void (*endingBySignal)() = nullptr;
     };
 
     // At most `workers` processes at a time, each running at most
-    // `tasksPerWorker` tasks.
-    WorkerPool(int workers, int tasksPerWorker, Tasks tasks);
+    // `tasksPerWorker` tasks, each task for at most timeLimitMs (0: no limit).
+    WorkerPool(int workers, int tasksPerWorker, Tasks tasks, int timeLimitMs = 0);
     ~WorkerPool();
     WorkerPool(const WorkerPool&) = delete;
     WorkerPool& operator=(const WorkerPool&) = delete;
@@ -45,9 +54,14 @@ class WorkerPool
     // Tasks that failed, were lost with their worker or never ran.
     int failed() const { return failed_; }
 
+    // Kills the workers and waits for them (async-signal-safe).
+    void endWorkers();
+
   private:
     struct Worker;
     bool start(Worker& worker);
+    void killLate();
+    int msToNextDeadline() const;
     [[noreturn]] void workerMain(int in, int out);
     void dispatch(Worker& worker);
     void handleReply(Worker& worker);
@@ -56,6 +70,7 @@ class WorkerPool
     int maxWorkers_;
     int tasksPerWorker_;
     Tasks tasks_;
+    int timeLimitMs_;
     std::vector<Worker> workers_;
     int count_ = 0;
     int next_ = 0;

@@ -41,8 +41,7 @@ class TestRender : public QObject
     Q_OBJECT
 
   private slots:
-    // Arguments (separated by |) to the options or the refusal; "usage:"
-    // marks a refusal followed by the usage text.
+    // Arguments (separated by |) to the options or the refusal.
     void arguments_data() { caseRows("render-arguments"); }
     void arguments()
     {
@@ -52,14 +51,14 @@ class TestRender : public QObject
             args.push_back(a.toStdString());
         const ParsedArguments p = parseArguments(args);
         const Options& o = p.options;
-        QByteArray got = "help";
-        if (!o.help && !p.result)
-            got = (p.result.code() == kRefusedWithUsage ? "usage: " : "refused: ") +
-                  QByteArray::fromStdString(p.result.message());
-        else if (!o.help)
+        QByteArray got = o.help ? "help" : "version";
+        if (!o.help && !o.version && !p.result)
+            got = "refused: " + QByteArray::fromStdString(p.result.message());
+        else if (!o.help && !o.version)
             got = "ok: " + QByteArray::fromStdString(o.settings) + " | " + jobText(o.job) +
                   " | folder " + QByteArray::fromStdString(o.folder) + " | batch " +
-                  QByteArray::fromStdString(o.batch) + " " + QByteArray::number(o.givenFormat);
+                  QByteArray::fromStdString(o.batch) + " " + QByteArray::number(o.givenFormat) +
+                  " | timeout " + QByteArray::number(o.timeout);
         QCOMPARE(got, f[1]);
     }
 
@@ -80,7 +79,8 @@ class TestRender : public QObject
     }
 
     // Tasks run once each, at most perWorker in one process; a task may fail
-    // (status 1), end its worker (exit:N) or be killed (signal:N).
+    // (status 1), end its worker (exit:N), be killed (signal:N) or hang past
+    // the time limit (in ms; reported as "late").
     void workerPool_data() { caseRows("render-pool"); }
     void workerPool()
     {
@@ -103,6 +103,8 @@ class TestRender : public QObject
                 std::_Exit(what.mid(5).toInt());
             if (what.startsWith("signal:"))
                 ::kill(::getpid(), what.mid(7).toInt());
+            while (what == "hang")
+                ::pause();
             return what == "fail" ? 1 : 0;
         };
         QByteArrayList lost;
@@ -111,7 +113,8 @@ class TestRender : public QObject
                         (WIFSIGNALED(status) ? "signal:" + QByteArray::number(WTERMSIG(status))
                                              : "exit:" + QByteArray::number(WEXITSTATUS(status)));
         };
-        WorkerPool pool(f[0].toInt(), f[1].toInt(), tasks);
+        tasks.timedOut = [&](int index) { lost << QByteArray::number(index) + "=late"; };
+        WorkerPool pool(f[0].toInt(), f[1].toInt(), tasks, f[5].toInt());
         QVERIFY(pool.runAll(count));
         QCOMPARE(pool.failed(), int(fate.size()));
         std::sort(lost.begin(), lost.end());

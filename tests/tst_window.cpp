@@ -1,7 +1,7 @@
-// Checks the two forms through their generated ui classes: the independence
-// of the option groups, whole captions on every tab and in the printer
-// dialog, the panel's keyboard accelerators, the tab order and the names
-// that screen readers read.
+// The main window's controls as the user first finds them, and the two forms
+// through their generated ui classes: whole captions on every tab and in the
+// printer dialog, the panel's keyboard accelerators, the tab order and the
+// names that screen readers read.
 #include "testfiles.h"
 #include "ui_frmselectprinter.h"
 #include "ui_frmsimplechart.h"
@@ -63,15 +63,6 @@ const QList<QStringList> kTabButtons{{"TamCmd1", "Command1"},    {"Command19", "
                                      {"Command20", "Command26"}, {"Command18", "Command25"},
                                      {"Command21", "Command24"}, {"Command22", "Command23"}};
 
-const QList<QStringList> kOptionGroups{{"OptLegRight", "optlegLeft", "OptLegTop", "OptLegBottom"},
-                                       {"optLabelsInside", "OptLabelsOutside"},
-                                       {"Optbackstyletrans", "optbackstyleopaq"},
-                                       {"Opthoriz", "optvert"},
-                                       {"OPTSTACKED", "OPT100PCT", "OPTGROUPED"},
-                                       {"optspace"},
-                                       {"Option1_0", "Option1_1", "Option1_2", "Option1_3"},
-                                       {"P:Option1", "P:Option2"}};
-
 } // namespace
 
 class TestWindow : public QObject
@@ -81,12 +72,6 @@ class TestWindow : public QObject
     Ui::frmsimplechart ui_;
     std::unique_ptr<QDialog> dialog_;
     Ui::frmselectprinter dlg_;
-
-    QRadioButton* option(const QString& name) const
-    {
-        return name.startsWith("P:") ? dialog_->findChild<QRadioButton*>(name.mid(2))
-                                     : window_->findChild<QRadioButton*>(name);
-    }
 
   private slots:
     void init()
@@ -98,26 +83,23 @@ class TestWindow : public QObject
     }
     void cleanup() { dialog_.reset(), window_.reset(); }
 
-    // Clicking an option button selects it, clears the rest of its own group
-    // and leaves every other group as it was. Each group starts with its
-    // first member selected (a lone option cleared); every click changes
-    // the selection of its group.
-    void radioGroupsIndependent()
+    void startState_data() { caseRows("window-start"); }
+    // Caption, check state, visibility and place of each control before any
+    // chart is built; the settings file is missing, so start-up stops early.
+    void startState()
     {
-        QStringList selected;
-        for (const QStringList& group : kOptionGroups) {
-            selected << (group.size() > 1 ? group[0] : QString());
-            option(group[0])->setChecked(group.size() > 1);
-        }
-        for (int g = 0; g < kOptionGroups.size(); ++g)
-            for (int i = 1; i <= kOptionGroups[g].size(); ++i) {
-                const QString clicked = selected[g] = kOptionGroups[g][i % kOptionGroups[g].size()];
-                option(clicked)->click();
-                for (int h = 0; h < kOptionGroups.size(); ++h)
-                    for (const QString& member : kOptionGroups[h])
-                        QVERIFY2(option(member)->isChecked() == (member == selected[h]),
-                                 qPrintable(clicked + ": " + member));
-            }
+        StartedWindow s;
+        frmsimplechart& w = s.start(kPieDefinition, "unused", [&](frmsimplechart&) {
+            s.platform.commandLine = s.path("missing.ini");
+        });
+        QCOMPARE(s.platform.messages, QStringList("Error finding ini file, check your setup."));
+        const QString name = QTest::currentDataTag();
+        QStringList seen, expected;
+        for (const char* column : {"text", "checked", "shown", "usable", "in"})
+            if (cell(column) != "*")
+                seen << seenAs(w, name + (*column == 't' ? "" : QString('.') + column)),
+                    expected << cell(column);
+        QCOMPARE(seen, expected);
     }
 
     // Whole captions, and Tab in the order the dialog was designed with.

@@ -72,7 +72,10 @@ in_root() {
 # No recommended packages: the Depends line alone must make it work.
 in_root "cd /tmp && apt-get update -qq && apt-get install -y -qq --no-install-recommends ./$(basename "$deb") >/dev/null"
 
-[ -f "$R/usr/share/doc/veldraplot/copyright" ] || { echo "no copyright file installed"; exit 1; }
+for f in doc/veldraplot/copyright bash-completion/completions/veldraplot-render \
+  bash-completion/completions/veldraplot zsh/vendor-completions/_veldraplot; do
+  [ -f "$R/usr/share/$f" ] || { echo "no $f installed"; exit 1; }
+done
 
 echo "== rendering the pie example with the installed veldraplot-render"
 ex=/usr/share/veldraplot/examples
