@@ -831,8 +831,7 @@ void AxisChart::styleAxis(QAbstractAxis& axis, const QString& title, const QFont
 
 QString AxisChart::kindName() const
 {
-    static const char* const kinds[] = {"Bar chart", "Stacked bar chart",
-                                        "Bar chart stacked to 100%"};
+    static const char* const kinds[] = {"Bar chart", "Stacked bar chart", "100% stacked bar chart"};
     return QString::fromLatin1(kinds[stackingMode_]) +
            (orientation_ == 1 ? QStringLiteral(", horizontal") : QString());
 }
