@@ -107,13 +107,15 @@ struct Session : StartedWindow {
             QFAIL(qPrintable("unknown step " + text));
     }
 
-    // pie.P / bar.P: a property of that chart component (Colors, Exploded and
+    // pie.P / bar.P: a property of that chart component (Description: what
+    // screen readers are told; Colors, Exploded and
     // FillMode for every slice or series, Color.i for one, drawn.#rrggbb:
     // whether the picture shows that colour, picture.NAME: whether it is the
     // picture kept as NAME); ended, status and messages of
     // the program; savefolder: where the save dialog opens; files: those in
     // the program folder; kind: the chart kind; clipboard, picture.NAME:
-    // whose picture ("pie", "bar") the clipboard or a saved file holds; else
+    // whose picture ("pie", "bar") the clipboard or a saved file holds;
+    // copied: the clipboard's text; offered: its formats in order; else
     // seenAs().
     QString seen(const QString& target)
     {
@@ -128,13 +130,16 @@ struct Session : StartedWindow {
         };
         const bool isPie = target.startsWith("pie.");
         if (!isPie && !target.startsWith("bar."))
-            return target == "ended"               ? QString::number(platform.ended)
-                   : target == "status"            ? QString::number(platform.exitStatus)
-                   : target == "messages"          ? platform.messages.join('|')
-                   : target == "savefolder"        ? platform.lastSave.InitDir
-                   : target == "files"             ? entries(dir.path()).join('|')
-                   : target == "kind"              ? toQ(vp::chartKindName(parts.state.chartKind))
-                   : target == "clipboard"         ? whose(QGuiApplication::clipboard()->image())
+            return target == "ended"        ? QString::number(platform.ended)
+                   : target == "status"     ? QString::number(platform.exitStatus)
+                   : target == "messages"   ? platform.messages.join('|')
+                   : target == "savefolder" ? platform.lastSave.InitDir
+                   : target == "files"      ? entries(dir.path()).join('|')
+                   : target == "kind"       ? toQ(vp::chartKindName(parts.state.chartKind))
+                   : target == "clipboard"  ? whose(QGuiApplication::clipboard()->image())
+                   : target == "copied"     ? QGuiApplication::clipboard()->text()
+                   : target == "offered" && QGuiApplication::clipboard()->mimeData()
+                       ? QGuiApplication::clipboard()->mimeData()->formats().join('|')
                    : target.startsWith("picture.") ? whose(QImage(path(target.mid(8))))
                                                    : seenAs(*window, target);
         ChartComponent& c = isPie ? static_cast<ChartComponent&>(parts.pie) : parts.bar;
@@ -156,6 +161,10 @@ struct Session : StartedWindow {
                                        : QString::number(parts.pie.Items().Item(i).FillMode()));
         const std::map<QString, std::function<QVariant()>> read{
             {"Caption", [&] { return c.Caption(); }},
+            {"Description",
+             [&] {
+                 return QAccessible::queryAccessibleInterface(&c)->text(QAccessible::Description);
+             }},
             {"LegendTitle", [&] { return c.LegendTitle(); }},
             {"LegendPos", [&] { return c.LegendPos(); }},
             {"ShowLegend", [&] { return int(c.ShowLegend()); }},

@@ -1,6 +1,7 @@
 // The main window's controls as the user first finds them, and the two forms
 // through their generated ui classes: whole captions on every tab and in the
-// printer dialog, and the panel's keyboard accelerators.
+// printer dialog, the panel's keyboard accelerators, the tab order and the
+// names that screen readers read.
 #include "testfiles.h"
 #include "ui_frmselectprinter.h"
 #include "ui_frmsimplechart.h"
@@ -33,6 +34,28 @@ bool captionWhole(QWidget* w)
     }
     return (qobject_cast<QGroupBox*>(w) ? w->minimumSizeHint() : w->sizeHint()).width() <=
            w->width();
+}
+
+// The widgets that Tab visits inside `root`, in the order it visits them.
+QList<QWidget*> tabChain(QWidget* root)
+{
+    QList<QWidget*> chain;
+    for (QWidget* w = root->nextInFocusChain(); w != root; w = w->nextInFocusChain())
+        if (root->isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) && !w->focusProxy() &&
+            w->isVisibleTo(root))
+            chain << w;
+    return chain;
+}
+
+// The name a screen reader gives a control: a combo box is named by the
+// label whose buddy it is (Qt on Linux names it by its text otherwise).
+QString accessibleName(QWidget* w)
+{
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+    if (a->role() != QAccessible::ComboBox)
+        return a->text(QAccessible::Name);
+    const auto labels = a->relations(QAccessible::Label);
+    return labels.isEmpty() ? QString() : labels.first().first->text(QAccessible::Name);
 }
 
 // Each tab's Ok and Cancel buttons.
@@ -79,10 +102,41 @@ class TestWindow : public QObject
         QCOMPARE(seen, expected);
     }
 
-    void printerDialogCaptionsWhole()
+    // Whole captions, and Tab in the order the dialog was designed with.
+    void printerDialogCaptionsAndTabOrder()
     {
         for (QWidget* child : dialog_->findChildren<QWidget*>())
             QVERIFY2(captionWhole(child), qPrintable(child->objectName()));
+        for (QWidget* printMode :
+             std::initializer_list<QWidget*>{dlg_.Frame1, dlg_.Command2, dlg_.Text1})
+            printMode->show();
+        QStringList order;
+        for (QWidget* w : tabChain(dialog_.get()))
+            order << w->objectName();
+        QCOMPARE(order, QStringList({"cboprinterlist", "Command1", "Command2", "Command3",
+                                     "Option1", "Option2", "Text1"}));
+    }
+
+    // Every control the forms name, hidden ones too, has a name for screen
+    // readers other than its placeholder caption; plain containers aside.
+    // The chart is announced as a chart.
+    void accessibleNames()
+    {
+        StartedWindow s;
+        frmsimplechart& w = s.start(kPieDefinition);
+        int named = 0;
+        for (QWidget* c : w.findChildren<QWidget*>() + dialog_->findChildren<QWidget*>()) {
+            if (c->objectName().isEmpty() || c->objectName().startsWith("qt_") ||
+                QAccessible::queryAccessibleInterface(c)->role() == QAccessible::Client)
+                continue;
+            const QString name = accessibleName(c);
+            QVERIFY2(!name.trimmed().isEmpty() && name != c->objectName(),
+                     qPrintable(c->objectName() + ": " + name));
+            ++named;
+        }
+        QVERIFY(named > 100);
+        QCOMPARE(QAccessible::queryAccessibleInterface(&w.context().pie)->role(),
+                 QAccessible::Chart);
     }
 
     void tabFitsAndAccelerators_data()
@@ -112,6 +166,18 @@ class TestWindow : public QObject
                           page->rect().contains(child->mapTo(page, child->rect().topLeft())) &&
                           page->rect().contains(child->mapTo(page, child->rect().bottomRight()))),
                      qPrintable(child->objectName()));
+
+        // Tab moves on to a control to the right in the same band of rows,
+        // or to one below.
+        const QList<QWidget*> chain = tabChain(page);
+        QVERIFY(chain.size() >= 3);
+        for (int i = 1; i < chain.size(); ++i) {
+            const QRect a(chain[i - 1]->mapTo(page, QPoint()), chain[i - 1]->size()),
+                b(chain[i]->mapTo(page, QPoint()), chain[i]->size());
+            QVERIFY2(b.top() >= a.bottom() - 2 || (b.top() < a.bottom() && b.bottom() > a.top() &&
+                                                   b.left() >= a.right() - 2),
+                     qPrintable(chain[i - 1]->objectName() + " -> " + chain[i]->objectName()));
+        }
 
         window_->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window_.get()));

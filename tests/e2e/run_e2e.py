@@ -229,20 +229,76 @@ def bar_starts_again_and_again(c):
         c.ends(0)
 
 
+def copied(c, size=None):
+    # Copies the chart; the clipboard's picture once it is there (of that size).
+    path = os.path.join(c.dir, "clipboard%02d.png" % c.shots)
+    c.key(c.window(), "ctrl+c")
+
+    def picture():
+        open(path, "wb").write(clipboard("image/png") or b"")
+        got = run("identify", "-format", "%w %h", path, ok=False).stdout.split()
+        return got and (not size or tuple(map(int, got)) == size) and path
+    return wait(picture, 90, "a %s picture on the clipboard" % (size,))
+
+
 def copy_to_clipboard(c):
-    # Ctrl+C puts the chart on the X clipboard as a PNG of the chart's size;
-    # after Exit the clipboard is empty.
+    # Ctrl+C offers the chart as a PNG of the chart's size first, then its
+    # numbers as text; after Exit the clipboard is empty.
     win, _ = c.start("pie").maximized()
-    c.key(win, "ctrl+c")
-    targets = wait(lambda: clipboard("TARGETS"), 90, "the clipboard to be owned")
-    check(b"image/png" in targets.split(), "no image/png on the clipboard: %s" % targets)
-    path = os.path.join(c.dir, "clipboard.png")
-    open(path, "wb").write(clipboard("image/png"))
-    check(magick(path, "-format", "%w %h", "info:") == "1280 864", "the clipboard picture is not 1280x864")
-    check_pie(path)
+    check_pie(copied(c, (1280, 864)))
+    targets = clipboard("TARGETS").split()
+    check(targets[0] == b"image/png" and b"UTF8_STRING" in targets, "clipboard targets %s" % targets)
+    for target in ("UTF8_STRING", "text/plain"):
+        text = clipboard(target)
+        check(text == b"Categories\tValue\nStrawberry\t12\nBanana\t30\nBlueberry\t8\n", "%s: %r" % (target, text))
     c.key(win, "ctrl+q")
     c.ends(0)
     check(clipboard("TARGETS") is None, "the clipboard still answers after the program ended")
+
+
+def resize_follows_window(c):
+    # A smaller window lays the chart out for its client area, two thirds of
+    # it wide and 80 % high, whole on screen, and copies it at that size; at
+    # the screen's size again it is 1280x864. The window's minimum size
+    # holds the options panel (600x369) under the menu bar.
+    win, screen = c.start("pie").maximized()
+    hints = run("xprop", "-id", win, "WM_NORMAL_HINTS").stdout.decode()
+    mw, mh = map(int, re.search(r"minimum size: (\d+) by (\d+)", hints).groups())
+    check(mw == 600 and 369 < mh < 420, "minimum size %dx%d" % (mw, mh))
+    run("xdotool", "windowsize", win, 1000, 700)
+    small = c.shot(screen)
+    path = copied(c, (667, int(0.8 * (700 - (mh - 369)) + 0.5)))
+    check_pie(path)
+    onscreen, whole = (sum(count(p, colour) for colour in (RED, YELLOW, BLUE)) for p in (small, path))
+    check(abs(onscreen - whole) < whole / 100, "the chart is cut off: %d of %d slice pixels" % (onscreen, whole))
+    run("xdotool", "windowsize", win, W, H)
+    check_pie(copied(c, (1280, 864)))
+    c.key(win, "ctrl+q")
+    c.ends(0)
+
+
+def tooltips(c):
+    # The program's tooltip windows on screen.
+    wins = map(int, run("xdotool", "search", "--onlyvisible", "--pid", c.proc.pid, ok=False).stdout.split())
+    return [w for w in wins if b"TOOLTIP" in run("xprop", "-id", w, "_NET_WM_WINDOW_TYPE", ok=False).stdout]
+
+
+def hover_tells_values(c):
+    # Over a bar and over a slice a tooltip comes up by the pointer; once it
+    # has gone, screen and copied picture are as before.
+    for kind in ("bar", "pie"):
+        win, _ = c.start(kind).maximized()
+        before, screen = copied(c), c.shot()
+        row = next(y for y in range(850, 300, -50) if "#FF0000" in magick(screen, "-crop", "%dx1+0+%d" % (W, y), "txt:"))
+        x = int(re.search(r"^(\d+),0: .*#FF0000", magick(screen, "-crop", "%dx1+0+%d" % (W, row), "txt:"), re.M).group(1))
+        run("xdotool", "mousemove", "--sync", x + 5, row)
+        tip = geometry(wait(lambda: tooltips(c), 90, "a tooltip over the %s" % kind)[0])
+        check(abs(tip[0] - x) < 60 and 0 < tip[1] - row < 60, "the tooltip is at %s, the pointer at %s" % (tip, (x, row)))
+        run("xdotool", "mousemove", "--sync", 40, H // 3)
+        wait(lambda: not tooltips(c), 90, "the tooltip to go")
+        check(same(c.shot(), screen) and same(copied(c), before), "hovering changed the %s" % kind)
+        c.key(win, "ctrl+q")
+        c.ends(0)
 
 
 def missing_settings_file(c):
@@ -304,8 +360,8 @@ def version_and_help(c):
 
 
 CASES = [pie_panel_pastel, bar_saves_png_and_returns, stacked_data_view_ends, bar_starts_again_and_again,
-         copy_to_clipboard, missing_settings_file, too_many_series_refused, example_from_the_menu,
-         version_and_help]
+         copy_to_clipboard, resize_follows_window, hover_tells_values, missing_settings_file,
+         too_many_series_refused, example_from_the_menu, version_and_help]
 
 
 def start_xvfb(workdir):
