@@ -11,10 +11,12 @@
 #include "ui_frmsimplechart.h"
 
 #include <QFileInfo>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QShowEvent>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 
 #include <sys/stat.h>
@@ -65,8 +67,16 @@ frmsimplechart::frmsimplechart(Platform& platform_, QWidget* parent)
     ui->PieChart1->setTwipsPerPixel(tx, ty);
     resize(qRound(kClientWidthTwips / tx),
            qRound(kClientHeightTwips / ty) + menuBar()->sizeHint().height());
-    // Right presses on the window's own surface open the options panel.
+    // The smallest window holds the whole options panel, and beside it a
+    // chart of two thirds by 80 % of that.
+    ui->centralSurface->setMinimumSize(ui->SSTab1->size());
+    panelHome_ = ui->SSTab1->pos();
+    // Right presses on the window's own surface open the options panel; its
+    // resizing lays the chart out again.
     ui->centralSurface->installEventFilter(this);
+    // Screen readers name a menu by its title.
+    for (QMenu* menu : findChildren<QMenu*>())
+        menu->setAccessibleName(menu->title());
     ui->SSTab1->setContext(context_);
     commands_ = std::make_unique<MenuCommands>(context_, *ui->RichTextBox1, *this);
     connectMenuCommands();
@@ -114,7 +124,41 @@ void frmsimplechart::placeWindowAndPanel()
     const long h = centringOffset(platform.ScreenWidthTwips(), width() * tx);
     const long v = centringOffset(platform.ScreenHeightTwips(), height() * ty);
     move(qRound(h / tx), qRound(v / ty));
-    ui->SSTab1->move(qRound(h / tx), qRound(v * kPanelTopShare / ty));
+    panelHome_ = QPoint(qRound(h / tx), qRound(v * kPanelTopShare / ty));
+    ui->SSTab1->move(panelHome_);
+}
+
+// A window that covers the screen's available area (maximized, or given
+// that area where no window manager maximizes it) shows the chart as
+// start-up placed it, from the screen's size, centred across the window.
+// Any other window lays the chart out the same way for its client area.
+// The options panel keeps its place while it fits and otherwise moves up
+// and left just enough to stay whole.
+void frmsimplechart::followClientArea()
+{
+    const QWidget* surface = ui->centralSurface;
+    OptionsPanel* panel = ui->SSTab1;
+    panel->move(std::clamp(panelHome_.x(), 0, std::max(0, surface->width() - panel->width())),
+                std::clamp(panelHome_.y(), 0, std::max(0, surface->height() - panel->height())));
+    ChartComponent* chart = ui->PieChart1->Visible()   ? static_cast<ChartComponent*>(ui->PieChart1)
+                            : ui->barchart1->Visible() ? ui->barchart1
+                                                       : nullptr;
+    if (!chart)
+        return;
+    const QSizeF client(surface->width() * platform.TwipsPerPixelX(),
+                        surface->height() * platform.TwipsPerPixelY());
+    placeChart(*chart,
+               fillsScreen() ? QSizeF(platform.ScreenWidthTwips(), platform.ScreenHeightTwips())
+                             : client,
+               client.width());
+}
+
+bool frmsimplechart::fillsScreen() const
+{
+    const QScreen* shown = screen();
+    const QSize frame = frameGeometry().size();
+    return shown && frame.width() >= shown->availableGeometry().width() &&
+           frame.height() >= shown->availableGeometry().height();
 }
 
 void frmsimplechart::showEvent(QShowEvent* event)
@@ -241,6 +285,8 @@ void frmsimplechart::Form_MouseDown(int button, int, float, float)
 
 bool frmsimplechart::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == ui->centralSurface && event->type() == QEvent::Resize)
+        followClientArea();
     if (watched == ui->centralSurface && event->type() == QEvent::MouseButtonPress) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         // A press that a control on the surface (a chart, the panel or one

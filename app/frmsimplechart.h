@@ -48,6 +48,10 @@ class frmsimplechart : public QMainWindow
     void connectMenuCommands();
     void placeWindowAndPanel();
     void fillScreenUnlessMaximized();
+    // Lays the shown chart out again for the client area and keeps the
+    // options panel inside it.
+    void followClientArea();
+    bool fillsScreen() const;
     // The start-up steps after the settings file was found. A failure
     // carries the message to show and the exit status to end with.
     vp::Result loadChart();
@@ -64,4 +68,6 @@ class frmsimplechart : public QMainWindow
     ChartContext context_;
     std::unique_ptr<MenuCommands> commands_;
     bool firstShown_ = false;
+    // Where the options panel goes when the window has room for it.
+    QPoint panelHome_;
 };

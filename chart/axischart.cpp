@@ -130,6 +130,37 @@ class BarsItem : public QGraphicsItem
 
     void paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) override
     {
+        int current = -1;
+        forEachBar([&](int s, int, const QRectF& r) {
+            if (s != current) {
+                current = s;
+                painter->setPen(sets[static_cast<std::size_t>(s)].pen);
+                painter->setBrush(sets[static_cast<std::size_t>(s)].brush);
+            }
+            // Qt Charts hides empty bars (a zero value).
+            if (!r.isEmpty())
+                painter->drawRect(r);
+        });
+    }
+
+    // The bar painted last under a point of the item: its set, its index in
+    // the set's values and its rectangle. False where there is none.
+    bool barAt(const QPointF& at, int& set, int& index, QRectF& rect) const
+    {
+        bool found = false;
+        forEachBar([&](int s, int i, const QRectF& r) {
+            if (!r.isEmpty() && r.contains(at))
+                found = true, set = s, index = i, rect = r;
+        });
+        return found;
+    }
+
+  private:
+    // Calls visit(set, index, rectangle) for every bar, in the order they
+    // are painted; index counts the set's own values (negative, or past
+    // them, in the empty categories at either end, whose bars are empty).
+    template <class Visit> void forEachBar(Visit&& visit) const
+    {
         if (size_.isEmpty() || categories_ <= 0 || !(high_ > low_))
             return;
         const Mapping map(*this);
@@ -140,27 +171,21 @@ class BarsItem : public QGraphicsItem
         const std::vector<double> total = mode_ == 2 ? categoryTotals() : std::vector<double>();
         for (int s = 0; s < setCount; ++s) {
             const Set& set = sets[static_cast<std::size_t>(s)];
-            painter->setPen(set.pen);
-            painter->setBrush(set.brush);
             for (int c = 0; c < categories_; ++c) {
                 const int i = c - first_;
                 const double value = i >= 0 && i < static_cast<int>(set.values->size())
                                          ? (*set.values)[static_cast<std::size_t>(i)]
                                          : 0.0;
                 const std::size_t at = static_cast<std::size_t>(c);
-                const QRectF r =
-                    mode_ == 0 ? groupedBar(map, s, setCount, c, value)
-                    : mode_ == 1
-                        ? stackedBar(map, s, c, value, value < 0 ? negative[at] : positive[at])
-                        : percentBar(map, s, c, value, positive[at], total[at]);
-                // Qt Charts hides empty bars (a zero value).
-                if (!r.isEmpty())
-                    painter->drawRect(r);
+                visit(s, i,
+                      mode_ == 0 ? groupedBar(map, s, setCount, c, value)
+                      : mode_ == 1
+                          ? stackedBar(map, s, c, value, value < 0 ? negative[at] : positive[at])
+                          : percentBar(map, s, c, value, positive[at], total[at]));
             }
         }
     }
 
-  private:
     // The plot's mapping from values to positions: categories are centred on
     // whole numbers, from -0.5 to categories - 0.5.
     struct Mapping {
@@ -593,14 +618,15 @@ void AxisChart::rebuild()
     bars_->attachAxis(itemAxis_);
     bars_->attachAxis(unitAxis_);
 
-    if (!labelled) {
-        painted_ = new BarsItem(chart_, stackingMode_, horizontal, bars_->barWidth(),
-                                categories + 2 * pad, pad);
-        painted_->sets.reserve(sets.size());
-        for (int k = 0; k < sets.size(); ++k)
-            painted_->sets.push_back(BarsItem::Set{sets.at(k)->brush(), sets.at(k)->pen(),
-                                                   &values_[static_cast<std::size_t>(k)]});
-    }
+    // Where Qt Charts draws the bars, ours stay hidden: the pointer finds
+    // the bars in them all the same.
+    painted_ = new BarsItem(chart_, stackingMode_, horizontal, bars_->barWidth(),
+                            categories + 2 * pad, pad);
+    painted_->setVisible(!labelled);
+    painted_->sets.reserve(sets.size());
+    for (int k = 0; k < sets.size(); ++k)
+        painted_->sets.push_back(BarsItem::Set{sets.at(k)->brush(), sets.at(k)->pen(),
+                                               &values_[static_cast<std::size_t>(k)]});
 }
 
 // The series, our bars and both axes leave the chart.
@@ -802,4 +828,45 @@ void AxisChart::styleAxis(QAbstractAxis& axis, const QString& title, const QFont
     axis.setLabelsFont(itemFont_.font());
     axis.setLabelsBrush(fore);
     axis.setLinePen(QPen(fore, 1.0));
+}
+
+QString AxisChart::kindName() const
+{
+    static const char* const kinds[] = {"Bar chart", "Stacked bar chart", "100% stacked bar chart"};
+    return QString::fromLatin1(kinds[stackingMode_]) +
+           (orientation_ == 1 ? QStringLiteral(", horizontal") : QString());
+}
+
+QString AxisChart::toolTipAt(const QPointF& at, QRectF& area) const
+{
+    int set = 0, index = 0;
+    QRectF bar;
+    if (!painted_ || !painted_->barAt(painted_->mapFromParent(at), set, index, bar))
+        return {};
+    area = painted_->mapRectToParent(bar);
+    const BarSeries& series = *series_.series_[static_cast<std::size_t>(set)];
+    const BarValue& value = series.values_.values_[static_cast<std::size_t>(index)];
+    return toldText(value.label) + QLatin1Char('\n') + toldText(series.name_) +
+           QStringLiteral(": ") + valueText(value.value);
+}
+
+// A row per category, labelled as the category axis is; a column per series.
+ChartComponent::Table AxisChart::table() const
+{
+    Table table;
+    table.heading = itemAxisLabel_;
+    const BarSeries* longest = nullptr;
+    for (const auto& s : series_.series_) {
+        table.columns << s->name_;
+        std::vector<double>& column = table.values.emplace_back();
+        column.reserve(s->values_.values_.size());
+        for (const BarValue& v : s->values_.values_)
+            column.push_back(v.value);
+        if (!longest || s->values_.Count() > longest->values_.Count())
+            longest = s.get();
+    }
+    if (longest)
+        for (const BarValue& v : longest->values_.values_)
+            table.rows << v.label;
+    return table;
 }

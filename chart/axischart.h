@@ -120,6 +120,9 @@ class AxisChart : public ChartComponent
     const BarSeriesCollection& Series() const;
 
     void ShowValues(bool show) override;
+    QString toolTipAt(const QPointF& at, QRectF& area) const override;
+    Table table() const override;
+    QString kindName() const override;
 
     // Called by the collections when data or a colour changed.
     void dataChanged();
@@ -191,7 +194,8 @@ class AxisChart : public ChartComponent
     // axis' range read them.
     std::vector<std::vector<double>> values_;
     QAbstractBarSeries* bars_ = nullptr;
-    // Draws every bar when Qt's series holds no values (see rebuild).
+    // Every bar's rectangle; drawn here when Qt's series holds no values
+    // (see rebuild).
     BarsItem* painted_ = nullptr;
     QBarCategoryAxis* itemAxis_ = nullptr;
     QValueAxis* unitAxis_ = nullptr;

@@ -52,9 +52,10 @@ struct ChartBuild {
 // "2 - Blue": the category number without a leading blank, " - ", the label.
 QString categoryEntry(int number, const QString& label);
 
-// Places a chart on the screen at start-up: two thirds of its width, 80 %
-// of its height, centred across.
-void placeChart(ChartComponent& chart, const QSizeF& screenTwips);
+// Places a chart for an area, in twips: two thirds of its width, 80 % of
+// its height, 100 twips from the top, centred across `across` (by default
+// the area's width). Start-up places it for the screen.
+void placeChart(ChartComponent& chart, const QSizeF& areaTwips, double across = -1);
 
 // Fills the bright, grey and pastel palettes and the chart-wide colours, and
 // gives the bar component its start colours.

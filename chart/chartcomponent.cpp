@@ -5,6 +5,8 @@
 
 #include "saveimage.h"
 
+#include <QAccessibleWidget>
+#include <QBuffer>
 #include <QChart>
 #include <QClipboard>
 #include <QCoreApplication>
@@ -15,13 +17,18 @@
 #include <QGraphicsScene>
 #include <QGraphicsSimpleTextItem>
 #include <QGuiApplication>
+#include <QHelpEvent>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
+#include <QMimeData>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QTextDocument>
 #include <QTimer>
+#include <QToolTip>
 
+#include <charconv>
 #include <cmath>
 
 namespace
@@ -71,6 +78,75 @@ double widestLabel(const QFont& font, const QList<LegendEntry>& entries, qreal r
 using chartstyle::startFont;
 using chartstyle::toQColor;
 
+// A cell of the copied table keeps this many characters at most; a label in
+// the description at most kLongestTold.
+constexpr int kLongestCell = 1000;
+constexpr int kLongestTold = 80;
+// The description names this many series at most.
+constexpr int kToldSeries = 20;
+
+// A text as a cell or a description shows it: control characters (tabs and
+// line breaks among them) become blanks, and one longer than `longest`
+// characters loses its middle.
+QString plainText(const QString& text, int longest)
+{
+    QString plain = text.size() > longest ? text.left(longest / 2) + QChar(0x2026) +
+                                                text.right(longest - longest / 2 - 1)
+                                          : text;
+    for (QChar& c : plain)
+        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
+            c == QChar::ParagraphSeparator)
+            c = QLatin1Char(' ');
+    return plain;
+}
+
+// Screen readers announce a chart component as a chart, named by its kind
+// and described as it is when they ask.
+class ChartAccessible : public QAccessibleWidget
+{
+  public:
+    explicit ChartAccessible(ChartComponent* chart) : QAccessibleWidget(chart, QAccessible::Chart)
+    {
+    }
+    QString text(QAccessible::Text t) const override
+    {
+        const auto* chart = static_cast<const ChartComponent*>(widget());
+        return t == QAccessible::Name          ? chart->kindName()
+               : t == QAccessible::Description ? chart->description()
+                                               : QAccessibleWidget::text(t);
+    }
+};
+
+QAccessibleInterface* chartAccessible(const QString&, QObject* object)
+{
+    auto* chart = qobject_cast<ChartComponent*>(object);
+    return chart ? new ChartAccessible(chart) : nullptr;
+}
+
+// The copied chart: its picture, offered as PNG before anything else (X11
+// programs see the formats in this order, and a paste takes the first one
+// it can use), and its numbers as text.
+class ChartMimeData : public QMimeData
+{
+  public:
+    QStringList formats() const override
+    {
+        return QStringList(QStringLiteral("image/png")) + QMimeData::formats();
+    }
+
+  protected:
+    QVariant retrieveData(const QString& mimeType, QMetaType type) const override
+    {
+        if (mimeType != QLatin1String("image/png"))
+            return QMimeData::retrieveData(mimeType, type);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        qvariant_cast<QImage>(imageData()).save(&buffer, "PNG");
+        return png;
+    }
+};
+
 } // namespace
 
 // ---------------------------------------------------------------- ChartFont
@@ -104,6 +180,8 @@ ChartComponent::ChartComponent(QWidget* parent)
       captionFont_([this](const QFont&) { invalidate(StyleChanged); }, startFont(12, true)),
       legendFont_([this](const QFont&) { invalidate(StyleChanged); }, startFont(9, false))
 {
+    static const bool accessible = (QAccessible::installFactory(chartAccessible), true);
+    Q_UNUSED(accessible);
     chart_ = new QChart;
     // Saved, copied and printed pictures are taken straight after a change:
     // an animated chart would be caught half drawn.
@@ -734,6 +812,7 @@ vp::Result ChartComponent::SaveImage(const std::string& fileName, int format)
     return imageio::saveImage(picture(), format, fileName);
 }
 
+// The picture, and the numbers beside it for a spreadsheet or a text.
 bool ChartComponent::CopyToClipboard()
 {
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
@@ -741,7 +820,11 @@ bool ChartComponent::CopyToClipboard()
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (!clipboard)
         return false;
-    clipboard->setImage(renderImage());
+    auto* data = new ChartMimeData;
+    data->setImageData(renderImage());
+    if (const QString table = tableText(); !table.isEmpty())
+        data->setText(table);
+    clipboard->setMimeData(data);
     return true;
 }
 
@@ -749,4 +832,97 @@ void ChartComponent::Refresh()
 {
     flushPending();
     viewport()->update();
+}
+
+QString ChartComponent::toolTipAt(const QPointF&, QRectF&) const
+{
+    return {};
+}
+
+QString ChartComponent::toldText(const QString& text)
+{
+    return plainText(text, kLongestTold);
+}
+
+// Tooltips change nothing: no state, no redraw.
+bool ChartComponent::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        QRectF area;
+        const QString text = toolTipAt(chart_->mapFromScene(mapToScene(help->pos())), area);
+        if (!text.isEmpty()) {
+            const QRect shown =
+                area.isEmpty() ? QRect() : mapFromScene(chart_->mapToScene(area)).boundingRect();
+            QToolTip::showText(help->globalPos(), Qt::convertFromPlainText(text), viewport(),
+                               shown);
+            return true;
+        }
+    }
+    return QChartView::viewportEvent(event);
+}
+
+QString ChartComponent::valueText(double value)
+{
+    char text[64];
+    const float single = static_cast<float>(value);
+    const char* end = static_cast<double>(single) == value
+                          ? std::to_chars(text, text + sizeof text, single).ptr
+                          : std::to_chars(text, text + sizeof text, value).ptr;
+    return QString::fromLatin1(text, end - text);
+}
+
+QString ChartComponent::tableText() const
+{
+    const Table table = this->table();
+    if (table.columns.isEmpty())
+        return {};
+    QString text = plainText(table.heading, kLongestCell);
+    for (const QString& column : table.columns)
+        text += QLatin1Char('\t') + plainText(column, kLongestCell);
+    for (std::size_t r = 0; r < static_cast<std::size_t>(table.rows.size()); ++r) {
+        text += QLatin1Char('\n') + plainText(table.rows[r], kLongestCell);
+        for (const std::vector<double>& values : table.values)
+            text += QLatin1Char('\t') + (r < values.size() ? valueText(values[r]) : QString());
+    }
+    return text + QLatin1Char('\n');
+}
+
+QString ChartComponent::description() const
+{
+    const Table table = this->table();
+    QString text = kindName();
+    if (!caption_.isEmpty())
+        text += QStringLiteral(": ") + plainText(caption_, kLongestTold);
+    text += QLatin1Char('.');
+    if (table.columns.size() > 1) {
+        QStringList names;
+        for (const QString& column : table.columns.mid(0, kToldSeries))
+            names << plainText(column, kLongestTold);
+        if (table.columns.size() > kToldSeries)
+            names << QStringLiteral("%1 more").arg(table.columns.size() - kToldSeries);
+        text += QStringLiteral(" Series ") + names.join(QStringLiteral(", ")) + QLatin1Char('.');
+    }
+    QStringList rows;
+    int told = 0;
+    std::size_t r = 0;
+    for (; r < static_cast<std::size_t>(table.rows.size()) && told < kDescribedValues; ++r) {
+        QStringList cells;
+        for (const std::vector<double>& values : table.values) {
+            if (r >= values.size())
+                continue;
+            if (told++ == kDescribedValues) {
+                cells << QString(QChar(0x2026));
+                break;
+            }
+            cells << valueText(values[r]);
+        }
+        rows << plainText(table.rows[r], kLongestTold) + QStringLiteral(": ") +
+                    cells.join(QStringLiteral(", "));
+    }
+    if (!rows.isEmpty())
+        text += QLatin1Char(' ') + rows.join(QStringLiteral("; ")) + QLatin1Char('.');
+    if (r < static_cast<std::size_t>(table.rows.size()))
+        text += QStringLiteral(" %1 more categories.").arg(table.rows.size() - r);
+    return text;
 }

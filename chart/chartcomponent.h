@@ -20,9 +20,11 @@
 #include <QPen>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <string>
+#include <vector>
 
 struct LegendContent;
 struct LegendLayout;
@@ -101,6 +103,36 @@ class ChartComponent : public QChartView
     virtual void ShowValues(bool show) = 0;
     bool valuesShown() const { return valuesShown_; }
 
+    // What the pointer at `at` (in the chart's own coordinates, those of its
+    // picture) is shown: a bar's category, series and value, a slice's
+    // label, value and share; empty over anything else. `area` becomes the
+    // bar's rectangle (empty for a slice), where the text stays true.
+    virtual QString toolTipAt(const QPointF& at, QRectF& area) const;
+
+    // The chart's numbers: a heading over the category labels, the value
+    // columns' names, the category labels, and each column's values (a
+    // column shorter than the labels leaves its last cells empty).
+    struct Table {
+        QString heading;
+        QStringList columns;
+        QStringList rows;
+        std::vector<std::vector<double>> values;
+    };
+    virtual Table table() const { return {}; }
+    // The table as tab-separated text, a line per row under a line of
+    // column names; empty for a chart without values columns. A tab or line
+    // break inside a text becomes a blank, so that it cannot split a cell.
+    QString tableText() const;
+    // The chart's kind as the description and screen readers say it.
+    virtual QString kindName() const = 0;
+    // What the chart is, its title and its numbers, in a few sentences that
+    // name at most kDescribedValues values: what screen readers describe.
+    QString description() const;
+    static constexpr int kDescribedValues = 60;
+    // A value as the tooltips, the table and the description write it: the
+    // shortest text that reads back as the same 32-bit float.
+    static QString valueText(double value);
+
     // Writes exactly the picture shown, encoded as the format code says, to
     // fileName (bytes, as the file system takes them). The file is replaced
     // only when the picture is complete. A failure's message says why; the
@@ -136,6 +168,10 @@ class ChartComponent : public QChartView
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+    // A data text as tooltips and the description show it: on one line, a
+    // long one shortened in the middle.
+    static QString toldText(const QString& text);
     QChart* chart_ = nullptr;
     bool valuesShown_ = false;
 

@@ -8,9 +8,8 @@
 namespace
 {
 
-// The chart is two thirds of the screen wide (the screen's width divided by
-// this), 80 % of it high, a little below the window's top and centred
-// across.
+// The chart is two thirds of its area wide (the area's width divided by
+// this), 80 % of it high, a little below the area's top and centred across.
 constexpr double kScreenPerChartWidth = 1.5;
 constexpr double kChartHeightShare = 0.8;
 constexpr float kChartTopTwips = 100;
@@ -22,13 +21,13 @@ QString categoryEntry(int number, const QString& label)
     return QString::number(number) + QStringLiteral(" - ") + label;
 }
 
-void placeChart(ChartComponent& chart, const QSizeF& screenTwips)
+void placeChart(ChartComponent& chart, const QSizeF& areaTwips, double across)
 {
-    const double screenWidth = screenTwips.width();
-    chart.setWidth(static_cast<float>(screenWidth / kScreenPerChartWidth));
-    chart.setHeight(static_cast<float>(screenTwips.height() * kChartHeightShare));
+    chart.setWidth(static_cast<float>(areaTwips.width() / kScreenPerChartWidth));
+    chart.setHeight(static_cast<float>(areaTwips.height() * kChartHeightShare));
     chart.setTop(kChartTopTwips);
-    chart.setLeft(static_cast<float>((screenWidth - chart.Width()) / 2));
+    chart.setLeft(
+        static_cast<float>(((across < 0 ? areaTwips.width() : across) - chart.Width()) / 2));
 }
 
 BuildResult buildPieChart(const ChartBuild& build)

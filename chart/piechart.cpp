@@ -315,3 +315,49 @@ QPieSlice* PieChart::makeSlice(const PieItem& item, double total, int index, boo
     slice->setExplodeDistanceFactor(kExplodeDistance);
     return slice;
 }
+
+QString PieChart::kindName() const
+{
+    return QStringLiteral("Pie chart");
+}
+
+// The slice under the point as Qt Charts draws it: the pie centred in the
+// plot area, a pulled-out slice moved along its middle.
+QString PieChart::toolTipAt(const QPointF& at, QRectF&) const
+{
+    if (!pie_)
+        return {};
+    const QRectF plot = chart_->plotArea();
+    const double radius = pieSize() * std::min(plot.width(), plot.height()) / 2;
+    const double rad = M_PI / 180.0;
+    const QList<QPieSlice*> slices = pie_->slices();
+    for (int i = 0; i < slices.size() && i < items_.Count(); ++i) {
+        const QPieSlice& slice = *slices.at(i);
+        const double middle = (slice.startAngle() + slice.angleSpan() / 2) * rad;
+        const double out = slice.isExploded() ? slice.explodeDistanceFactor() * radius : 0.0;
+        const QPointF d =
+            at - plot.center() - QPointF(out * std::sin(middle), -out * std::cos(middle));
+        // The point's angle, clockwise from twelve o'clock, within the slice.
+        const double angle =
+            std::fmod(std::atan2(d.x(), -d.y()) / rad - slice.startAngle() + 720.0, 360.0);
+        if (std::hypot(d.x(), d.y()) > radius || angle >= slice.angleSpan())
+            continue;
+        const PieItem& item = *items_.items_[static_cast<std::size_t>(i)];
+        return toldText(item.label_) + QLatin1Char('\n') + valueText(item.value_) +
+               QStringLiteral(" (%1%)").arg(slice.percentage() * 100, 0, 'f', 1);
+    }
+    return {};
+}
+
+ChartComponent::Table PieChart::table() const
+{
+    Table table;
+    table.heading = LegendTitle();
+    table.columns << QStringLiteral("Value");
+    std::vector<double>& values = table.values.emplace_back();
+    for (const auto& item : items_.items_) {
+        table.rows << item->label_;
+        values.push_back(item->value_);
+    }
+    return table;
+}

@@ -72,6 +72,9 @@ class PieChart : public ChartComponent
     const PieItems& Items() const;
 
     void ShowValues(bool show) override;
+    QString toolTipAt(const QPointF& at, QRectF& area) const override;
+    Table table() const override;
+    QString kindName() const override;
 
     // Called by the slices when data or a look changed.
     void dataChanged();

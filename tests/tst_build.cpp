@@ -1,12 +1,10 @@
-// The chart builds after start-up, checked on the components and the options
-// panel, and the batch renderer's description of the same charts.
-#include "axischart.h"
+// The batch renderer's command line: formats, sizes, pipelines and batches,
+// checked on the files it writes; and the start-up shim for the style's icons.
 #include "deferrediconstyle.h"
-#include "optionshelpers.h"
-#include "piechart.h"
-#include "pixels.h"
 #include "testfiles.h"
 
+#include <QBuffer>
+#include <QImageReader>
 #include <QPainter>
 #include <QProcess>
 #include <QStyleFactory>
@@ -20,21 +18,22 @@ class TestBuild : public QObject
 {
     Q_OBJECT
   private slots:
-    // Icons read on first use are the style's own: every standard icon, at
-    // several sizes and pixel ratios, as pixmaps, sizes and painted.
+    // Icons read on first use are the style's own: a handful of standard
+    // icons at two sizes and pixel ratios, as pixmaps, sizes and painted.
     void deferredIconsAreTheStyles()
     {
         std::unique_ptr<QStyle> plain(QStyleFactory::create("Fusion"));
         DeferredIconStyle deferred(QStyleFactory::create("Fusion"));
-        for (int i = 0; i <= int(QStyle::SP_LineEditClearButton); ++i) {
-            const auto which = QStyle::StandardPixmap(i);
-            const QIcon want = plain->standardIcon(which), got = deferred.standardIcon(which);
-            QCOMPARE(got.availableSizes(), want.availableSizes());
-            for (const int side : {8, 16, 22, 48})
+        for (const auto which : {QStyle::SP_TitleBarCloseButton, QStyle::SP_MessageBoxWarning,
+                                 QStyle::SP_DialogOkButton, QStyle::SP_ArrowBack})
+            for (const int side : {16, 48})
                 for (const qreal ratio : {1.0, 2.0}) {
-                    const QSize size(side, side);
-                    QCOMPARE(got.pixmap(size, ratio).toImage(), want.pixmap(size, ratio).toImage());
-                    QCOMPARE(got.actualSize(size), want.actualSize(size));
+                    const QIcon want = plain->standardIcon(which),
+                                got = deferred.standardIcon(which);
+                    QCOMPARE(got.availableSizes(), want.availableSizes());
+                    QCOMPARE(got.actualSize(QSize(side, side)), want.actualSize(QSize(side, side)));
+                    QCOMPARE(got.pixmap(QSize(side, side), ratio).toImage(),
+                             want.pixmap(QSize(side, side), ratio).toImage());
                     QImage painted[2];
                     for (int k = 0; k < 2; ++k) {
                         painted[k] = QImage(64, 64, QImage::Format_ARGB32_Premultiplied);
@@ -45,63 +44,21 @@ class TestBuild : public QObject
                     }
                     QCOMPARE(painted[1], painted[0]);
                 }
-        }
     }
-    void builds_data() { caseRows("tst_build-kinds"); }
-    // Each kind fills its component and adapts the panel; series or slices
-    // get the first N bright colours, also kept as their category colours.
-    void builds()
-    {
-        const QString designed = cell("designed"), frame = cell("frame"),
-                      noLegend = cell("noLegend");
-        const bool isPie = cell("colourButton") == "Slice Clr";
-        StartedWindow s;
-        frmsimplechart& w = s.start(cell("definition").toUtf8(), "a,b,1\n", [&](frmsimplechart& w) {
-            if (!designed.isEmpty()) // the designed state decides the mode
-                ctl<QRadioButton>(w, qPrintable(designed))->setChecked(true);
-        });
-        QVERIFY2(s.platform.messages.isEmpty(), qPrintable(s.platform.messages.join('|')));
-        PieChart& pie = w.context().pie;
-        AxisChart& bar = w.context().bar;
-        ChartComponent& shown = isPie ? static_cast<ChartComponent&>(pie) : bar;
-        QVERIFY(shown.Visible() && !(isPie ? static_cast<ChartComponent&>(bar) : pie).Visible());
-        QCOMPARE(bar.BarStackingMode(), cell("mode").toInt());
-        QCOMPARE(shown.Caption(), cell("caption"));
-        QCOMPARE(shown.LegendTitle(), cell("legend"));
-        auto* box = ctl<QComboBox>(w, "Combo1");
-        QStringList entries;
-        for (int i = 0; i < box->count(); ++i)
-            entries << box->itemText(i);
-        QCOMPARE(entries.join('|'), cell("combo"));
-        QCOMPARE(box->currentText(), entries.value(0));
-        const int n = int(entries.size());
-        QCOMPARE(isPie ? pie.Items().Count() : bar.Series().Count(), n);
-        QStringList shownColours;
-        for (int k = 1; k <= n; ++k) {
-            const vp::Colour c = isPie ? pie.Items().Item(k).Color() : bar.Series().Item(k).Color();
-            shownColours << qc(c).name();
-            QCOMPARE(w.context().state.itemColors[k], c);
-        }
-        QCOMPARE(shownColours.join('|'), cell("colours"));
-        QCOMPARE(swatchColour(ctl<QFrame>(w, "Picture1")), w.context().state.itemColors[1]);
-        QCOMPARE(ctl<QPushButton>(w, "CmdColor")->text(), cell("colourButton"));
-        QCOMPARE(ctl<QTabWidget>(w, "SSTab1")->isTabEnabled(3), !isPie);
-        QCOMPARE(ctl<QRadioButton>(w, "optLabelsInside")->isEnabled(), isPie);
-        QCOMPARE(ctl<QPushButton>(w, "Command3")->isEnabled(), isPie);
-        QCOMPARE(ctl<QCheckBox>(w, "Check3")->isHidden(), !isPie); // graduated colours: pie only
-        if (isPie)
-            return;
-        QCOMPARE(bar.ItemAxisLabel(), cell("itemAxis"));
-        QCOMPARE(bar.ShowLegend(), noLegend == "0");
-        QCOMPARE(ctl<QCheckBox>(w, "chknolegend")->isChecked(), noLegend == "1");
-        QCOMPARE(!ctl<QGroupBox>(w, "Frame3")->isHidden(), frame == "1");
-        // A simple bar chart with several series selects Grouped; the two-way table does not.
-        QCOMPARE(ctl<QRadioButton>(w, "OPTGROUPED")->isChecked(), frame == "1" && noLegend == "1");
-    }
-
     void renderCommandLine_data() { caseRows("tst_build-render"); }
     void renderCommandLine();
 };
+
+// A picture's format as its content shows it.
+static QByteArray formatOf(const QByteArray& bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return bytes.startsWith("%PDF-")          ? "pdf"
+           : QImage::fromData(bytes).isNull() ? "none"
+                                              : QImageReader::imageFormat(&buffer);
+}
 
 // Runs a tool; its output, or nothing when it fails (status 1 is compare's "different").
 static QByteArray tool(const QString& program, const QStringList& args)
@@ -119,12 +76,14 @@ void TestBuild::renderCommandLine()
     auto expand = [&](QString text) {
         return text.replace("{ex}", EXAMPLES_DIR)
             .replace("{t}", t.dir.path())
-            .replace("{s}", EXAMPLES_DIR "/settings.ini");
+            .replace("{s}", EXAMPLES_DIR "/settings.ini")
+            .replace("{app}", QFileInfo(VELDRA_RENDER_PATH).path());
     };
     QStringList args = expand(cell("args")).split(' ', Qt::SkipEmptyParts);
     args.replaceInStrings(QRegularExpression("^''$"), QString());
     QProcess render, producer;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QString program = QStringLiteral(VELDRA_RENDER_PATH);
     int signal = 0;
     for (const QString& setup : cell("setup").split(" ; ", Qt::SkipEmptyParts)) {
         const QString key = setup.section('=', 0, 0), value = expand(setup.section('=', 1, -1));
@@ -144,13 +103,23 @@ void TestBuild::renderCommandLine()
                 ::grantpt(pty), ::unlockpt(pty);
                 ::dup2(::open(::ptsname(pty), O_RDWR | O_NOCTTY), STDOUT_FILENO);
             });
+        else if (key == "argv0") // started under another name
+            args = QStringList{"-c", "exec -a " + value + " \"$0\" \"$@\"", program} + args,
+            program = "bash";
+        else if (key == "pin") // one processor: one worker at a time
+            args = QStringList{"-c", "0", program} + args, program = "taskset";
+        else if (key == "trace") // the file system calls, process by process
+            args = QStringList{"-f", "--output=" + t.path("trace"), "-e",
+                               "trace=openat,fsync,rename", program} +
+                   args,
+            program = "strace";
         else
             t.write(key, value.toUtf8());
     }
     const QString out = t.path("out");
     render.setProcessEnvironment(env);
     render.setWorkingDirectory(t.dir.path());
-    render.start(QStringLiteral(VELDRA_RENDER_PATH), args);
+    render.start(program, args);
     if (signal) {
         // Once a picture is there, the renderer alone is ended: its workers
         // end with it, and nothing is written, nor left half-written, after.
@@ -170,7 +139,7 @@ void TestBuild::renderCommandLine()
             QVERIFY2(worker.trimmed().isEmpty() || stat.isEmpty() || stat.contains(") Z "), stat);
         }
     }
-    QVERIFY(signal || render.waitForFinished(60000));
+    QVERIFY(signal || render.waitForFinished(120000));
     producer.close();
     const QString err = QString::fromLocal8Bit(render.readAllStandardError());
     // Control characters from names and files are shown escaped.
@@ -223,7 +192,30 @@ void TestBuild::renderCommandLine()
             }
         } else if (key == "entries")
             QCOMPARE(entries(t.dir.path()).join(','), value);
-        else if (key == "files" || key == "nofiles")
+        else if (key == "format") // by content: NAME:FORMAT for a file in {t}
+            for (const QString& one : value.split(','))
+                QCOMPARE(
+                    formatOf(one.contains(':') ? readAll(t.path(one.section(':', 0, 0))) : bytes),
+                    one.section(':', -1).toUtf8());
+        else if (const QString trace = QString::fromUtf8(readAll(t.path("trace")));
+                 key == "synced") { // the written file is synced before it is renamed
+            const auto open = QRegularExpression("O_(TMPFILE|EXCL).*= (\\d+)").match(trace);
+            const qsizetype synced = trace.indexOf("fsync(" + open.captured(2) + ")");
+            QVERIFY2(open.hasMatch() && synced > open.capturedEnd() &&
+                         synced < trace.indexOf("rename("),
+                     qPrintable(trace.right(2000)));
+        } else if (key == "workers") { // the charts each worker process saved
+            QMap<QString, int> saved;
+            for (const QString& line : trace.split('\n'))
+                if (line.contains(" rename("))
+                    ++saved[line.section(' ', 0, 0)];
+            QList<int> counts = saved.values();
+            std::sort(counts.rbegin(), counts.rend());
+            QStringList shown;
+            for (const int n : counts)
+                shown << QString::number(n);
+            QCOMPARE(shown.join(','), value);
+        } else if (key == "files" || key == "nofiles")
             for (const QString& name : value.split(','))
                 QVERIFY2(QFile::exists(t.path(name)) == (key == "files"), qPrintable(name));
         else if (key == "like-png") {

@@ -37,6 +37,33 @@ void fillBars(AxisChart& bars, const QList<QList<double>>& values, const QString
     }
 }
 
+// What the pointer is told over every third point of the chart's picture,
+// and the share of the points drawn in one of `colours` that are told
+// nothing or told of another series or slice than the one of that colour
+// (colourOf names the colour of a text's series or slice).
+std::pair<QSet<QString>, double> hover(ChartComponent& chart, const QList<QColor>& colours,
+                                       const std::function<QColor(const QString&)>& colourOf)
+{
+    const QImage image = chart.renderImage();
+    QSet<QString> told;
+    int drawn = 0, stray = 0;
+    for (int y = 1; y < image.height(); y += 3)
+        for (int x = 1; x < image.width(); x += 3) {
+            QRectF area;
+            const QPointF at(x + 0.5, y + 0.5);
+            const QString text = chart.toolTipAt(at, area);
+            const QRgb p = image.pixel(x, y);
+            const bool in = std::any_of(colours.begin(), colours.end(),
+                                        [&](const QColor& c) { return px::same(p, c); });
+            drawn += in, stray += in && (text.isEmpty() || !px::same(p, colourOf(text)));
+            if (!text.isEmpty())
+                told << text;
+            if (!area.isEmpty() && !area.contains(at)) // a bar's area holds the point
+                return {};
+        }
+    return {told, drawn ? double(stray) / drawn : 1.0};
+}
+
 QPieSeries* pieSeries(PieChart& pie)
 {
     pie.flushPending();
@@ -145,7 +172,8 @@ class TestChart : public QObject
         QCOMPARE(changed.renderImage(), fresh.renderImage());
     }
 
-    // The second series' bars stand on the axis when grouped; stacked they
+    // The bars are centred on their categories. The second series' bars stand
+    // on the axis when grouped; stacked they
     // sit on top, where only the tallest stack reaches the top of the bars
     // (so the value axis holds it); stacked to 100 % every stack reaches it.
     void stackingModes()
@@ -159,6 +187,9 @@ class TestChart : public QObject
             bars.setBarStackingMode(mode);
             const QImage image = bars.renderImage();
             const QRect box = px::area(image, first).box | px::area(image, second).box;
+            // In every mode the bars stand centred in the plot area.
+            if (qAbs(box.center().x() - bars.chart()->plotArea().center().x()) > 2)
+                return std::pair(-1, -1);
             return std::pair(px::runs(image, QPoint(0, box.bottom() - 1), QPoint(1, 0), second),
                              px::runs(image, QPoint(0, box.top() + 3), QPoint(1, 0), second));
         };
@@ -170,6 +201,58 @@ class TestChart : public QObject
         const int plain = px::dark(bars.renderImage()); // value labels add dark text
         bars.ShowValues(true);
         QVERIFY(px::dark(bars.renderImage()) > plain + 20);
+    }
+
+    // Over a bar the pointer is told its category, series and value, and
+    // nowhere else, whether our item or Qt Charts (with value labels) draws
+    // the bars, grouped or stacked, upright or lying.
+    void hoverTellsBars()
+    {
+        for (const int mode : {0, 1, 2})
+            for (const int turned : {0, 1})
+                for (const bool labelled : {false, true}) {
+                    AxisChart bars;
+                    fillBars(bars, {{4, 3, 2}, {5, 1, 0}});
+                    bars.setShowLegend(false);
+                    bars.setBarStackingMode(mode);
+                    bars.setOrientation(turned);
+                    bars.ShowValues(labelled);
+                    const QList<QColor> colours{qc(bars.Series().Item(1).Color()),
+                                                qc(bars.Series().Item(2).Color())};
+                    const auto [told, stray] = hover(bars, colours, [&](const QString& text) {
+                        return colours.value(text.section('\n', 1).mid(1, 1).toInt() - 1);
+                    });
+                    QCOMPARE(told, QSet<QString>({"A\nS1: 4", "B\nS1: 3", "C\nS1: 2", "A\nS2: 5",
+                                                  "B\nS2: 1"}));
+                    QVERIFY2(stray < 0.01, qPrintable(QStringLiteral("%1%2%3: %4")
+                                                          .arg(mode)
+                                                          .arg(turned)
+                                                          .arg(labelled)
+                                                          .arg(stray)));
+                }
+    }
+
+    // Over a slice, pulled out or not, the pointer is told its label, value
+    // and share of the pie.
+    void hoverTellsSlices()
+    {
+        PieChart pie;
+        place(pie);
+        pie.setShowLegend(false);
+        QMap<QString, QColor> colours;
+        for (const auto& [label, value] :
+             {std::pair("Red", 12.0), std::pair("Blue", 30.5), std::pair("Green", 7.5)})
+            colours[label] = qc(pie.Items().Add(QString::fromLatin1(label), value, 1).Color());
+        pie.Items().Item(3).setExploded(true);
+        for (const int outside : {0, 1}) {
+            pie.setPieLabelMode(outside);
+            const auto [told, stray] = hover(pie, colours.values(), [&](const QString& text) {
+                return colours.value(text.section('\n', 0, 0));
+            });
+            QCOMPARE(told, QSet<QString>(
+                               {"Red\n12 (24.0%)", "Blue\n30.5 (61.0%)", "Green\n7.5 (15.0%)"}));
+            QVERIFY2(stray < 0.01, qPrintable(QString::number(stray)));
+        }
     }
 
     void barSpacing_data() { caseRows("tst_chart-spacing"); }
@@ -289,10 +372,12 @@ class TestChart : public QObject
         QImage image(300, 200, QImage::Format_RGB32);
         image.fill(Qt::white);
         for (const int tolerance : {0, 16}) {
-            for (int y = 0; y < 100; ++y)
+            for (int y = 0; y < 150; ++y) // below the red-green plane, a blue ramp
                 for (int x = 0; x < 300; ++x)
                     image.setPixel(x, y,
-                                   tolerance ? qRgb(x * 255 / 299, y * 2, 128) : qRgb(201, 7, 99));
+                                   !tolerance ? qRgb(201, 7, 99)
+                                   : y < 100  ? qRgb(x * 255 / 299, y * 2, 128)
+                                              : qRgb(128, 128, x * 255 / 299));
             QByteArray bytes;
             QVERIFY(imageio::encodeImage(image, FormatGIF, &bytes));
             const QImage back =

@@ -210,13 +210,15 @@ void TestHostile::rendererProcess()
     p.setProcessEnvironment(env);
     if (special == "full stdout")
         p.setStandardOutputFile("/dev/full");
-    const bool closeStdout = special == "closed stdout";
-    p.setChildProcessModifier([memoryLimit, closeStdout] {
+    const int closed = special == "closed stdout"  ? STDOUT_FILENO
+                       : special == "closed stdin" ? STDIN_FILENO
+                                                   : -1;
+    p.setChildProcessModifier([memoryLimit, closed] {
         const rlimit limit{rlim_t(memoryLimit), rlim_t(memoryLimit)};
         if (memoryLimit > 0) // a run that would eat the machine's memory fails fast instead
             setrlimit(RLIMIT_AS, &limit);
-        if (closeStdout)
-            close(STDOUT_FILENO);
+        if (closed >= 0)
+            close(closed);
     });
     QElapsedTimer timer;
     timer.start();

@@ -1,64 +1,210 @@
-// The options panel, driven through its real widgets with a scripted
-// platform: what each Ok carries to the chart, what the tab buttons collect,
-// and what the user then sees in the chart's picture.
-#include "axischart.h"
-#include "optionshelpers.h"
-#include "piechart.h"
+// The options panel and the menu commands as the user drives them: each case
+// of tests/cases/options-script.tsv starts the program on a chart, runs a
+// script of clicks, typing and dialog answers, and then reads what the
+// controls, the two chart components and the program show. The colour tables
+// are checked entry by entry against tests/cases/options-palettes.tsv.
 #include "pixels.h"
+#include "qtext.h"
 #include "testfiles.h"
 
-#include <QTemporaryDir>
+#include <QClipboard>
 #include <QtTest>
 
 #include <functional>
 #include <map>
-#include <memory>
-#include <optional>
 
 namespace
 {
 
 const QByteArray kPie = "VGRAPH,SIMPLEPIECHART,x,\"Fruit\",1,\"Count\"\n12, A\n30, B\n8, C\n5, D\n";
 const QByteArray kBar =
-    "VGRAPH,SIMPLEBARCHART,x,\"Sales\",2,\"North\",\"South\"\n3,4,Q1\n5,6,Q2\n7,8,Q3\n";
-constexpr vp::Colour kSentinel = vp::rgb(1, 2, 3);
+    "VGRAPH,SIMPLEBARCHART,x,\"Sales\",2,\"North\",\"South\"\n3, 4, Q1\n5, 6, Q2\n7, 8, Q3\n";
+// A pie of 200 slices; a bar chart of 254 series over three rows.
+const QByteArray kManySlices =
+    "VGRAPH,SIMPLEPIECHART,x,\"Many\",1,\"n\"\n" + unescape("\\*1-200(#, s#\\n)");
+const QByteArray kManySeries =
+    "VGRAPH,SIMPLEBARCHART,x,\"Many\",254" + unescape("\\*1-254(,s#)\\n\\*3(\\*254(1, )r\\n)");
 
-// One run of the program on a definition file, started up and ready.
+// A dialog's answer: "cancel", "error N TEXT" (which also serves as the
+// value), or the value itself.
+DialogOutcome outcome(const QString& answer, QString* value)
+{
+    *value = answer.startsWith("error ") ? answer.section(' ', 2) : answer;
+    return answer == "cancel"            ? DialogOutcome{kDialogCancelled, {}}
+           : answer.startsWith("error ") ? DialogOutcome{answer.section(' ', 1, 1).toInt(), *value}
+                                         : DialogOutcome{};
+}
+
+// One run of the program, driven step by step.
 struct Session : StartedWindow {
-    ScriptedPlatform& p = platform;
-    explicit Session(const QByteArray& definition) { start(definition); }
-    vp::ChartState& st() { return window->context().state; }
-    PieChart& pie() { return window->context().pie; }
-    AxisChart& bar() { return window->context().bar; }
-    ChartComponent& shown()
+    std::function<void()> restoreHome = [] {};
+    ~Session() { restoreHome(); }
+    QString at(QString text) const { return text.replace("{t}", dir.path()); }
+
+    // open | menu ACTION | click BUTTON | set CONTROL VALUE | pick COMBO INDEX |
+    // kind KIND | colour/font/file/save ANSWER | meanwhile STEP (while the colour
+    // dialog is open) | picture NAME (a magenta BMP) | home [SUBFOLDER] | show |
+    // switch | move WIDGET X,Y | press WIDGET BUTTON (near its top left corner)
+    void step(const QString& text)
     {
-        return pie().isHidden() ? static_cast<ChartComponent&>(bar()) : pie();
+        const QString verb = text.section(' ', 0, 0), name = text.section(' ', 1, 1),
+                      rest = at(text.section(' ', 2)), arg = at(text.section(' ', 1));
+        frmsimplechart& w = *window;
+        QObject* control = w.findChild<QObject*>(name);
+        QString value;
+        const DialogOutcome answer = outcome(arg, &value);
+        if (verb == "open" || verb == "menu")
+            ctl<QAction>(w, verb == "open" ? "mnuoptions" : qPrintable(name))->trigger();
+        else if (verb == "click")
+            ctl<QAbstractButton>(w, qPrintable(name))->click();
+        else if (auto* box = qobject_cast<QComboBox*>(control); verb == "pick")
+            box->setCurrentIndex(rest.toInt()), emit box->activated(rest.toInt());
+        else if (verb == "set" && qobject_cast<QAbstractButton*>(control))
+            qobject_cast<QAbstractButton*>(control)->setChecked(rest == "1");
+        else if (verb == "set" && qobject_cast<QLineEdit*>(control))
+            qobject_cast<QLineEdit*>(control)->setText(rest);
+        else if (verb == "set" && box)
+            box->setEditText(rest);
+        else if (verb == "set" && qobject_cast<QTabWidget*>(control))
+            qobject_cast<QTabWidget*>(control)->setCurrentIndex(rest.toInt());
+        else if (auto* list = qobject_cast<QListWidget*>(control); verb == "set") {
+            list->setCurrentRow(-1, QItemSelectionModel::Clear);
+            for (const QString& row : rest.split(',', Qt::SkipEmptyParts))
+                list->setCurrentRow(row.toInt(), QItemSelectionModel::Select);
+        } else if (verb == "kind")
+            w.context().state.chartKind = vp::parseChartKind(name.toStdString());
+        else if (verb == "colour")
+            platform.colorAnswers.push_back({answer, QColor(value)});
+        else if (const QStringList f = value.split('/'); verb == "font")
+            platform.fontAnswers.push_back(
+                {answer,
+                 {0, f[0], f.value(1).toDouble(), f.value(2).contains('b'),
+                  f.value(2).contains('i'), f.value(2).contains('u'), f.value(2).contains('s')}});
+        else if (verb == "file" || verb == "save")
+            (verb == "file" ? platform.openAnswers : platform.saveAnswers)
+                .push_back({answer, value.isEmpty() ? value : path(value)});
+        else if (verb == "meanwhile")
+            platform.whileColorShown = [this, arg] { step(arg); };
+        else if (QImage picture(40, 30, QImage::Format_RGB32); verb == "picture")
+            picture.fill(Qt::magenta), picture.save(path(name), "BMP");
+        else if (verb == "home") {
+            QDir().mkpath(path("home/" + name));
+            restoreHome = [home = qgetenv("HOME"), config = qgetenv("XDG_CONFIG_HOME")] {
+                qputenv("HOME", home), qputenv("XDG_CONFIG_HOME", config);
+            };
+            qputenv("HOME", QFile::encodeName(path("home"))), qunsetenv("XDG_CONFIG_HOME");
+        } else if (verb == "show") {
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+        } else if (auto* at = qobject_cast<QWidget*>(control); verb == "move")
+            at->move(rest.section(',', 0, 0).toInt(), rest.section(',', 1).toInt());
+        else if (QWidget* hit = at && at->childAt(2, 2) ? at->childAt(2, 2) : at; verb == "press")
+            QTest::mousePress(hit, Qt::MouseButton(rest.toInt()), {},
+                              hit->mapFrom(at, QPoint(2, 2)));
+        else if (verb == "switch") // the command of the switched-off menu item
+            w.menuCommands().mnuswitch_Click();
+        else
+            QFAIL(qPrintable("unknown step " + text));
     }
-    // Clicks the named buttons in turn; "open" opens the options panel.
-    void press(const QString& names)
+
+    // pie.P / bar.P: a property of that chart component (Description: what
+    // screen readers are told; Colors, Exploded and
+    // FillMode for every slice or series, Color.i for one, drawn.#rrggbb:
+    // whether the picture shows that colour, picture.NAME: whether it is the
+    // picture kept as NAME); ended, status and messages of
+    // the program; savefolder: where the save dialog opens; files: those in
+    // the program folder; kind: the chart kind; clipboard, picture.NAME:
+    // whose picture ("pie", "bar") the clipboard or a saved file holds;
+    // copied: the clipboard's text; offered: its formats in order; else
+    // seenAs().
+    QString seen(const QString& target)
     {
-        for (const QString& name : names.split(' '))
-            name == "open" ? window->optionsPanel().mnuoptions_Click() : find(name)->click();
-    }
-    template <class T = QPushButton> T* find(const QString& name)
-    {
-        return window->findChild<T*>(name);
+        const ChartContext& parts = window->context();
+        AxisChart& bar = parts.bar;
+        const auto whose = [&](const QImage& picture) { // which component drew it
+            const QImage image = picture.convertToFormat(QImage::Format_RGB32);
+            return image.isNull()                                                           ? "none"
+                   : image == parts.pie.renderImage().convertToFormat(QImage::Format_RGB32) ? "pie"
+                   : image == bar.renderImage().convertToFormat(QImage::Format_RGB32)       ? "bar"
+                                                                                      : "other";
+        };
+        const bool isPie = target.startsWith("pie.");
+        if (!isPie && !target.startsWith("bar."))
+            return target == "ended"        ? QString::number(platform.ended)
+                   : target == "status"     ? QString::number(platform.exitStatus)
+                   : target == "messages"   ? platform.messages.join('|')
+                   : target == "savefolder" ? platform.lastSave.InitDir
+                   : target == "files"      ? entries(dir.path()).join('|')
+                   : target == "kind"       ? toQ(vp::chartKindName(parts.state.chartKind))
+                   : target == "clipboard"  ? whose(QGuiApplication::clipboard()->image())
+                   : target == "copied"     ? QGuiApplication::clipboard()->text()
+                   : target == "offered" && QGuiApplication::clipboard()->mimeData()
+                       ? QGuiApplication::clipboard()->mimeData()->formats().join('|')
+                   : target.startsWith("picture.") ? whose(QImage(path(target.mid(8))))
+                                                   : seenAs(*window, target);
+        ChartComponent& c = isPie ? static_cast<ChartComponent&>(parts.pie) : parts.bar;
+        const QString p = target.section('.', 1, 1), arg = target.section('.', 2);
+        const auto colour = [&](int i) {
+            return qc(isPie ? parts.pie.Items().Item(i).Color() : bar.Series().Item(i).Color())
+                .name();
+        };
+        const auto font = [](ChartFont& f) {
+            return f.Name() + ' ' + QString::number(f.Size()) + (f.font().bold() ? " b" : "") +
+                   (f.font().italic() ? " i" : "") + (f.font().underline() ? " u" : "") +
+                   (f.font().strikeOut() ? " s" : "");
+        };
+        QStringList each;
+        const int count = isPie ? parts.pie.Items().Count() : bar.Series().Count();
+        for (int i = 1; i <= count && (p == "Colors" || p == "Exploded" || p == "FillMode"); ++i)
+            each << (p == "Colors"     ? colour(i)
+                     : p == "Exploded" ? QString::number(parts.pie.Items().Item(i).Exploded())
+                                       : QString::number(parts.pie.Items().Item(i).FillMode()));
+        const std::map<QString, std::function<QVariant()>> read{
+            {"Caption", [&] { return c.Caption(); }},
+            {"Description",
+             [&] {
+                 return QAccessible::queryAccessibleInterface(&c)->text(QAccessible::Description);
+             }},
+            {"LegendTitle", [&] { return c.LegendTitle(); }},
+            {"LegendPos", [&] { return c.LegendPos(); }},
+            {"ShowLegend", [&] { return int(c.ShowLegend()); }},
+            {"ShowValues", [&] { return int(c.valuesShown()); }},
+            {"BackColor", [&] { return qc(c.BackColor()).name(); }},
+            {"ShowBackImage", [&] { return int(c.ShowBackImage()); }},
+            {"BackImageDrawMode", [&] { return c.BackImageDrawMode(); }},
+            {"Visible", [&] { return int(c.Visible()); }},
+            {"CaptionFont", [&] { return font(c.CaptionFont()); }},
+            {"LegendFont", [&] { return font(c.LegendFont()); }},
+            {"PieLabelMode", [&] { return parts.pie.PieLabelMode(); }},
+            {"BarStackingMode", [&] { return bar.BarStackingMode(); }},
+            {"SeriesBarSpacing", [&] { return bar.SeriesBarSpacing(); }},
+            {"Orientation", [&] { return bar.Orientation(); }},
+            {"ShowUnitAxisGridLines", [&] { return int(bar.ShowUnitAxisGridLines()); }},
+            {"UnitAxisLabel", [&] { return bar.UnitAxisLabel(); }},
+            {"ItemAxisLabel", [&] { return bar.ItemAxisLabel(); }},
+            {"BorderColor", [&] { return qc(bar.BorderColor()).name(); }},
+            {"ForeColor", [&] { return qc(bar.ForeColor()).name(); }},
+            {"BarOutlineColor", [&] { return qc(bar.BarOutlineColor()).name(); }},
+            {"ValuesTextColor", [&] { return qc(bar.ValuesTextColor()).name(); }},
+            {"ItemAxisLabelFont", [&] { return font(bar.ItemAxisLabelFont()); }},
+            {"UnitAxisLabelFont", [&] { return font(bar.UnitAxisLabelFont()); }},
+            {"ValuesFont", [&] { return font(bar.ValuesFont()); }},
+            {"ItemFont", [&] { return font(bar.ItemFont()); }},
+            {"Color", [&] { return colour(arg.toInt()); }},
+            {"picture",
+             [&] { // against tests/cases/pictures/ARG.png
+                 const QImage image = c.renderImage(QSize(400, 300));
+                 const QString file = QStringLiteral(VELDRA_CASES_DIR "/pictures/") + arg + ".png";
+                 if (qEnvironmentVariableIsSet("VELDRA_NEW_PICTURES")) // after a wanted change
+                     image.save(file);
+                 return QImage(file).convertToFormat(image.format()) == image ? "same" : "changed";
+             }},
+            {"drawn", [&] {
+                 return int(px::area(c.renderImage(QSize(480, 360)), QColor(arg)).count > 1000);
+             }}};
+        return read.count(p) ? read.at(p)().toString() : each.join(p == "Exploded" ? "" : "|");
     }
 };
-
-// Reads the chart property an option maps to, after writing `set` if given.
-int property(Session& s, const QString& name, std::optional<int> set = {})
-{
-    if (name == "LegendPos")
-        return set ? (s.shown().setLegendPos(*set), *set) : s.shown().LegendPos();
-    if (name == "PieLabelMode")
-        return set ? (s.pie().setPieLabelMode(*set), *set) : s.pie().PieLabelMode();
-    if (name == "BarStackingMode")
-        return set ? (s.bar().setBarStackingMode(*set), *set) : s.bar().BarStackingMode();
-    if (name == "SeriesBarSpacing")
-        return set ? (s.bar().setSeriesBarSpacing(*set), *set) : s.bar().SeriesBarSpacing();
-    return set ? (s.bar().setOrientation(*set), *set) : s.bar().Orientation();
-}
 
 } // namespace
 
@@ -66,279 +212,53 @@ class TestOptions : public QObject
 {
     Q_OBJECT
   private slots:
-    void applyPass_data() { caseRows("tst_options-apply"); }
-    // A tab's Ok writes the panel's values to the chart and hides the panel;
-    // Cancel, or an Ok for a kind other than the file's, only hides it.
-    void applyPass()
+    void script_data() { caseRows("options-script"); }
+    // Steps before "load" run before start-up, on the designed controls. An
+    // expected "~" is the value before the steps after "load".
+    void script()
     {
-        Session s(cell("chart") == "pie" ? kPie : kBar);
-        if (!cell("kind").isEmpty())
-            s.st().chartKind = vp::parseChartKind(cell("kind").toStdString());
-        s.find<QAction>("mnuoptions")->trigger();
-        QVERIFY(!s.find<QTabWidget>("SSTab1")->isHidden());
-        const QString caption = s.shown().Caption();
-        s.find<QLineEdit>("txtCaption")->setText("New caption");
-        if (!cell("option").isEmpty())
-            s.find<QRadioButton>(cell("option"))->click();
-        ::property(s, cell("property"), cell("before").toInt());
-        s.find(cell("button"))->click();
-        QVERIFY(s.find<QTabWidget>("SSTab1")->isHidden());
-        QCOMPARE(::property(s, cell("property")), cell("after").toInt());
-        QCOMPARE(s.shown().Caption(), cell("applies") == "1" ? QString("New caption") : caption);
-    }
-
-    void explodedSlicesFollowOutsideList()
-    {
-        Session s(kPie);
-        auto* all = s.find<QListWidget>("List1");
-        auto* outside = s.find<QListWidget>("List2");
-        auto state = [&] {
-            QString pulled;
-            for (int i = 1; i <= s.pie().Items().Count(); ++i)
-                pulled += s.pie().Items().Item(i).Exploded() ? '1' : '0';
-            for (int j = 0; j < outside->count(); ++j)
-                pulled += ' ' + outside->item(j)->text();
-            return pulled;
-        };
-        all->clearSelection();
-        all->item(1)->setSelected(true);
-        all->item(3)->setSelected(true);
-        s.press("Command3");
-        QCOMPARE(state(), QString("0000 B D")); // collected only
-        s.press("Command19");
-        QCOMPARE(state(), QString("0101 B D"));
-        // Removing B returns slice 2 at the next Ok; nothing current removes nothing.
-        outside->setCurrentRow(0);
-        s.find("Command4")->click();
-        outside->setCurrentRow(-1);
-        s.press("Command4 open TamCmd1");
-        QCOMPARE(state(), QString("0001 D"));
-        // Labels already present are not added twice; the rest follow in order.
-        all->selectAll();
-        all->item(1)->setSelected(false);
-        s.press("Command3 Command3");
-        QCOMPARE(state(), QString("0001 D A C"));
-    }
-
-    // The texts of the Labels tab, the appended blank, the graduated colours.
-    void labelsTab()
-    {
-        Session s(kBar);
-        s.press("open TamCmd1 open TamCmd1 open TamCmd1");
-        QCOMPARE(s.bar().UnitAxisLabel() + '|' + s.bar().ItemAxisLabel(),
-                 QString("Count   |Sales   "));
-        const QString legendTitle = s.bar().LegendTitle();
-        s.press("open");
-        s.find<QLineEdit>("Text1")->clear();
-        s.find<QLineEdit>("txtCaption")->setText(" ");
-        s.find<QLineEdit>("Text2")->clear();
-        s.find("TamCmd1")->click();
-        QVERIFY(!legendTitle.isEmpty());
-        QCOMPARE(s.bar().LegendTitle(), legendTitle); // empty box skipped
-        QCOMPARE(s.bar().Caption() + '|' + s.bar().UnitAxisLabel(),
-                 QString(" | ")); // one blank applied as typed
-
-        Session pie(kPie);
-        for (bool graduated : {true, false}) {
-            pie.find<QCheckBox>("Check3")->setChecked(graduated);
-            pie.find("Command20")->click();
+        const QStringList steps = cell("steps").split(" ; ", Qt::SkipEmptyParts),
+                          expect = cell("expect").split(" ; ");
+        const qsizetype load = steps.indexOf("load");
+        const QString chart = cell("chart");
+        Session s;
+        s.start(chart == "pie"   ? kPie
+                : chart == "bar" ? kBar
+                                 : chart.toUtf8(),
+                "\"C:\\VELDRA\\\",analysis,10\r\n", [&](frmsimplechart&) {
+                    for (qsizetype i = 0; i < load; ++i)
+                        s.step(steps[i]);
+                });
+        QStringList before, seen, expected;
+        for (const QString& e : expect)
+            before << s.seen(e.section('=', 0, 0));
+        for (qsizetype i = load + 1; i < steps.size(); ++i)
+            s.step(steps[i]);
+        for (qsizetype k = 0; k < expect.size(); ++k) {
+            const QString target = expect[k].section('=', 0, 0), value = expect[k].section('=', 1);
+            seen << target + '=' + s.seen(target);
+            expected << target + '=' + (value == "~" ? before[k] : s.at(value));
         }
-        for (int i = 1; i <= pie.pie().Items().Count(); ++i)
-            QCOMPARE(pie.pie().Items().Item(i).FillMode(), 2);
+        QCOMPARE(seen.join(" ; "), expected.join(" ; "));
     }
 
-    // Opening fills the panel from the chart, overwriting unapplied choices;
-    // the tab stays. The legend option comes from the pie, even for bars.
-    void openingRefillsPanel()
-    {
-        Session s(kBar);
-        s.pie().setLegendPos(2);
-        s.bar().setLegendPos(3);
-        s.press("open");
-        QVERIFY(s.find<QRadioButton>("OptLegTop")->isChecked());
-        s.find<QLineEdit>("Text2")->setText("Typed");
-        s.find<QTabWidget>("SSTab1")->setCurrentIndex(2);
-        s.press("Command26 open");
-        QCOMPARE(s.find<QLineEdit>("Text2")->text() + '|' + s.find<QLineEdit>("Text3")->text(),
-                 QString("Count|Sales"));
-        QCOMPARE(s.find<QTabWidget>("SSTab1")->currentIndex(), 2);
-        // Picking a Combo1 entry shows the colour stored at opening time. (Its
-        // entries, one per series numbered in full: TestBuild::builds.)
-        s.st().itemColors[2] = vp::rgb(9, 99, 199);
-        s.press("open");
-        auto* combo = s.find<QComboBox>("Combo1");
-        combo->setCurrentIndex(1);
-        emit combo->activated(1);
-        QCOMPARE(swatchColour(s.find<QFrame>("Picture1")), vp::rgb(9, 99, 199));
-    }
-
-    void palettes_data() { caseRows("tst_options-palettes"); }
+    void palettes_data() { caseRows("options-palettes"); }
+    // The colour of one entry as the chart shows it after the palette buttons
+    // named were pressed and then Ok ("Picture1": the category swatch).
     void palettes()
     {
-        const QString button = cell("button"), rows = cell("rows"), lastCopied = cell("lastCopied");
-        Session s(kPie);
-        vp::ChartState& st = s.st();
-        if (rows.toInt() > 0)
-            st.rowCount = static_cast<std::int16_t>(rows.toInt());
-        st.itemColors.fill(kSentinel);
-        const auto palette = [&](int i) {
-            return button == "Command7"   ? st.grayColors[i]
-                   : button == "Command8" ? st.pastelColors[i]
-                                          : st.brightColors[i];
-        };
-        s.find(button)->click();
-        for (int i = 0; i <= 256; ++i)
-            QCOMPARE(st.itemColors[i], i >= 1 && i <= lastCopied.toInt() ? palette(i) : kSentinel);
-        QCOMPARE(swatchColour(s.find<QFrame>("Picture1")), palette(1));
-    }
-
-    void colourButtons_data() { caseRows("tst_options-colours"); }
-    // Cancel is silent, a failing dialog reports its error, a choice is
-    // stored and shown in the button's swatch; a category colour is stored
-    // under the number Combo1 shows once the dialog closes (none outside
-    // 0..256).
-    void colourButtons()
-    {
-        const QString button = cell("button"), field = cell("field"),
-                      late = cell("textDuringDialog");
-        Session s(kBar);
-        vp::ChartState& st = s.st();
-        auto* combo = s.find<QComboBox>("Combo1");
-        combo->setEditText(cell("comboText"));
-        s.find<QComboBox>("Combo3")->setEditText("4");
-        if (!late.isEmpty())
-            s.p.whileColorShown = [&] { combo->setEditText(late); };
-        const std::map<QString, vp::Colour*> fields{
-            {"chartBackColor", &st.chartBackColor},   {"barOutlineColor", &st.barOutlineColor},
-            {"chartForeColor", &st.chartForeColor},   {"chartBorderColor", &st.chartBorderColor},
-            {"valuesTextColor", &st.valuesTextColor}, {"refLineColors4", &st.refLineColors[4]}};
-        vp::Colour* stored = field.startsWith("itemColors") ? &st.itemColors[field.mid(10).toInt()]
-                             : field == "none"              ? nullptr
-                                                            : fields.at(field);
-        st.itemColors.fill(kSentinel);
-        if (stored)
-            *stored = kSentinel;
-        auto* box = s.find<QWidget>(cell("swatch"));
-        setSwatch(box, kSentinel);
-        const vp::Colour series2 = s.bar().Series().Item(2).Color();
-        s.p.cancelColor();
-        s.find(button)->click();
-        QVERIFY(s.p.messages.isEmpty());
-        s.p.failColor(7, "Out of memory");
-        s.find(button)->click();
-        QCOMPARE(s.p.messages, QStringList("Error 7 selecting color.\r\nOut of memory"));
-        QVERIFY((!stored || *stored == kSentinel) && swatchColour(box) == kSentinel);
-        s.p.chooseColor(QColor(12, 34, 56));
-        s.find(button)->click();
-        QVERIFY(!stored || *stored == vp::rgb(12, 34, 56));
-        QCOMPARE(swatchColour(box), stored ? vp::rgb(12, 34, 56) : kSentinel);
-        for (int i = 0; i <= 256; ++i)
-            QVERIFY(&st.itemColors[i] == stored || st.itemColors[i] == kSentinel);
-        // A pie takes its background at once; the bar chart takes it, and
-        // every other colour, only at Ok.
-        const bool back = field == "chartBackColor";
-        QCOMPARE(s.pie().BackColor() == vp::rgb(12, 34, 56), back);
-        QVERIFY(s.bar().BackColor() != vp::rgb(12, 34, 56) &&
-                s.bar().Series().Item(2).Color() == series2);
-        s.press("Command20");
-        QCOMPARE(s.bar().BackColor() == vp::rgb(12, 34, 56), back);
-    }
-
-    void fontButtons_data() { caseRows("tst_options-fonts"); }
-    void fontButtons()
-    {
-        const QString button = cell("button"), box = cell("box"), faceName = cell("faceName"),
-                      error = cell("error"), shown = cell("shown");
-        Session s(kBar);
-        vp::ChartState& st = s.st();
-        const std::map<QString, vp::FontChoice*> choices = {
-            {"Command12", &st.titleFont},    {"Command13", &st.itemAxisFont},
-            {"Command14", &st.unitAxisFont}, {"Command15", &st.valuesFont},
-            {"Command16", &st.legendFont},   {"Command38", &st.itemFont}};
-        vp::FontChoice& choice = *choices.at(button);
-        const vp::FontChoice before = choice;
-        const QString previous = s.find<QLineEdit>(box)->text();
-        s.p.fontAnswers.push_back({{error.toInt(), "failed"},
-                                   FontDialogState{0, faceName, 13.5, true, false, false, true}});
-        s.find(button)->click();
-        QCOMPARE(s.find<QLineEdit>(box)->text(), shown == "<previous>" ? previous : shown);
-        const bool copied = error.toInt() != kDialogCancelled;
-        QCOMPARE(QString::fromStdString(choice.name),
-                 copied ? faceName : QString::fromStdString(before.name));
-        QCOMPARE(choice.size, copied ? 13.5 : before.size);
-        QVERIFY(!copied ||
-                (choice.bold && !choice.italic && !choice.underline && choice.strikethrough));
-        QVERIFY(s.p.messages.isEmpty());
-    }
-
-    void makeFontsSameAsTitle()
-    {
-        Session s(kBar);
-        s.p.fontAnswers = {{{}, {0, "DejaVu Serif", 15.5, true, true, true, true}},
-                           {{}, {0, "DejaVu Sans Mono", 9}}};
-        s.press("Command12 Command38 Command17");
-        const vp::ChartState& st = s.st();
-        for (const vp::FontChoice* f :
-             {&st.itemAxisFont, &st.unitAxisFont, &st.valuesFont, &st.legendFont})
-            QVERIFY(f->name == "DejaVu Serif" && f->size == 15.5 && f->bold && f->italic &&
-                    f->underline && f->strikethrough);
-        for (const char* box : {"Text6", "Text7", "Text8", "Text9"})
-            QCOMPARE(s.find<QLineEdit>(box)->text(), QString("DejaVu Serif"));
-        QCOMPARE(s.find<QLineEdit>("Text20")->text(), QString("DejaVu Sans Mono"));
-        QCOMPARE(st.itemFont.name, std::string("DejaVu Sans Mono"));
-
-        // At Ok only name and size reach the chart; its styles stay its own.
-        auto styles = [&] {
-            QList<bool> out;
-            for (const QFont& f : {s.bar().CaptionFont().font(), s.bar().LegendFont().font()})
-                out << f.bold() << f.italic() << f.underline() << f.strikeOut();
-            return out;
-        };
-        const QList<bool> stylesBefore = styles();
-        s.find("Command22")->click();
-        QCOMPARE(styles(), stylesBefore);
-        QCOMPARE(s.bar().ValuesFont().Size(), 15.5);
-        QCOMPARE(s.bar().ItemFont().Size(), 9.0);
-        QCOMPARE(s.bar().CaptionFont().Name(), QString("DejaVu Serif"));
-    }
-
-    // The chosen picture shows on either chart once switched on at Ok, and
-    // again without browsing.
-    void backgroundImageOnOffOn()
-    {
-        for (const QByteArray& definition : {kPie, kBar}) {
-            Session s(definition);
-            QImage picture(40, 30, QImage::Format_RGB32);
-            picture.fill(Qt::magenta);
-            QVERIFY(picture.save(s.dir.filePath("back.bmp"), "BMP"));
-            s.p.answerOpen(s.dir.filePath("back.bmp"));
-            s.press("Command10 TamCmd1"); // chosen, not yet switched on
-            QCOMPARE(px::area(s.shown().renderImage(QSize(480, 360)), Qt::magenta).count, 0);
-            for (bool on : {true, false, true}) {
-                s.find<QCheckBox>("Check1")->setChecked(on);
-                s.find("Command21")->click();
-                QCOMPARE(px::area(s.shown().renderImage(QSize(480, 360)), Qt::magenta).count > 1000,
-                         on);
-            }
-            QVERIFY(s.shown().BackImageDrawMode() == 1 && s.p.openShown == 1 &&
-                    s.p.messages.isEmpty());
-        }
-    }
-
-    // Browse: Cancel is silent, a failing dialog reports its error and leaves
-    // no file; Ok with the image switched on but no file reports that. (An
-    // unloadable file at Ok: TestFaults::backgroundImageGoneAfterBrowse.)
-    void browseFailures()
-    {
-        Session s(kBar);
-        s.p.openAnswers = {{{kDialogCancelled, {}}, {}}, {{20477, "File name is invalid"}, {}}};
-        s.press("Command10 Command10"); // the cancel is silent: one message only
-        QCOMPARE(s.p.messages, QStringList("Error 20477 selecting file.\r\nFile name is invalid"));
-        QVERIFY(s.find<QLineEdit>("Text4")->text().isEmpty() && s.st().backImagePath.empty());
-        s.find<QCheckBox>("Check1")->setChecked(true);
-        s.press("TamCmd1"); // no file chosen yet
-        QCOMPARE(s.p.messages.size(), 2);
-        QVERIFY(!s.bar().ShowBackImage() && s.bar().BackImage().isNull());
+        const bool pie = cell("chart") == "pie";
+        Session s;
+        s.start(pie ? kManySlices : kManySeries);
+        for (const QString& caption : cell("buttons").split(',', Qt::SkipEmptyParts))
+            for (QPushButton* button : s.window->findChildren<QPushButton*>())
+                if (button->text() == caption)
+                    button->click();
+        s.step("click TamCmd1");
+        const QString entry = cell("entry");
+        QCOMPARE(s.seen(entry == "Picture1" ? "Picture1.colour"
+                                            : (pie ? "pie.Color." : "bar.Color.") + entry),
+                 cell("rgb"));
     }
 };
 

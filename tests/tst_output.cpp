@@ -1,10 +1,8 @@
-// Saving the chart image, copying it, switching the chart kind, the right
-// mouse button and the folder routine.
-#include "changetofolder.h"
+// Saving the chart image in each format. (What save and copy take for each
+// chart kind: tst_options.)
 #include "pixels.h"
 #include "testfiles.h"
 
-#include <QClipboard>
 #include <QDir>
 #include <QImageReader>
 #include <QtTest>
@@ -42,16 +40,7 @@ bool showsSlices(const QImage& image, frmsimplechart& w, int tolerance)
 class TestOutput : public QObject
 {
     Q_OBJECT
-    QString startDir_;
-
   private slots:
-    void init()
-    {
-        startDir_ = QDir::currentPath();
-        QGuiApplication::clipboard()->clear();
-    }
-    void cleanup() { QDir::setCurrent(startDir_); }
-
     void saveWritesFormatByCommand_data() { caseRows("output-save"); }
     // The command alone decides the encoding; the name is used as given.
     void saveWritesFormatByCommand()
@@ -81,99 +70,6 @@ class TestOutput : public QObject
                                       &st.pdfFileName};
         for (int i = 0; i < 7; ++i)
             QCOMPARE(QString::fromStdString(*names[i]), i == kept ? target : QString());
-    }
-
-    void nothingSavedWithoutName_data() { caseRows("output-noname"); }
-    void nothingSavedWithoutName()
-    {
-        QFETCH(QByteArrayList, f);
-        const int error = f[1].toInt();
-        const QString name = f[2], message = f[3];
-        StartedWindow s;
-        frmsimplechart& w = s.start(kPieDefinition);
-        QVERIFY(QDir(s.dir.path()).mkdir("cwd") && QDir::setCurrent(s.path("cwd")));
-        w.context().state.pngFileName = "earlier.png";
-        if (f[0] == "1")
-            s.platform.saveAnswers.push_back(
-                {{error, error ? QStringLiteral("Buffer too small") : QString()}, name});
-        w.menuCommands().mnusavePNG_Click();
-        QCOMPARE(QString::fromStdString(w.context().state.pngFileName), error ? QString() : name);
-        QCOMPARE(entries(s.path("cwd")), QStringList());
-        QCOMPARE(s.platform.messages, message.isEmpty() ? QStringList() : QStringList{message});
-    }
-
-    void componentChosenByKind_data() { caseRows("output-bykind"); }
-    void componentChosenByKind()
-    {
-        QFETCH(QByteArrayList, f);
-        StartedWindow s;
-        frmsimplechart& w = s.start(f[0]);
-        auto& kind = w.context().state.chartKind;
-        if (f[1] != "-")
-            kind = vp::parseChartKind(f[1].toStdString());
-        if (f[2] == "1")
-            w.menuCommands().mnuswitch_Click();
-        const bool pie = f[3] == "1";
-        ChartComponent& expected =
-            pie ? static_cast<ChartComponent&>(w.context().pie) : w.context().bar;
-        const QImage picture = expected.renderImage().convertToFormat(QImage::Format_RGB32);
-        ctl<QAction>(w, "mnucopy")->trigger();
-        const QImage copied =
-            QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32);
-        QCOMPARE(copied, picture);
-        s.platform.answerSave(s.path("bykind.png"));
-        ctl<QAction>(w, "mnusavePNG")->trigger();
-        QCOMPARE(QImage(s.path("bykind.png")).convertToFormat(QImage::Format_RGB32), picture);
-        QVERIFY(s.platform.messages.isEmpty());
-        QCOMPARE(w.context().pie.Visible(), f[0].contains("PIE")); // a switch changes no picture
-        const vp::ChartKind before = kind;
-        w.menuCommands().mnuswitch_Click();
-        QCOMPARE(kind, vp::parseChartKind(f[4].toStdString()));
-        w.menuCommands().mnuswitch_Click();
-        QCOMPARE(kind, before);
-    }
-
-    void rightPress_data() { caseRows("output-rightpress"); }
-    // Opening the panel refills it, so a press that opens nothing keeps an
-    // unapplied axis label.
-    void rightPress()
-    {
-        QFETCH(QByteArrayList, f);
-        const QString where = f[0];
-        const bool opens = f[2] == "1";
-        StartedWindow s;
-        frmsimplechart& w = s.start(kPieDefinition);
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        if (where.startsWith("tab") || where.startsWith("Label"))
-            w.optionsPanel().mnuoptions_Click(), ctl<QTabWidget>(w, "SSTab1")->move(0, 0);
-        ctl<QLineEdit>(w, "Text2")->setText("typed");
-        QWidget* surface = ctl<QWidget>(w, "centralSurface");
-        QWidget* target = where.isEmpty() ? surface : w.findChild<QWidget*>(where);
-        const QPoint at(2, 2);
-        QWidget* hit = target->childAt(at) ? target->childAt(at) : target; // under the pointer
-        QVERIFY(surface->rect().contains(target->mapTo(surface, at)));
-        QTest::mousePress(hit, Qt::MouseButton(f[1].toInt()), {}, hit->mapFrom(target, at));
-        QCOMPARE(ctl<QTabWidget>(w, "SSTab1")->isVisible() &&
-                     ctl<QLineEdit>(w, "Text2")->text() != "typed",
-                 opens);
-    }
-
-    void changeToFolder_data() { caseRows("output-folder"); }
-    void changeToFolder()
-    {
-        QFETCH(QByteArrayList, f);
-        QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkdir("sub"));
-        const QString root = QFileInfo(dir.path()).canonicalFilePath();
-        const QString path = QString(f[0]).replace("%T", root),
-                      current = QString(f[3]).replace("%T", root);
-        const QString before = QDir::currentPath();
-        vp::VplotGlobal global;
-        global.currentDrive = "Z:";
-        ChangeToFolder(global, path.toStdString(), f[1][0]);
-        QCOMPARE(QByteArray::fromStdString(global.currentDrive), f[2]);
-        QCOMPARE(QDir::currentPath(), current.isEmpty() ? before : current);
     }
 };
 

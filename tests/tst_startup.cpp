@@ -25,6 +25,7 @@ class TestStartup : public QObject
     void missingSettingsShowsMessageOnce();
     void placement_data() { caseRows("startup-placement"); }
     void placement();
+    void followsWindow();
 };
 
 void TestStartup::missingSettingsShowsMessageOnce()
@@ -58,6 +59,33 @@ void TestStartup::placement()
     const int top = static_cast<int>((14400 - w.height() * 15.0) / 2);
     QVERIFY(qAbs(panel->y() * 15 - top * 0.8) < 15);
     QVERIFY(!panel->isVisibleTo(&w));
+}
+
+// The shown chart follows the window: two thirds of the client area wide,
+// 80 % of it high, 100 twips from its top, centred; a window covering the
+// screen's available area shows it as start-up placed it. The smallest
+// window holds the whole options panel, moved in where it must.
+void TestStartup::followsWindow()
+{
+    StartedWindow s;
+    frmsimplechart& w = s.start(kPieDefinition);
+    w.optionsPanel().mnuoptions_Click();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const QWidget* surface = ctl<QWidget>(w, "centralSurface");
+    const QWidget* panel = ctl<QWidget>(w, "SSTab1");
+    const QWidget& chart = w.context().pie;
+    for (const QSize size : {QSize(700, 500), QSize(1, 1), QSize(790, 780)}) {
+        w.resize(size);
+        const QSize client = surface->size();
+        QTRY_VERIFY(qAbs(chart.width() - client.width() * 2 / 3.0) <= 1 &&
+                    qAbs(chart.height() - client.height() * 0.8) <= 1);
+        QVERIFY(qAbs(2 * chart.x() + chart.width() - client.width()) <= 1 && chart.y() == 7);
+        QVERIFY(surface->rect().contains(panel->geometry()) && panel->isVisible());
+    }
+    w.resize(w.screen()->availableGeometry().size());
+    QTRY_COMPARE(chart.size(), QSize(1280, 864)); // two thirds and 80 % of 1920 x 1080
+    QCOMPARE(chart.x(), (surface->width() - 1280) / 2);
 }
 
 QTEST_MAIN(TestStartup)

@@ -1,6 +1,8 @@
-// Checks the two forms through their generated ui classes: the independence
-// of the option groups, whole captions on every tab and in the printer
-// dialog, and the panel's keyboard accelerators.
+// The main window's controls as the user first finds them, and the two forms
+// through their generated ui classes: whole captions on every tab and in the
+// printer dialog, the panel's keyboard accelerators, the tab order and the
+// names that screen readers read.
+#include "testfiles.h"
 #include "ui_frmselectprinter.h"
 #include "ui_frmsimplechart.h"
 
@@ -34,19 +36,32 @@ bool captionWhole(QWidget* w)
            w->width();
 }
 
+// The widgets that Tab visits inside `root`, in the order it visits them.
+QList<QWidget*> tabChain(QWidget* root)
+{
+    QList<QWidget*> chain;
+    for (QWidget* w = root->nextInFocusChain(); w != root; w = w->nextInFocusChain())
+        if (root->isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) && !w->focusProxy() &&
+            w->isVisibleTo(root))
+            chain << w;
+    return chain;
+}
+
+// The name a screen reader gives a control: a combo box is named by the
+// label whose buddy it is (Qt on Linux names it by its text otherwise).
+QString accessibleName(QWidget* w)
+{
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+    if (a->role() != QAccessible::ComboBox)
+        return a->text(QAccessible::Name);
+    const auto labels = a->relations(QAccessible::Label);
+    return labels.isEmpty() ? QString() : labels.first().first->text(QAccessible::Name);
+}
+
 // Each tab's Ok and Cancel buttons.
 const QList<QStringList> kTabButtons{{"TamCmd1", "Command1"},    {"Command19", "Command27"},
                                      {"Command20", "Command26"}, {"Command18", "Command25"},
                                      {"Command21", "Command24"}, {"Command22", "Command23"}};
-
-const QList<QStringList> kOptionGroups{{"OptLegRight", "optlegLeft", "OptLegTop", "OptLegBottom"},
-                                       {"optLabelsInside", "OptLabelsOutside"},
-                                       {"Optbackstyletrans", "optbackstyleopaq"},
-                                       {"Opthoriz", "optvert"},
-                                       {"OPTSTACKED", "OPT100PCT", "OPTGROUPED"},
-                                       {"optspace"},
-                                       {"Option1_0", "Option1_1", "Option1_2", "Option1_3"},
-                                       {"P:Option1", "P:Option2"}};
 
 } // namespace
 
@@ -58,12 +73,6 @@ class TestWindow : public QObject
     std::unique_ptr<QDialog> dialog_;
     Ui::frmselectprinter dlg_;
 
-    QRadioButton* option(const QString& name) const
-    {
-        return name.startsWith("P:") ? dialog_->findChild<QRadioButton*>(name.mid(2))
-                                     : window_->findChild<QRadioButton*>(name);
-    }
-
   private slots:
     void init()
     {
@@ -74,32 +83,60 @@ class TestWindow : public QObject
     }
     void cleanup() { dialog_.reset(), window_.reset(); }
 
-    // Clicking an option button selects it, clears the rest of its own group
-    // and leaves every other group as it was. Each group starts with its
-    // first member selected (a lone option cleared); every click changes
-    // the selection of its group.
-    void radioGroupsIndependent()
+    void startState_data() { caseRows("window-start"); }
+    // Caption, check state, visibility and place of each control before any
+    // chart is built; the settings file is missing, so start-up stops early.
+    void startState()
     {
-        QStringList selected;
-        for (const QStringList& group : kOptionGroups) {
-            selected << (group.size() > 1 ? group[0] : QString());
-            option(group[0])->setChecked(group.size() > 1);
-        }
-        for (int g = 0; g < kOptionGroups.size(); ++g)
-            for (int i = 1; i <= kOptionGroups[g].size(); ++i) {
-                const QString clicked = selected[g] = kOptionGroups[g][i % kOptionGroups[g].size()];
-                option(clicked)->click();
-                for (int h = 0; h < kOptionGroups.size(); ++h)
-                    for (const QString& member : kOptionGroups[h])
-                        QVERIFY2(option(member)->isChecked() == (member == selected[h]),
-                                 qPrintable(clicked + ": " + member));
-            }
+        StartedWindow s;
+        frmsimplechart& w = s.start(kPieDefinition, "unused", [&](frmsimplechart&) {
+            s.platform.commandLine = s.path("missing.ini");
+        });
+        QCOMPARE(s.platform.messages, QStringList("Error finding ini file, check your setup."));
+        const QString name = QTest::currentDataTag();
+        QStringList seen, expected;
+        for (const char* column : {"text", "checked", "shown", "usable", "in"})
+            if (cell(column) != "*")
+                seen << seenAs(w, name + (*column == 't' ? "" : QString('.') + column)),
+                    expected << cell(column);
+        QCOMPARE(seen, expected);
     }
 
-    void printerDialogCaptionsWhole()
+    // Whole captions, and Tab in the order the dialog was designed with.
+    void printerDialogCaptionsAndTabOrder()
     {
         for (QWidget* child : dialog_->findChildren<QWidget*>())
             QVERIFY2(captionWhole(child), qPrintable(child->objectName()));
+        for (QWidget* printMode :
+             std::initializer_list<QWidget*>{dlg_.Frame1, dlg_.Command2, dlg_.Text1})
+            printMode->show();
+        QStringList order;
+        for (QWidget* w : tabChain(dialog_.get()))
+            order << w->objectName();
+        QCOMPARE(order, QStringList({"cboprinterlist", "Command1", "Command2", "Command3",
+                                     "Option1", "Option2", "Text1"}));
+    }
+
+    // Every control the forms name, hidden ones too, has a name for screen
+    // readers other than its placeholder caption; plain containers aside.
+    // The chart is announced as a chart.
+    void accessibleNames()
+    {
+        StartedWindow s;
+        frmsimplechart& w = s.start(kPieDefinition);
+        int named = 0;
+        for (QWidget* c : w.findChildren<QWidget*>() + dialog_->findChildren<QWidget*>()) {
+            if (c->objectName().isEmpty() || c->objectName().startsWith("qt_") ||
+                QAccessible::queryAccessibleInterface(c)->role() == QAccessible::Client)
+                continue;
+            const QString name = accessibleName(c);
+            QVERIFY2(!name.trimmed().isEmpty() && name != c->objectName(),
+                     qPrintable(c->objectName() + ": " + name));
+            ++named;
+        }
+        QVERIFY(named > 100);
+        QCOMPARE(QAccessible::queryAccessibleInterface(&w.context().pie)->role(),
+                 QAccessible::Chart);
     }
 
     void tabFitsAndAccelerators_data()
@@ -129,6 +166,18 @@ class TestWindow : public QObject
                           page->rect().contains(child->mapTo(page, child->rect().topLeft())) &&
                           page->rect().contains(child->mapTo(page, child->rect().bottomRight()))),
                      qPrintable(child->objectName()));
+
+        // Tab moves on to a control to the right in the same band of rows,
+        // or to one below.
+        const QList<QWidget*> chain = tabChain(page);
+        QVERIFY(chain.size() >= 3);
+        for (int i = 1; i < chain.size(); ++i) {
+            const QRect a(chain[i - 1]->mapTo(page, QPoint()), chain[i - 1]->size()),
+                b(chain[i]->mapTo(page, QPoint()), chain[i]->size());
+            QVERIFY2(b.top() >= a.bottom() - 2 || (b.top() < a.bottom() && b.bottom() > a.top() &&
+                                                   b.left() >= a.right() - 2),
+                     qPrintable(chain[i - 1]->objectName() + " -> " + chain[i]->objectName()));
+        }
 
         window_->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window_.get()));
