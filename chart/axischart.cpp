@@ -1,6 +1,7 @@
 #include "axischart.h"
 #include "axisrange.h"
 #include "chartstyle.h"
+#include "picture.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>
@@ -664,7 +665,7 @@ void AxisChart::collectLabels(int categories)
         if (label.size() > kMaxCategoryLabel)
             label = label.left(kMaxCategoryLabel / 2) + QChar(0x2026) +
                     label.right(kMaxCategoryLabel / 2 - 1);
-        labels_ << label;
+        labels_ << imageio::pictureText(label);
     }
 }
 

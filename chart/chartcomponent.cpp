@@ -1,6 +1,7 @@
 #include "chartcomponent.h"
 #include "chartstyle.h"
 #include "legendlayout.h"
+#include "textfit.h"
 
 #include "saveimage.h"
 
@@ -47,7 +48,9 @@ constexpr double kSideLegendLeft = 5.0;
 constexpr int kMarkerOutlineDarker = 140;
 
 // The legend font's measures; the widest entry text is left to the caller.
-LegendFontMeasures measureFont(const QFont& font, bool heading, const QString& title)
+// Texts wider than room (the chart's width) count as that wide at least:
+// the legend's layout treats them all alike.
+LegendFontMeasures measureFont(const QFont& font, bool heading, const QString& title, qreal room)
 {
     const QFontMetricsF metrics(font);
     LegendFontMeasures measures;
@@ -58,17 +61,17 @@ LegendFontMeasures measureFont(const QFont& font, bool heading, const QString& t
         bold.setBold(true);
         const QFontMetricsF boldMetrics(bold);
         measures.headingHeight = boldMetrics.height();
-        measures.headingWidth = boldMetrics.horizontalAdvance(title);
+        measures.headingWidth = textfit::advance(boldMetrics, title, room);
     }
     return measures;
 }
 
-double widestLabel(const QFont& font, const QList<LegendEntry>& entries)
+double widestLabel(const QFont& font, const QList<LegendEntry>& entries, qreal room)
 {
     const QFontMetricsF metrics(font);
     double widest = 0.0;
     for (const LegendEntry& entry : entries)
-        widest = std::max(widest, metrics.horizontalAdvance(entry.label));
+        widest = std::max(widest, textfit::advance(metrics, entry.label, room));
     return widest;
 }
 
@@ -256,8 +259,8 @@ QString ChartComponent::chartText(const QString& text)
     // the square of its length; no chart shows more than a few hundred
     // characters, so longer texts are cut first.
     constexpr int kLongestText = 1000;
-    const QString shown =
-        text.size() > kLongestText ? text.left(kLongestText - 1) + QChar(0x2026) : text;
+    const QString shown = imageio::pictureText(
+        text.size() > kLongestText ? text.left(kLongestText - 1) + QChar(0x2026) : text);
     const QString escaped = shown.toHtmlEscaped();
     QString out;
     out.reserve(escaped.size() + 8);
@@ -548,18 +551,20 @@ LegendContent ChartComponent::legendContent(const QList<LegendEntry>& entries) c
     content.width = size.width() - margins.left() - margins.right();
     content.height = size.height() - margins.top() - margins.bottom() - titleHeight;
 
-    content.font = measureFont(font, content.heading, legendTitle_);
+    content.font = measureFont(font, content.heading, textfit::shown(legendTitle_), size.width());
     const QFontMetricsF metrics(font);
     content.labelWidths.reserve(entries.size());
     for (const LegendEntry& entry : entries) {
-        content.labelWidths.push_back(metrics.horizontalAdvance(entry.label));
+        content.labelWidths.push_back(textfit::advance(metrics, entry.label, size.width()));
         content.font.widestLabel = std::max(content.font.widestLabel, content.labelWidths.back());
     }
     return content;
 }
 
-void ChartComponent::styleLegend(const QList<LegendEntry>& entries)
+void ChartComponent::styleLegend(QList<LegendEntry> entries)
 {
+    for (LegendEntry& entry : entries)
+        entry.label = textfit::shown(entry.label);
     QLegend* legend = chart_->legend();
     qDeleteAll(legendBox_->childItems());
     legendBlock_ = QSizeF();
@@ -569,11 +574,13 @@ void ChartComponent::styleLegend(const QList<LegendEntry>& entries)
     if (legend->isVisible()) {
         const QFont base = legendFont_.font();
         const bool heading = !legendTitle_.isEmpty();
+        const QString title = textfit::shown(legendTitle_);
+        const qreal room = chartSize().width();
         layout = layoutLegend(legendContent(entries), [&](double points) {
             QFont font = base;
             font.setPointSizeF(points);
-            LegendFontMeasures measures = measureFont(font, heading, legendTitle_);
-            measures.widestLabel = widestLabel(font, entries);
+            LegendFontMeasures measures = measureFont(font, heading, title, room);
+            measures.widestLabel = widestLabel(font, entries, room);
             return measures;
         });
     }
@@ -618,14 +625,14 @@ void ChartComponent::drawLegend(const QList<LegendEntry>& entries, const LegendL
     const bool across = legendPos_ == 2 || legendPos_ == 3;
     const qreal row = layout.rowHeight, column = layout.columnWidth, marker = layout.markerSize;
     auto addText = [&](const QString& label, const QFont& f, qreal x, qreal y, qreal width) {
-        auto* item = new QGraphicsSimpleTextItem(
-            QFontMetricsF(f).elidedText(label, Qt::ElideRight, width), legendBox_);
+        auto* item = new QGraphicsSimpleTextItem(textfit::elided(QFontMetricsF(f), label, width),
+                                                 legendBox_);
         item->setFont(f);
         item->setBrush(text);
         item->setPos(x, y + (row - QFontMetricsF(f).height()) / 2);
     };
     if (!legendTitle_.isEmpty())
-        addText(legendTitle_, bold, 0, 0, layout.width);
+        addText(textfit::shown(legendTitle_), bold, 0, 0, layout.width);
     const qreal textWidth = column - marker - kLegendMarkerGap - kLegendColumnGap;
     const int n = static_cast<int>(entries.size());
     for (int i = 0; i <= layout.shown && i < n; ++i) {
@@ -735,7 +742,7 @@ void ChartComponent::resizeEvent(QResizeEvent* event)
     invalidate(StyleChanged);
 }
 
-void ChartComponent::renderTo(QPaintDevice* device, QSize size)
+QSize ChartComponent::layOutFor(QSize size)
 {
     const bool ownSize = !size.isValid() || size.isEmpty();
     if (ownSize)
@@ -746,6 +753,10 @@ void ChartComponent::renderTo(QPaintDevice* device, QSize size)
     // on it.
     const QSizeF before = chart_->size();
     if (before != QSizeF(size)) {
+        // A picture of another size than the view's must not leave the
+        // view's chart at that size (see renderTo).
+        if (!ownSize && !before.isEmpty() && sizeBeforePicture_.isEmpty())
+            sizeBeforePicture_ = before;
         chart_->setPos(0, 0);
         chart_->resize(size);
         pending_ |= StyleChanged;
@@ -757,7 +768,12 @@ void ChartComponent::renderTo(QPaintDevice* device, QSize size)
         applyPending();
         layOut();
     }
+    return size;
+}
 
+void ChartComponent::renderTo(QPaintDevice* device, QSize size)
+{
+    size = layOutFor(size);
     {
         QPainter painter(device);
         const QRectF area(QPointF(0, 0), QSizeF(size));
@@ -767,10 +783,9 @@ void ChartComponent::renderTo(QPaintDevice* device, QSize size)
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
         scene()->render(&painter, area, QRectF(chart_->pos(), QSizeF(size)));
     }
-    // A picture of another size than the view's must not leave the view's
-    // chart at that size.
-    if (!ownSize && !before.isEmpty() && before != QSizeF(size)) {
-        chart_->resize(before);
+    if (!sizeBeforePicture_.isEmpty()) {
+        chart_->resize(sizeBeforePicture_);
+        sizeBeforePicture_ = QSizeF();
         invalidate(StyleChanged);
     }
 }
@@ -782,6 +797,7 @@ imageio::Picture ChartComponent::picture(QSize size, int scale)
         (!size.isValid() || size.isEmpty() ? this->size() : size).expandedTo(QSize(1, 1));
     picture.scale = scale;
     picture.title = Caption();
+    picture.prepare = [this, size] { layOutFor(size); };
     picture.paint = [this, size](QPaintDevice* device) { renderTo(device, size); };
     return picture;
 }

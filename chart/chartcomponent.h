@@ -162,7 +162,8 @@ class ChartComponent : public QChartView
     // Colour i (0-based) of the palette that new slices and series take.
     static vp::Colour defaultColour(int index);
     // A data text made safe for Qt Charts, which draws every text as HTML:
-    // markup characters escaped, runs of blanks kept.
+    // markup characters escaped, runs of blanks kept, and the characters no
+    // picture format can carry replaced (imageio::pictureText).
     static QString chartText(const QString& text);
 
   protected:
@@ -220,10 +221,13 @@ class ChartComponent : public QChartView
     // the top or bottom) at the chosen font; otherwise it is drawn here, in
     // columns and with a smaller font as needed, over the room that Qt's
     // emptied legend keeps free.
-    void styleLegend(const QList<LegendEntry>& entries);
+    void styleLegend(QList<LegendEntry> entries);
     LegendContent legendContent(const QList<LegendEntry>& entries) const;
     void drawLegend(const QList<LegendEntry>& entries, const LegendLayout& layout);
     void placeLegend();
+    // Lays the chart out for a picture of the given size (its own when
+    // empty), and returns that size.
+    QSize layOutFor(QSize size);
     double tppX_ = 15.0;
     double tppY_ = 15.0;
     QString caption_;
@@ -250,6 +254,9 @@ class ChartComponent : public QChartView
     QSizeF legendBlock_;
     // The chart size at which the plot area was last laid out.
     QSizeF plotFor_;
+    // The chart's size before a picture of another size was laid out, to go
+    // back to once it is drawn.
+    QSizeF sizeBeforePicture_;
     QPen framePen_ = QPen(Qt::NoPen);
     QSize backImageScaledFor_;
     bool smoothShapes_ = true;

@@ -1,5 +1,6 @@
 #include "piechart.h"
 #include "chartstyle.h"
+#include "textfit.h"
 
 #include <QChart>
 #include <QCoreApplication>
@@ -64,7 +65,7 @@ QBrush sliceBrush(const QColor& fill, int fillMode)
 std::pair<double, QString> sliceValueAndText(const PieItem& item, bool valuesShown)
 {
     const double value = std::isfinite(item.Value()) ? std::max(0.0, item.Value()) : 0.0;
-    QString text = item.Label();
+    QString text = textfit::shown(item.Label());
     if (valuesShown)
         text += QStringLiteral(": ") + QString::number(value, 'g', 7);
     return {value, text};
@@ -208,8 +209,10 @@ QList<bool> PieChart::insideLabels(const QRectF& plot) const
     for (const auto& item : items_.items_) {
         const auto [value, text] = sliceValueAndText(*item, valuesShown_);
         const double share = total > 0 ? value / total : 0.0;
-        // With a little room around the text.
-        const QSizeF label(metrics.horizontalAdvance(text) + 8.0, metrics.height() + 4.0);
+        // With a little room around the text; no label wider than the pie
+        // fits, so none is measured further.
+        const QSizeF label(textfit::advance(metrics, text, 2 * radius) + 8.0,
+                           metrics.height() + 4.0);
         shown << (share >= kInsideLabelMinShare &&
                   fitsInside(label, startAngle, share * 360.0, radius));
         startAngle += share * 360.0;

@@ -32,6 +32,24 @@ void prefault(QImage& image)
 
 } // namespace
 
+QString pictureText(const QString& text)
+{
+    QString out = text;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < n && text.at(i + 1).isLowSurrogate()) {
+            ++i; // a pair: one character beyond the BMP
+            continue;
+        }
+        const bool allowed = !QChar::isSurrogate(c) &&
+                             (c >= 0x20 ? c < 0xFFFE : c == 0x09 || c == 0x0A || c == 0x0D);
+        if (!allowed)
+            out[i] = QChar::ReplacementCharacter; // out is copied once, at the first
+    }
+    return out;
+}
+
 QImage rasterize(const Picture& picture)
 {
     const int scale = qBound(1, picture.scale, 4);

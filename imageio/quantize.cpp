@@ -236,10 +236,13 @@ IndexedPicture toIndexed(const QImage& image)
     out.indices.resize(static_cast<std::size_t>(out.width) * out.height);
 
     // Exact palette first when the picture has at most 256 colours; Qt then
-    // maps every pixel to its own entry.
+    // maps every pixel to its own entry. The set's order follows the
+    // process's hash seed, so the entries are sorted: the same picture
+    // gives the same file in every run.
     const QSet<QRgb> colours = fewColours(rgb);
     if (!colours.isEmpty() || rgb.isNull()) {
         out.palette = QVector<QRgb>(colours.begin(), colours.end());
+        std::sort(out.palette.begin(), out.palette.end());
         if (out.palette.isEmpty())
             out.palette.push_back(qRgb(0, 0, 0));
         copyIndices(rgb.convertToFormat(QImage::Format_Indexed8, out.palette,

@@ -10,7 +10,7 @@ packages=(
   libgif-dev libpng-dev libfontconfig-dev libgl-dev fonts-dejavu-core time
   clang clang-format libclang-rt-14-dev
   xvfb xauth xdotool xclip imagemagick x11-utils
-  cups cups-bsd cups-client poppler-utils librsvg2-bin python3 strace
+  cups cups-bsd cups-client poppler-utils librsvg2-bin libxml2-utils python3 strace
 )
 
 missing=()

@@ -167,7 +167,30 @@ void TestBuild::renderCommandLine()
                          qPrintable(part));
         else if (key == "page")
             QVERIFY(tool("pdfinfo", {copy}).contains("Page size:       " + value.toUtf8()));
-        else if (key == "entries")
+        else if (key == "info")
+            QVERIFY(tool("pdfinfo", {"-isodates", copy}).contains(value.toUtf8()));
+        else if (key == "xml")
+            QCOMPARE(QProcess::execute("xmllint", {"--noout", copy}), 0);
+        else if (key == "repeat") {
+            // As many runs again, all at once, half with Qt's fixed hash
+            // seed and half with a random one each: the same bytes.
+            std::vector<std::unique_ptr<QProcess>> runs;
+            QProcessEnvironment seeded = env, random = env;
+            seeded.insert("QT_HASH_SEED", "0");
+            random.remove("QT_HASH_SEED");
+            for (int i = 0; i < value.toInt(); ++i) {
+                QStringList again = args;
+                again[again.indexOf("-o") + 1] = out + QString::number(i);
+                runs.push_back(std::make_unique<QProcess>());
+                runs.back()->setProcessEnvironment(i % 2 ? seeded : random);
+                runs.back()->start(QStringLiteral(VELDRA_RENDER_PATH), again);
+            }
+            for (int i = 0; i < value.toInt(); ++i) {
+                QVERIFY(runs[i]->waitForFinished(60000) && runs[i]->exitCode() == 0);
+                QVERIFY2(readAll(out + QString::number(i)) == bytes,
+                         qPrintable(QString::number(i)));
+            }
+        } else if (key == "entries")
             QCOMPARE(entries(t.dir.path()).join(','), value);
         else if (key == "format") // by content: NAME:FORMAT for a file in {t}
             for (const QString& one : value.split(','))

@@ -391,6 +391,34 @@ class TestChart : public QObject
         }
     }
 
+    // A save writes the same bytes whatever the process's hash seed (a new
+    // one is drawn before each): the GIF's palette and the PDF's fonts do
+    // not follow it, and the PDF is dated by SOURCE_DATE_EPOCH.
+    void savesSameBytes()
+    {
+        qputenv("SOURCE_DATE_EPOCH", "86400");
+        const auto unset = qScopeGuard([] { qunsetenv("SOURCE_DATE_EPOCH"); });
+        AxisChart bars; // few enough colours for GIF's exact palette
+        fillBars(bars, {{3, 5, 2}, {4, 1, 6}});
+        bars.setCaption(QStringLiteral("Title in bold"));
+        QTemporaryDir dir;
+        const std::string path = dir.filePath("chart").toStdString();
+        for (int format = FormatBMP; format <= FormatPDF; ++format) {
+            QByteArray first;
+            for (int run = 0; run < 6; ++run) {
+                QHashSeed::resetRandomGlobalSeed();
+                QVERIFY(bars.SaveImage(path, format));
+                QFile file(QString::fromStdString(path));
+                QVERIFY(file.open(QIODevice::ReadOnly));
+                const QByteArray bytes = file.readAll();
+                QVERIFY2(run == 0 || bytes == first, qPrintable(QString::number(format)));
+                first = bytes;
+            }
+            QCOMPARE(format != FormatPDF || first.contains("/CreationDate (D:19700102000000Z)"),
+                     true);
+        }
+    }
+
     // PNG comes back pixel for pixel at any size, however many bands its rows
     // are deflated in (noise above, where runs break; a flat area below).
     void pngExact()
