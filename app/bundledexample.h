@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The example chart installed with the viewer, which `veldraplot --example`
 // (the desktop menu's command) opens instead of a host's chart.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application's style with its standard icons loaded on first use.
 // Qt reads those icons from PNG files through QImageReader, which first
 // loads every image format plugin (and libtiff, libjpeg, libwebp ...) to

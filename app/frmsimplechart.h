@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: the menu bar, the two chart components, the options
 // panel SSTab1 and the print canvas. The window runs the whole start-up in
 // its load handler Form_Load, turns right presses on its surface into the

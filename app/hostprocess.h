@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What both programs take from their process before Qt starts: the program
 // folder and the command line as bytes, and standard streams that are open.
 #pragma once

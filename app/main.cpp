@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // VELDRAPLOT: the chart viewer a host application starts with the path of
 // its settings file as the whole command line.
 #include "bundledexample.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop implementation of Platform: real dialogs and message boxes,
 // the primary screen, the executable's folder and the process's arguments.
 #pragma once

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The B10 bar chart (one series, ten categories) drawn by gnuplot, for
 # comparison with veldraplot-render.
 # Call: gnuplot -e "outfile='x.png'; datafile='b10.dat'" b10.gp

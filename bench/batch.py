@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Many small charts in one run: veldraplot-render --batch against one
 gnuplot process drawing the same pictures from one script, with wall time
 and peak memory from /usr/bin/time -v, and the batch at two list lengths to

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Whole-process timings of veldraplot-render, of the viewer's launch to its
 first painted chart, and of gnuplot drawing the same P3, B10 and W200
 pictures.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the benchmark chart definitions, one folder per case, each holding
 a ~VGRAPH.TMP.
 

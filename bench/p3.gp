@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The P3 pie ("Favourite fruit": Strawberry 12, Banana 30, Blueberry 8) drawn by gnuplot,
 # for comparison with veldraplot-render. Call: gnuplot -e "outfile='x.png'" p3.gp
 if (!exists("outfile")) outfile = "gnuplot-p3.png"

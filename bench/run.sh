@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs every benchmark with one command and writes the figures into
 # bench/README.md. Usage: bench/run.sh [ROUNDS]   (default 15 rounds)
 # BUILD_DIR (default build-bench) and WORK_DIR (default a temporary folder)

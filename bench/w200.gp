@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The W200 chart (200 series by 100 categories, grouped) drawn by gnuplot,
 # for comparison with veldraplot-render: the same bars, title, axis titles,
 # thinned category labels standing on end, and a 200-entry key in columns.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bar chart component: one or more series of bars over the categories
 // of the data lines, grouped or stacked, vertical or horizontal.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The value axis of a bar chart: a round range that holds every bar (when
 // stacked, every stack) and zero, in about five round steps. Plain C++.
 #pragma once

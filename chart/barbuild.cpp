@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Builds the bar chart of a "SIMPLEBARCHART" or "WSTACKEDBAR" definition.
 #include "chartbuild.h"
 

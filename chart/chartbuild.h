@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Building the chart at start-up: the colour tables, the pie of a
 // "SIMPLEPIECHART" and the bars of a "SIMPLEBARCHART" or "WSTACKEDBAR".
 // The builds fill the chart components from the chart state and the data

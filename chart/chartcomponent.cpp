@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "chartcomponent.h"
 #include "chartstyle.h"
 #include "legendlayout.h"
@@ -183,9 +184,8 @@ ChartComponent::ChartComponent(QWidget* parent)
     static const bool accessible = (QAccessible::installFactory(chartAccessible), true);
     Q_UNUSED(accessible);
     chart_ = new QChart;
-    // Saved, copied and printed pictures are taken straight after a change:
-    // an animated chart would be caught half drawn.
-    chart_->setAnimationOptions(QChart::NoAnimation);
+    // Saved, copied and printed pictures are taken straight after a change,
+    // so the chart keeps Qt's default of no animation.
     chart_->setBackgroundRoundness(0);
     // The background colour and picture are drawn beneath the chart (see
     // updateDecorations), so the chart's own background stays off.

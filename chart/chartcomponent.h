@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chart component: what the program needs of a chart that it configures
 // property by property. ChartComponent holds what the bar chart and the pie
 // chart share; AxisChart and PieChart add their own properties and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the legend's entries go. Qt's own legend lays its entries out in one
 // column (one row at the top or bottom) and cuts off what does not fit, so
 // it is kept only where every entry fits with room to spare. Otherwise the

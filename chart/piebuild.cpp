@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Builds the pie chart of a "SIMPLEPIECHART" definition.
 #include "chartbuild.h"
 

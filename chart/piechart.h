@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pie chart component: one slice per data line.
 #pragma once
 

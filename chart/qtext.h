@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Texts from the input files are bytes. This is the one place where they
 // become QString: as UTF-8 when the text is valid UTF-8, otherwise as
 // Windows-1252 (the host's code page), so that no label turns into nothing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Measuring and shortening data texts at a cost that does not grow with
 // their length. A label may be a mebibyte long, but a picture is at most
 // 20000 pixels wide: only a text's beginning can ever be shown, so only a

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Debian's hardening flags for every program built here: position-independent
 # executables, stack protector, format-string checks, fortified C library
 # calls, and relocations that are read-only and bound at start (relro, now),

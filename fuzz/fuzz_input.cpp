@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes through the whole chart input path: as the settings
 // file, as the chart definition file (first reading, then the reading of its
 // kind) and, directly, to the line splitter.

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds fuzz_input and fuzzes the chart input for the given seconds (default
 # 120). Fails on any crash, leak, sanitizer report or timeout. New inputs go
 # to a scratch corpus; the seeds in tests/corpus stay as they are.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replacing a file's content in one step. The new content goes into a
 // temporary file in the target's folder, which is synced and then renamed
 // over the target, so the target holds either its old content or all of the

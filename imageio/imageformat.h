@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The picture formats VELDRAPLOT writes, by code and by name. The code alone
 // picks the encoding, never a file name.
 #pragma once

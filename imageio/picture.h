@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the encoders need of a picture, without knowing what it shows: its
 // size, how many device pixels per logical pixel, a title, and a function
 // that draws it onto any paint device (a raster image, an SVG or PDF

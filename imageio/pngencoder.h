@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // PNG through libpng: 8-bit RGB, the rows filtered "up" straight from the
 // picture and deflated in bands, one per thread, joined into one zlib stream.
 #pragma once

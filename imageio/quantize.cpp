@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Median cut over a histogram of 6 bits per channel. A box is split where
 // its pixels divide in half along its longest side, always the box with the
 // longest side, so that no colour ends up far from its entry. Each entry is
@@ -93,14 +94,10 @@ int medianSplit(const Histogram& h, const std::vector<int>& ids, const Box& box)
     quint64 total = 0;
     for (int i = box.begin; i < box.end; ++i)
         total += h.cells[ids[i]].count;
-    quint64 seen = 0;
+    quint64 seen = h.cells[ids[box.begin]].count;
     int split = box.begin + 1;
-    for (int i = box.begin; i < box.end - 1; ++i) {
-        seen += h.cells[ids[i]].count;
-        split = i + 1;
-        if (seen * 2 >= total)
-            break;
-    }
+    while (split < box.end - 1 && seen * 2 < total)
+        seen += h.cells[ids[split++]].count;
     auto sameAsBefore = [&](int at) {
         return channel(ids[at], box.axis) == channel(ids[at - 1], box.axis);
     };

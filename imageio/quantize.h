@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reducing a true-colour picture to at most 256 colours for GIF.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saving a picture: encoded in memory in the format a code names, then
 // written atomically (atomicwrite.h), so that on any failure the target keeps
 // its old content (or stays absent). The viewer's saves, the renderer's -o

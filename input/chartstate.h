@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chart state: everything the main window knows about the chart for the
 // whole run. Plain C++ (no Qt) so the reader and splitter can be tested and
 // fuzzed on their own.

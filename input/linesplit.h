@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data-line splitter and the numeric value of a text.
 #pragma once
 

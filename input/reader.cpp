@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "reader.h"
 
 #include "linesplit.h"
@@ -170,21 +171,15 @@ void buildLists(const ChartState& state, ChartData& data)
 
 // The variable line "A,B,C": series variable A, item variable B, note C; the
 // caption "Count by A & B (C)" when A is not blank.
-void takeVariableLine(std::string rest, ChartState& state)
+void takeVariableLine(const std::string& line, ChartState& state)
 {
-    state.seriesVariable.clear();
-    state.itemVariable.clear();
-    state.captionNote.clear();
-    std::size_t comma = rest.find(',');
-    if (comma != std::string::npos) {
-        state.seriesVariable = rest.substr(0, comma);
-        rest.erase(0, comma + 1);
-        comma = rest.find(',');
-        if (comma != std::string::npos) {
-            state.itemVariable = rest.substr(0, comma);
-            state.captionNote = rest.substr(comma + 1);
-        }
-    }
+    constexpr std::size_t none = std::string::npos;
+    const std::size_t first = line.find(',');
+    const std::size_t second = first == none ? none : line.find(',', first + 1);
+    state.seriesVariable = first == none ? std::string() : line.substr(0, first);
+    state.itemVariable =
+        second == none ? std::string() : line.substr(first + 1, second - first - 1);
+    state.captionNote = second == none ? std::string() : line.substr(second + 1);
     state.chartCaption = trimBlanks(state.seriesVariable).empty()
                              ? std::string()
                              : "Count by " + state.seriesVariable + " & " + state.itemVariable +

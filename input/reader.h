@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the settings file and the chart definition file "~VGRAPH.TMP".
 //
 // Every function reports a problem as a failed Result whose message says

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sequential reading of a text file with the two reads the input files use:
 // a field read and a line read, plus an end-of-file test.
 //

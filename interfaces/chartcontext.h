@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the window hands to the parts that act on the chart after start-up
 // (the options panel and the menu commands): the chart state, the platform,
 // the two chart components and the file dialog they share. None of them

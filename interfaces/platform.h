@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one interface through which the program meets the desktop: modal
 // dialogs, message boxes, the screen, the program folder, the command line
 // and ending the program. The program uses QtPlatform; tests and the batch

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one way the libraries report a failure: a result that is either a
 // success or carries what went wrong, in words a user understands, and a
 // code the caller may act on (its meaning belongs to the function that

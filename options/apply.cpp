@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The apply pass behind every Ok button of the options panel, and the
 // Cancel buttons, which only hide the panel.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Colour options: category colours, the three palettes and the chart-wide
 // colours. Choices are stored in the chart state and shown in a swatch; the
 // chart gets them at the next Ok. Only "Background" reaches the pie at once.

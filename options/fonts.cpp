@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Font options: each button stores the font dialog's choice in one of the
 // six font choices and shows its face name. The chart gets name and size at
 // the next Ok.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Option Menu": refreshes a few panel controls from the charts and shows
 // the options panel over the chart.
 #include "optionspages.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Small pieces shared by the options panel handlers: the colour swatches,
 // the colour dialog round trip, the leading category number of a combo box text, and the
 // lazily made font choices.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The six pages of the options panel, one form each. A page only shows its
 // controls: the panel puts the pages together in tab order and runs the
 // handlers of every control. Include only inside options/, where the forms'

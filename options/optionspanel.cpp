@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The options panel's own set-up: its pages in tab order, the option
 // groups' values, the connections of its buttons, and what start-up and the
 // chart build tell it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The options panel SSTab1: six tabs through which the user changes the
 // chart. The tab buttons collect choices in the chart state and in the
 // panel's controls; any tab's Ok carries all of them to the chart component

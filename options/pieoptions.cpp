@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pie and bar options that only collect choices: the outside-slice list,
 // the background image file and the reference-line entries.
 #include "optionspages.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shared folder routine of the global module: switches the current drive
 // and directory to those a folder path names.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The printer selection dialog: chooses the current printer and, opened for
 // printing, the orientation and the number of copies. It hands its results
 // to the print command through printCopies, printLandscape and printRequested.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Edit menu's copy and switch commands and the three commands that end
 // the program ("Data View", "Return", "Exit").
 #include "menucommands.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The menu commands: saving the chart image, printing and the printer
 // dialog, copying, switching the chart kind, and the three commands that end
 // the program. The object owns the printer dialog and the current printer.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two print commands and the printing of the print
 // canvas. The chart is printed through the canvas: the component copies its
 // picture to the clipboard, the picture is pasted at the end of the canvas,

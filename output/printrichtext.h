@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Printing the print canvas: the rich-text box into which the chart picture
 // is pasted is printed on a printer inside margins measured in twips from
 // the paper's edges, continued page by page until all of it is printed.

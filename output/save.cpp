@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The commands of the File menu's "Save Image to a File as..." submenu: five
 // pixel formats, then SVG and PDF.
 // Each asks for a file name in the shared file dialog and has the chart

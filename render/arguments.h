@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The renderer's command line: a plain function from the arguments to the
 // options they give, or why they cannot be used. Each option is one row of
 // a table (arguments.cpp): a new option is a new row.

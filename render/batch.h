@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Many charts in one run: the parent process starts no Qt of its own; the
 // charts are shared out among worker processes (workerpool.h), one per
 // processor, each with its own QApplication (Qt's widgets and graphics

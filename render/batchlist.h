@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The --batch list: one chart a line, "INPUT OUTPUT [FORMAT] [WxH]", fields
 // separated by blanks, a field with blanks in double quotes; empty lines and
 // lines whose first field is an unquoted #... are skipped.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Platform for the batch renderer: no window is shown, message boxes go to
 // standard error (one line each, control characters escaped), every dialog
 // answers Cancel.

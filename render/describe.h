@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The batch renderer's --describe: what start-up built, as JSON.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the batch renderer draws: one chart (a Job) of a run, the limits of
 // its size, and the exit statuses. Plain C++.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // veldraplot-render: runs the viewer's start-up without showing a window and
 // saves the chart as a picture or describes what was built, for hosts that
 // want a picture without a viewer, for pipelines, for many charts at once,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One chart of the batch renderer, from its definition to a picture or a
 // description, in a window that is never shown.
 #pragma once

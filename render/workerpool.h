@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A pool of worker processes that run numbered tasks one at a time: the
 // parent hands out the next task over a pipe as soon as a worker reports
 // the one before, so a slow task does not hold up the others. A worker

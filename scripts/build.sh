@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Configures and builds into a kept folder (incremental, with ccache).
 #   scripts/build.sh [build-folder] [build-type]
 set -euo pipefail

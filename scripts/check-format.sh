@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks that every C++ file is formatted by the project's .clang-format.
 #   scripts/check-format.sh          check (non-zero exit on any difference)
 #   scripts/check-format.sh --fix    reformat the files in place

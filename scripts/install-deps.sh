@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what VELDRAPLOT needs to build, run and test on Debian 12.
 # Quick when everything is already there.
 set -euo pipefail

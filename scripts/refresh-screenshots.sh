@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Refreshes the README screenshots in docs/screenshots from a run of the
 # end-to-end tests (which otherwise write them into the build folder only).
 #   scripts/refresh-screenshots.sh [build-folder]

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs, builds and opens the bundled sample chart.
 #   scripts/sample.sh [pie|bar|stacked]
 # With no display it runs under Xvfb and saves a screenshot instead.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs, builds and runs every test: the normal build, the same suite
 # under AddressSanitizer and UndefinedBehaviorSanitizer, and a bounded fuzz
 # run of the chart input reader.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Case tables: the rows of tests/cases/<table>.tsv as a test's data. Qt Core
 // and Qt Test only, for tests of the libraries without a GUI too.
 #pragma once

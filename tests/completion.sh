@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The shell completions and the manual against the renderer's own --help:
 # every option it lists is completed and documented, and values complete
 # also after "=" (which bash splits off as a word of its own).

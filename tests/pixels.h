@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pixel measures shared by the picture tests: which pixels match, where
 // they are, and how they run along a line.
 #pragma once

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Printing and the printer dialog (tst_print is built in CMakeLists.txt). The
 # private print server runs as a test fixture: started before tst_print,
 # stopped after it, by its process ids. Its folder lives under /tmp so that

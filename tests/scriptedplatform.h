@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A Platform for tests: every dialog answers from a script queued by the
 // test, message boxes are recorded, the screen, folder and command line are
 // whatever the test sets.

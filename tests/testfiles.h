@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers for window tests: a temporary program folder holding a settings
 // file and a chart definition, and a window started on them.
 #pragma once

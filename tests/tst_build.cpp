@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The batch renderer's command line: formats, sizes, pipelines and batches,
 // checked on the files it writes; and the start-up shim for the style's icons.
 #include "deferrediconstyle.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chart component, checked through the pictures it renders and the
 // files it writes: never-shown components on the offscreen platform.
 #include "axischart.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Faults of the machine around a running chart: the disk fills up during a
 // save, the target folder vanishes or is an odd file (tests/cases/faults-targets.tsv),
 // the background picture is deleted or replaced after Browse chose it. Each gives a message; none
@@ -84,7 +85,11 @@ void TestFaults::awkwardTarget()
     QVERIFY(!QImage(target).isNull());
     QCOMPARE(QFileInfo(target).isSymLink(), kind == "link");
     QVERIFY(stat(name.constData(), &after) == 0);
-    if (kind != "link")
+    if (kind == "new") { // what any new file gets: read and write for all, less the umask
+        const mode_t mask = umask(0);
+        umask(mask);
+        QCOMPARE(after.st_mode & 07777, 0666 & ~mask);
+    } else if (kind != "link")
         QCOMPARE(std::tuple(after.st_mode, after.st_uid, after.st_gid),
                  std::tuple(before.st_mode, before.st_uid, before.st_gid));
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hostile chart and settings files through the window's start-up, and the
 // batch renderer as a real process: byte paths, command-line errors, memory
 // caps, a full or closed standard output. Cases are in tests/cases/hostile-*.tsv.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chart input: numeric values, the line splitter and the reading of the
 // settings file. Definitions, good and bad, are read where the user sees
 // them, through the window's start-up in tst_hostile.

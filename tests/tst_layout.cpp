@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chart's layout rules as plain functions: the value axis' range and the
 // legend's arrangement, checked against what a user expects to see.
 #include "axisrange.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The options panel and the menu commands as the user drives them: each case
 // of tests/cases/options-script.tsv starts the program on a chart, runs a
 // script of clicks, typing and dialog answers, and then reads what the

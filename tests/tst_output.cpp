@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saving the chart image in each format. (What save and copy take for each
 // chart kind: tst_options.)
 #include "pixels.h"

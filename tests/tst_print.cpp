@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The printer dialog and printing. Cases that need the private print server
 // (tests/cups/start-cups.sh: CUPS_SERVER and VELDRA_PRINT_SPOOL set) skip
 // without it; the no-printer case runs when CUPS_SERVER names no server.

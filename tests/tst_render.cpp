@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The batch renderer's plain parts: the command line, the lines of a batch
 // list, and the worker pool with trivial tasks.
 #include "arguments.h"

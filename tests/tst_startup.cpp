@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up: the command line, a missing settings file, placement of the
 // window and the options panel. What start-up builds from good and refused
 // files is in tst_hostile.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's controls as the user first finds them, and the two forms
 // through their generated ui classes: whole captions on every tab and in the
 // printer dialog, the panel's keyboard accelerators, the tab order and the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # bash completion for veldraplot-render                    -*- shell-script -*-
 # Options, their values (also after "="), and files for the settings file.
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # bash completion for veldraplot                           -*- shell-script -*-
 # The whole command line is the settings file's path; --example, --version
 # and --help only alone.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Loopback print listener for the print tests.
 #
 # usage: listener.py OUTPUT_FOLDER NAME=PORT [NAME=PORT ...]

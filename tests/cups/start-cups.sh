@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts a private print server for the print tests: a cupsd of its own on a
 # unix socket in RUN_DIR, with two raw A4 queues whose jobs a loopback
 # listener saves as RUN_DIR/spool/<number>-<queue>.prn. Builds that test at

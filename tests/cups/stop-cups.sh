@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Stops the print server that start-cups.sh started in RUN_DIR, by the
 # process ids it recorded there.
 #   stop-cups.sh RUN_DIR

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End-to-end tests of the real veldraplot on a private Xvfb screen.
 #
 # Each case copies the executable into a fresh program folder beside a chart

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package and checks it: lintian finds no error and no
 # warning, the AppStream metadata and the desktop entry validate, and the
 # programs carry Debian's hardening flags. Then installs it with apt into a
