@@ -3,6 +3,7 @@
 // files it writes: never-shown components on the offscreen platform.
 #include "axischart.h"
 #include "caserows.h"
+#include "gifencoder.h"
 #include "piechart.h"
 #include "pixels.h"
 #include "pngencoder.h"
@@ -390,6 +391,21 @@ class TestChart : public QObject
                             tolerance);
             QCOMPARE(back.pixel(295, 195), qRgb(255, 255, 255));
         }
+    }
+
+    // A device that takes no bytes (a buffer open for reading only): the
+    // encoders fail, saying what failed.
+    void refusingDevice()
+    {
+        QImage image(8, 8, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        QBuffer gifOut, pngOut;
+        QVERIFY(gifOut.open(QIODevice::ReadOnly) && pngOut.open(QIODevice::ReadOnly));
+        const vp::Result gif = imageio::writeGif(image, &gifOut),
+                         png = imageio::encodePng(image, &pngOut);
+        QVERIFY2(!gif && QString::fromStdString(gif.message()).contains("write"),
+                 gif.message().c_str());
+        QVERIFY2(!png && !png.message().empty(), png.message().c_str());
     }
 
     // A save writes the same bytes whatever the process's hash seed (a new
