@@ -298,9 +298,8 @@ vp::Result MenuCommands::printOneChart(ChartComponent& component, QPrinter& prin
     const QImage picture = clipboard->image();
 
     component.hide();
-    QTextCursor cursor = canvas.textCursor();
+    QTextCursor cursor(canvas.document());
     cursor.movePosition(QTextCursor::End);
-    canvas.setTextCursor(cursor);
     cursor.insertImage(picture);
     canvas.show();
     Platform& platform = ctx_.platform;
