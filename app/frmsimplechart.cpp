@@ -170,22 +170,27 @@ void frmsimplechart::showEvent(QShowEvent* event)
     firstShown_ = true;
     if (isMaximized())
         QTimer::singleShot(kMaximizeWaitMs, this, &frmsimplechart::fillScreenUnlessMaximized);
+    else
+        followsWindow_ = true;
 }
 
 // With no window manager (a bare X server, a kiosk) nobody grants the
 // maximized state: the window would keep its designed size while the chart
 // is placed for the whole screen. It then takes the screen's available area
-// itself.
+// itself. Until then the chart keeps its start-up layout, so the sizes the
+// window passes through on its way to the screen's cost no layout; from then
+// on the chart follows the window.
 void frmsimplechart::fillScreenUnlessMaximized()
 {
+    followsWindow_ = true;
     const QScreen* shown = screen();
-    if (!shown || !isMaximized())
-        return;
-    const QRect area = shown->availableGeometry();
     const QRect frame = frameGeometry();
-    if (frame.width() * 10 >= area.width() * 9 && frame.height() * 10 >= area.height() * 9)
-        return;
-    setGeometry(area);
+    if (shown && isMaximized() &&
+        (frame.width() * 10 < shown->availableGeometry().width() * 9 ||
+         frame.height() * 10 < shown->availableGeometry().height() * 9))
+        setGeometry(shown->availableGeometry());
+    else
+        followClientArea();
 }
 
 void frmsimplechart::Form_Load()
@@ -286,7 +291,7 @@ void frmsimplechart::Form_MouseDown(int button, int, float, float)
 
 bool frmsimplechart::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == ui->centralSurface && event->type() == QEvent::Resize)
+    if (watched == ui->centralSurface && event->type() == QEvent::Resize && followsWindow_)
         followClientArea();
     if (watched == ui->centralSurface && event->type() == QEvent::MouseButtonPress) {
         auto* mouse = static_cast<QMouseEvent*>(event);

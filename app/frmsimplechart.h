@@ -69,6 +69,8 @@ class frmsimplechart : public QMainWindow
     ChartContext context_;
     std::unique_ptr<MenuCommands> commands_;
     bool firstShown_ = false;
+    // The chart follows the window once it has settled (see fillScreenUnlessMaximized).
+    bool followsWindow_ = false;
     // Where the options panel goes when the window has room for it.
     QPoint panelHome_;
 };
