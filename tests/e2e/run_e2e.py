@@ -142,6 +142,10 @@ class Case:
     def ends(self, status=0):
         code = self.proc.wait(90)
         check(code == status if status is not None else code > 0, "ended with status %s" % code)
+        # A good run warns of nothing (fonts are installed here).
+        with open(self.log.name, "rb") as f:
+            said = f.read()
+        check(status != 0 or b"VELDRAPLOT:" not in said, "it warned: %r" % said)
 
 
 def clipboard(target):
