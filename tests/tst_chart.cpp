@@ -79,7 +79,8 @@ class TestChart : public QObject
     Q_OBJECT
 
   private slots:
-    // Labels reach the chart escaped (markup, doubled and outer blanks); with
+    // Labels reach the chart escaped (markup, doubled and outer blanks), and
+    // one over 1,000 characters as its first 999 and an ellipsis; with
     // values they carry the number, and the legend keeps the bare label.
     void pieSliceLabels()
     {
@@ -87,8 +88,10 @@ class TestChart : public QObject
         place(pie);
         pie.Items().Add(QStringLiteral(" Red"), 12, 1);
         pie.Items().Add(QStringLiteral("a<b &  \"c\""), 2.5, 1);
+        pie.Items().Add(QString(998, 'x') + "yz" + QString(500, 'z'), 1, 1);
         QCOMPARE(pieSeries(pie)->slices().at(1)->label(),
                  QStringLiteral("a&lt;b &amp; &nbsp;&quot;c&quot;"));
+        QCOMPARE(pieSeries(pie)->slices().at(2)->label(), QString(998, 'x') + "y" + QChar(0x2026));
         pie.ShowValues(true);
         QPieSeries* series = pieSeries(pie);
         QCOMPARE(series->slices().at(0)->label(), QStringLiteral("&nbsp;Red: 12"));
