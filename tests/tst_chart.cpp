@@ -101,6 +101,21 @@ class TestChart : public QObject
                  QStringLiteral("&nbsp;Red"));
     }
 
+    // A pie is drawn by its shares: 1/8, 1/4 and 5/8 as 2, 4 and 10.
+    void pieShares()
+    {
+        QList<QImage> pictures;
+        for (const double scale : {16.0, 1.0}) {
+            PieChart pie;
+            place(pie);
+            pie.setPieLabelMode(1);
+            for (const double share : {0.125, 0.25, 0.625})
+                pie.Items().Add(QStringLiteral("Slice"), share * scale, 1);
+            pictures << pie.renderImage();
+        }
+        QCOMPARE(pictures[1], pictures[0]);
+    }
+
     // An exploded slice moves away from the pie's centre (in pie radii, so
     // that a shrinking pie does not count). With no legend and no title,
     // outside labels are the only dark pixels beyond the pie. A graduated
