@@ -162,7 +162,12 @@ void TestBuild::renderCommandLine()
         if (key == "size")
             QCOMPARE(QImage::fromData(bytes).size(),
                      QSize(value.section('x', 0, 0).toInt(), value.section('x', 1).toInt()));
-        else if (key == "text")
+        else if (key == "kept") { // the bytes of tests/cases/pictures/NAME
+            const QString file = QStringLiteral(VELDRA_CASES_DIR "/pictures/") + value;
+            if (qEnvironmentVariableIsSet("VELDRA_NEW_PICTURES")) // after a wanted change
+                QFile(file).remove(), QFile::copy(out, file);
+            QVERIFY2(readAll(file) == bytes, qPrintable(file));
+        } else if (key == "text")
             for (const QString& part : value.split(','))
                 QVERIFY2((pdf ? tool("pdftotext", {copy, "-"}) : bytes).contains(part.toUtf8()),
                          qPrintable(part));
