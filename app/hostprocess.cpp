@@ -52,13 +52,14 @@ std::string programFolder(const char* argv0)
         exe.resize(static_cast<std::size_t>(n));
         return folderOf(exe);
     }
-    // Without /proc: the name the program was started by, searched on PATH
-    // when it holds no separator.
-    const std::string name = argv0 ? argv0 : "";
+    const char* path = std::getenv("PATH");
+    return folderOnPath(argv0 ? argv0 : "", path ? path : "");
+}
+
+std::string folderOnPath(const std::string& name, const std::string& dirs)
+{
     if (name.find('/') != std::string::npos)
         return folderOf(resolved(name).empty() ? name : resolved(name));
-    const char* path = std::getenv("PATH");
-    std::string dirs = path ? path : "";
     for (std::size_t start = 0; start <= dirs.size();) {
         std::size_t end = dirs.find(':', start);
         if (end == std::string::npos)

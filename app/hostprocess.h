@@ -11,6 +11,10 @@ namespace vp
 // The folder of the running executable, without a trailing separator, as
 // bytes (from /proc/self/exe, else from argv0 and PATH).
 std::string programFolder(const char* argv0);
+// Without /proc: the folder of the program started as `name`, searched along
+// the PATH value `dirs` when the name holds no slash (an empty entry is the
+// current folder); "." when no folder holds an executable file of that name.
+std::string folderOnPath(const std::string& name, const std::string& dirs);
 
 // The arguments after the program name joined by single blanks, as bytes.
 std::string joinedArguments(int argc, char* argv[]);

@@ -2,6 +2,7 @@
 // Start-up: the command line, a missing settings file, placement of the
 // window and the options panel. What start-up builds from good and refused
 // files is in tst_hostile.
+#include "hostprocess.h"
 #include "testfiles.h"
 
 namespace
@@ -27,7 +28,28 @@ class TestStartup : public QObject
     void placement_data() { caseRows("startup-placement"); }
     void placement();
     void followsWindow();
+    void folderOnPath_data() { caseRows("startup-path"); }
+    void folderOnPath();
 };
+
+void TestStartup::folderOnPath()
+{
+    QFETCH(QByteArrayList, f);
+    QTemporaryDir t;
+    for (const QString prog : {"a/prog", "b/prog", "c/prog"}) {
+        QVERIFY(QDir(t.path()).mkpath(prog.section('/', 0, 0)));
+        QFile file(t.filePath(prog));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.setPermissions(prog.startsWith('a') ? QFile::ReadOwner
+                                                 : QFile::ReadOwner | QFile::ExeOwner);
+    }
+    const QString before = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(t.filePath("c")));
+    const std::string found =
+        vp::folderOnPath(f[0].toStdString(), QString(f[1]).replace("{t}", t.path()).toStdString());
+    QDir::setCurrent(before);
+    QCOMPARE(QString::fromStdString(found), QString(f[2]).replace("{t}", t.path()));
+}
 
 void TestStartup::missingSettingsShowsMessageOnce()
 {
